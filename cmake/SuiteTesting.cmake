@@ -1,0 +1,19 @@
+# suite_add_test(name SOURCES ... LIBS ... [QT])
+# A GoogleTest binary registered test by test with CTest. QT tests run offscreen and get a
+# QApplication from tests/support/QtTestMain.cpp.
+function(suite_add_test name)
+  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest)
+  if(T_QT)
+    target_link_libraries(${name} PRIVATE suite_qt_test_main Qt6::Test)
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  target_compile_definitions(${name} PRIVATE
+    SUITE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" SUITE_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 300)
+endfunction()
