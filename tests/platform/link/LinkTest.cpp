@@ -1,0 +1,431 @@
+// Link conversations between this test process and started programs (link_test_server,
+// linkctl), and with a server in this very process.
+#include "platform/link/link.h"
+#include "platform/link/wire.h"
+#include "platform/vb/vb.h"
+#include "tests/platform/link/LinkTestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+template <class F>
+int errorOf(F &&f, QString *description = nullptr)
+{
+    try {
+        f();
+    } catch (const vb::RuntimeError &e) {
+        if (description)
+            *description = e.description();
+        return e.number();
+    }
+    return 0;
+}
+
+void open(link::LinkBox &box, const QString &topic, int timeoutTenths = 50)
+{
+    box.setLinkTimeout(timeoutTenths);
+    box.setLinkTopic(topic);
+    box.setLinkMode(2);
+}
+
+QString request(link::LinkBox &box, const QString &item)
+{
+    box.setLinkItem(item);
+    box.LinkRequest();
+    return box.text();
+}
+
+// What the test server recorded, asked on a conversation of its own.
+QStringList events()
+{
+    link::PlainLinkBox box;
+    open(box, QStringLiteral("LTEST|T"));
+    return request(box, QStringLiteral("Events")).split(QLatin1Char('\n'));
+}
+
+// The number of open conversations, once the server has caught up with clients that closed
+// theirs (a close is not answered, so it may be handled after later frames of others).
+QString openCount(link::LinkBox &box, const QString &expected)
+{
+    QString seen;
+    for (int i = 0; i < 100; ++i) {
+        seen = request(box, QStringLiteral("Open"));
+        if (seen == expected)
+            break;
+        QThread::msleep(20);
+    }
+    return seen;
+}
+
+class LinkAcross : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        linktest::usePrivateLinkFolder();
+        ASSERT_EQ(server.startAndWaitLine(QStringLiteral("link_test_server"), {}), QStringLiteral("ready")) << server.allOutput().toStdString();
+    }
+
+    linktest::Program server;
+};
+
+} // namespace
+
+TEST(LinkFolder, OnlyItsOwnerMayEnter)
+{
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/links");
+    qputenv("SUITE_LINK_DIR", folder.toLocal8Bit());
+
+    EXPECT_EQ(link::socketFolder(), folder);
+    struct stat st;
+    ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+
+    // A folder of ours that others may read is closed to them.
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    QString why;
+    EXPECT_TRUE(link::prepareSocketFolder(&why)) << why.toStdString();
+    ::lstat(QFile::encodeName(folder).constData(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+    // The socket itself is the user's alone, and a server cannot listen where others may write.
+    {
+        link::LinkServer server(QStringLiteral("Perm"));
+        ASSERT_TRUE(server.listen()) << server.errorString().toStdString();
+        ASSERT_EQ(::lstat(QFile::encodeName(link::socketPath(QStringLiteral("perm"))).constData(), &st), 0);
+        EXPECT_TRUE(S_ISSOCK(st.st_mode));
+        EXPECT_EQ(st.st_mode & 077, 0u);
+    }
+    ::chmod(QFile::encodeName(folder).constData(), 0777);
+    link::LinkServer open(QStringLiteral("Open"));
+    EXPECT_FALSE(open.listen());
+    EXPECT_TRUE(open.errorString().contains(QStringLiteral("others may write"))) << open.errorString().toStdString();
+    link::PlainLinkBox box;
+    box.setLinkTopic(QStringLiteral("Open|T"));
+    EXPECT_EQ(errorOf([&] { box.setLinkMode(2); }), vb::ErrDdeNoResponse);
+
+    // A symbolic link in its place, or a folder of another user, is refused.
+    QDir(folder).removeRecursively();
+    QDir().mkdir(base.path() + QStringLiteral("/elsewhere"));
+    ASSERT_TRUE(QFile::link(base.path() + QStringLiteral("/elsewhere"), folder));
+    EXPECT_FALSE(link::prepareSocketFolder(&why));
+    EXPECT_TRUE(why.contains(QStringLiteral("symbolic link"))) << why.toStdString();
+    if (::geteuid() == 0) {
+        QFile::remove(folder);
+        QDir().mkdir(folder);
+        ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+        EXPECT_FALSE(link::prepareSocketFolder(&why));
+        EXPECT_TRUE(why.contains(QStringLiteral("another user"))) << why.toStdString();
+    }
+    qunsetenv("SUITE_LINK_DIR");
+}
+
+TEST_F(LinkAcross, ExecutesAndRequestsReachTheServerWhateverTheCase)
+{
+    link::PlainLinkBox box(QStringLiteral("Text1"));
+    open(box, QStringLiteral("ltest|t"));
+    EXPECT_EQ(box.LinkMode(), 2);
+    EXPECT_EQ(request(box, QStringLiteral("Text")), QStringLiteral("initial"));
+
+    const QString path = QStringLiteral("/写真/a b(1).jpg");
+    box.LinkExecute(QStringLiteral("set:") + path);
+    box.LinkExecute(QString()); // an empty execute is accepted like any other
+    EXPECT_EQ(request(box, QStringLiteral("TEXT")), path);
+
+    box.setLinkMode(2); // already open: nothing happens
+    box.setLinkMode(0);
+    EXPECT_EQ(box.LinkMode(), 0);
+    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("x")); }), link::ErrNoChannel);
+
+    const QStringList seen = events();
+    EXPECT_EQ(seen.mid(0, 5), (QStringList{QStringLiteral("open"), QStringLiteral("execute set:") + path,
+                                           QStringLiteral("execute "), QStringLiteral("close"), QStringLiteral("open")}));
+}
+
+TEST_F(LinkAcross, OpeningFailsWith282WhenNothingAnswersTheTopic)
+{
+    link::PlainLinkBox box;
+    QString why;
+    box.setLinkTopic(QStringLiteral("NOBODY|T"));
+    EXPECT_EQ(errorOf([&] { box.setLinkMode(2); }, &why), vb::ErrDdeNoResponse);
+    EXPECT_TRUE(why.contains(QStringLiteral("no program serves application NOBODY"))) << why.toStdString();
+    box.setLinkTopic(QStringLiteral("LTEST|Other"));
+    EXPECT_EQ(errorOf([&] { box.setLinkMode(2); }, &why), vb::ErrDdeNoResponse);
+    EXPECT_TRUE(why.contains(QStringLiteral("no topic Other"))) << why.toStdString();
+    EXPECT_EQ(box.LinkMode(), 0);
+
+    linktest::Program refusing;
+    ASSERT_EQ(refusing.startAndWaitLine(QStringLiteral("link_test_server"), {QStringLiteral("--app"), QStringLiteral("SHY"), QStringLiteral("--refuse-open")}),
+              QStringLiteral("ready"));
+    box.setLinkTopic(QStringLiteral("SHY|T"));
+    EXPECT_EQ(errorOf([&] { box.setLinkMode(2); }, &why), vb::ErrDdeNoResponse);
+    EXPECT_TRUE(why.contains(QStringLiteral("refused"))) << why.toStdString();
+
+    box.setLinkTopic(QStringLiteral("LTEST"));
+    EXPECT_EQ(errorOf([&] { box.setLinkMode(2); }), vb::ErrDdeNoLink);
+    box.setLinkTopic(QStringLiteral("LTEST|T"));
+    EXPECT_EQ(errorOf([&] { box.setLinkMode(1); }), vb::ErrInvalidPropertyValue);
+    EXPECT_EQ(errorOf([&] { box.setLinkTimeout(-2); }), vb::ErrInvalidPropertyValue);
+    box.setLinkTimeout(-1);
+    box.setLinkMode(2);
+    EXPECT_EQ(request(box, QStringLiteral("Text")), QStringLiteral("initial"));
+}
+
+TEST_F(LinkAcross, RefusalsRaise285AndTheConversationGoesOn)
+{
+    link::PlainLinkBox box;
+    open(box, QStringLiteral("LTEST|T"));
+    QString why;
+    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("refuse")); }), vb::ErrDdeRefused);
+    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("throw")); }, &why), vb::ErrDdeRefused);
+    EXPECT_TRUE(why.contains(QStringLiteral("failed on purpose"))) << why.toStdString();
+    box.setText(QStringLiteral("kept"));
+    EXPECT_EQ(errorOf([&] { request(box, QStringLiteral("NoSuchItem")); }, &why), vb::ErrDdeRefused);
+    EXPECT_TRUE(why.contains(QStringLiteral("no item NoSuchItem"))) << why.toStdString();
+    EXPECT_EQ(box.text(), QStringLiteral("kept"));
+    box.LinkExecute(QStringLiteral("set:still here"));
+    EXPECT_EQ(request(box, QStringLiteral("Text")), QStringLiteral("still here"));
+}
+
+TEST_F(LinkAcross, TimeoutsRaise286AndLateAnswersAreNotTakenForNewOnes)
+{
+    link::PlainLinkBox box;
+    open(box, QStringLiteral("LTEST|T"), 2);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("sleep:700")); }), vb::ErrDdeTimeout);
+    EXPECT_LT(clock.elapsed(), 650);
+    EXPECT_EQ(box.LinkMode(), 2);
+
+    // The answer to the execute comes late, just before the answer to this request.
+    box.setLinkTimeout(50);
+    EXPECT_EQ(request(box, QStringLiteral("Text")), QStringLiteral("initial"));
+
+    box.LinkExecute(QStringLiteral("script:~700,OK"));
+    box.setLinkTimeout(2);
+    EXPECT_EQ(errorOf([&] { request(box, QStringLiteral("Script")); }), vb::ErrDdeTimeout);
+    box.setLinkTimeout(50);
+    EXPECT_EQ(request(box, QStringLiteral("Script")), QStringLiteral("OK"));
+}
+
+TEST_F(LinkAcross, SeveralClientsAtOnceAreServedInTheirOwnOrder)
+{
+    link::PlainLinkBox mine;
+    open(mine, QStringLiteral("LTEST|T"));
+    std::vector<std::unique_ptr<linktest::Program>> clients;
+    for (int c = 0; c < 6; ++c) {
+        QStringList args{QStringLiteral("LTEST|T")};
+        for (int n = 0; n < 5; ++n)
+            args << QStringLiteral("execute") << QStringLiteral("c%1-%2").arg(c).arg(n) << QStringLiteral("request") << QStringLiteral("Open");
+        clients.push_back(std::make_unique<linktest::Program>());
+        clients.back()->start(QStringLiteral("linkctl"), args);
+    }
+    for (int n = 0; n < 5; ++n)
+        mine.LinkExecute(QStringLiteral("mine-%1").arg(n));
+    for (auto &c : clients) {
+        ASSERT_TRUE(c->waitFinished(20000));
+        EXPECT_EQ(c->exitCode(), 0) << c->allOutput().toStdString();
+    }
+    const QStringList seen = events();
+    for (int c = 0; c < 6; ++c) {
+        int last = -1;
+        for (int n = 0; n < 5; ++n) {
+            const int at = seen.indexOf(QStringLiteral("execute c%1-%2").arg(c).arg(n));
+            ASSERT_GT(at, last) << "client " << c << " execute " << n;
+            last = at;
+        }
+    }
+    EXPECT_EQ(seen.count(QStringLiteral("open")), 8);  // six clients, mine, the events box
+    EXPECT_EQ(seen.count(QStringLiteral("close")), 6);
+    EXPECT_EQ(openCount(mine, QStringLiteral("1")), QStringLiteral("1"));
+}
+
+TEST_F(LinkAcross, AClientKilledMidCallLeavesTheServerServing)
+{
+    linktest::Program client;
+    client.start(QStringLiteral("linkctl"), {QStringLiteral("LTEST|T"), QStringLiteral("execute"), QStringLiteral("sleep:800"),
+                                             QStringLiteral("request"), QStringLiteral("Text")});
+    // Kill it while the server is busy with its execute; the answer then goes nowhere.
+    ASSERT_TRUE(linktest::waitForServer(QStringLiteral("LTEST|T")));
+    QThread::msleep(300);
+    client.kill();
+
+    link::PlainLinkBox next;
+    open(next, QStringLiteral("LTEST|T"));
+    EXPECT_EQ(request(next, QStringLiteral("Text")), QStringLiteral("initial"));
+    const QStringList seen = events();
+    EXPECT_TRUE(seen.contains(QStringLiteral("execute sleep:800")));
+    EXPECT_GE(seen.count(QStringLiteral("close")), 2) << seen.join(QLatin1Char('|')).toStdString(); // the killed client, the probe
+    EXPECT_EQ(openCount(next, QStringLiteral("1")), QStringLiteral("1"));
+}
+
+TEST_F(LinkAcross, MalformedAndOversizedFramesEndOnlyTheirOwnConversation)
+{
+    link::PlainLinkBox good;
+    open(good, QStringLiteral("LTEST|T"));
+
+    const QString path = link::socketPath(QStringLiteral("LTEST"));
+    auto sendRaw = [&](const QByteArray &bytes) {
+        QLocalSocket raw;
+        raw.connectToServer(path);
+        EXPECT_TRUE(raw.waitForConnected(2000));
+        raw.write(bytes);
+        raw.flush();
+        // The server ends the connection; it never answers such a frame.
+        for (int i = 0; i < 50 && raw.state() == QLocalSocket::ConnectedState; ++i)
+            raw.waitForReadyRead(100);
+        return raw.state() != QLocalSocket::ConnectedState && raw.readAll().isEmpty();
+    };
+    using link::wire::Kind;
+    QByteArray initiate = link::wire::encode(Kind::Initiate, 1, QStringLiteral("T"));
+    QByteArray oversized = link::wire::encode(Kind::Execute, 2, QStringLiteral("x")).left(link::wire::HeaderSize);
+    oversized[8] = char(0x40); // announces a gigabyte
+    QByteArray badText = link::wire::encode(Kind::Execute, 2, QStringLiteral("ok"));
+    badText[link::wire::HeaderSize + 1] = char(0xc3);
+    EXPECT_TRUE(sendRaw(QByteArray("\x00\x01garbage that is no frame at all\r\n", 34)));
+    EXPECT_TRUE(sendRaw(oversized));
+    EXPECT_TRUE(sendRaw(link::wire::encode(Kind::Execute, 1, QStringLiteral("before initiate"))));
+    EXPECT_FALSE(sendRaw(initiate + badText)) << "the Initiate is answered before the bad frame ends it";
+
+    good.LinkExecute(QStringLiteral("set:survived"));
+    EXPECT_EQ(request(good, QStringLiteral("Text")), QStringLiteral("survived"));
+    const QStringList seen = events();
+    EXPECT_FALSE(seen.contains(QStringLiteral("execute before initiate")));
+    EXPECT_EQ(seen.count(QStringLiteral("open")), 3); // good, the raw Initiate, the events box
+    EXPECT_EQ(seen.filter(QStringLiteral("error")).size(), 0);
+}
+
+TEST_F(LinkAcross, TextsUpToTheFrameBoundPassWholeAndLongerOnesAreRefused)
+{
+    link::PlainLinkBox box;
+    open(box, QStringLiteral("LTEST|T"));
+    const QString longest = QStringLiteral("set:") + QString(link::MaxTextBytes - 4, QLatin1Char('y'));
+    box.LinkExecute(longest);
+    EXPECT_EQ(request(box, QStringLiteral("Text")), longest.mid(4));
+    EXPECT_EQ(errorOf([&] { box.LinkExecute(longest + QLatin1Char('y')); }), vb::ErrInvalidCall);
+    box.LinkExecute(QStringLiteral("big:%1").arg(link::MaxTextBytes + 1));
+    QString why;
+    EXPECT_EQ(errorOf([&] { request(box, QStringLiteral("Big")); }, &why), vb::ErrDdeRefused);
+    EXPECT_TRUE(why.contains(QStringLiteral("longer"))) << why.toStdString();
+    EXPECT_EQ(openCount(box, QStringLiteral("1")), QStringLiteral("1"));
+}
+
+TEST_F(LinkAcross, TheFirstServerKeepsItsNameAndADeadOneLeavesItFree)
+{
+    linktest::Program second;
+    const QString line = second.startAndWaitLine(QStringLiteral("link_test_server"), {QStringLiteral("--app"), QStringLiteral("ltest")});
+    EXPECT_TRUE(line.startsWith(QStringLiteral("taken:"))) << line.toStdString();
+    EXPECT_TRUE(line.contains(QString::number(server.pid()))) << line.toStdString();
+    ASSERT_TRUE(second.waitFinished());
+    EXPECT_EQ(second.exitCode(), 1);
+
+    // A client whose server dies in the middle of a call, and one whose server died meanwhile.
+    link::PlainLinkBox dying, idle;
+    open(dying, QStringLiteral("LTEST|T"));
+    open(idle, QStringLiteral("LTEST|T"));
+    QString why;
+    EXPECT_EQ(errorOf([&] { dying.LinkExecute(QStringLiteral("die")); }, &why), link::ErrForeignQuit);
+    EXPECT_EQ(dying.LinkMode(), 0);
+    ASSERT_TRUE(server.waitFinished());
+    EXPECT_EQ(errorOf([&] { request(idle, QStringLiteral("Text")); }), link::ErrForeignQuit);
+    EXPECT_EQ(idle.LinkMode(), 0);
+    EXPECT_EQ(errorOf([&] { idle.setLinkMode(2); }), vb::ErrDdeNoResponse);
+
+    linktest::Program next;
+    ASSERT_EQ(next.startAndWaitLine(QStringLiteral("link_test_server"), {}), QStringLiteral("ready"));
+    idle.setLinkMode(2);
+    EXPECT_EQ(request(idle, QStringLiteral("Text")), QStringLiteral("initial"));
+}
+
+namespace {
+
+// A topic in this process. Its executes "ask:APP|TOPIC|ITEM" and "exec:APP|TOPIC|COMMAND" make
+// client calls of their own.
+class LocalTopic : public link::TopicHandler
+{
+public:
+    QString text = QStringLiteral("local");
+    QStringList seen;
+    bool linkExecute(const QString &command) override
+    {
+        seen << command;
+        if (command.startsWith(QLatin1String("ask:"))) {
+            const QString target = command.mid(4);
+            const int last = target.lastIndexOf(QLatin1Char('|'));
+            link::PlainLinkBox box;
+            open(box, target.left(last));
+            text = request(box, target.mid(last + 1));
+        }
+        if (command.startsWith(QLatin1String("exec:"))) {
+            const QStringList parts = command.mid(5).split(QLatin1Char('|'));
+            link::PlainLinkBox box;
+            open(box, parts[0] + QLatin1Char('|') + parts[1]);
+            box.LinkExecute(parts.mid(2).join(QLatin1Char('|')));
+        }
+        if (command == QLatin1String("remove"))
+            server->removeTopic(QStringLiteral("S"));
+        return command == QLatin1String("no");
+    }
+    void linkClose() override { seen << QStringLiteral("close"); }
+    std::optional<QString> linkItem(const QString &item) override
+    {
+        if (item == QLatin1String("Item"))
+            return text;
+        return std::nullopt;
+    }
+    link::LinkServer *server = nullptr;
+};
+
+} // namespace
+
+TEST_F(LinkAcross, ABlockingCallNeverBlocksTheServerOfItsOwnProcess)
+{
+    link::LinkServer self(QStringLiteral("SELF"));
+    LocalTopic topic;
+    topic.server = &self;
+    self.addTopic(QStringLiteral("S"), &topic);
+    ASSERT_TRUE(self.listen()) << self.errorString().toStdString();
+
+    // Client and server in one process.
+    link::PlainLinkBox box;
+    open(box, QStringLiteral("self|s"));
+    EXPECT_EQ(request(box, QStringLiteral("Item")), QStringLiteral("local"));
+    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("no")); }), vb::ErrDdeRefused);
+
+    // Our handler calls the other process's server from inside its execute.
+    box.LinkExecute(QStringLiteral("ask:LTEST|T|Text"));
+    EXPECT_EQ(request(box, QStringLiteral("Item")), QStringLiteral("initial"));
+
+    // The other process's handler calls us back while we wait for its answer.
+    link::PlainLinkBox remote;
+    open(remote, QStringLiteral("LTEST|T"));
+    topic.text = QStringLiteral("called back");
+    remote.LinkExecute(QStringLiteral("call:SELF|S|Item"));
+    EXPECT_EQ(request(remote, QStringLiteral("Text")), QStringLiteral("called back"));
+
+    // Nested: inside our own handler we have LTEST call us back.
+    topic.text = QStringLiteral("twice");
+    box.LinkExecute(QStringLiteral("exec:LTEST|T|call:SELF|S|Item"));
+    EXPECT_EQ(request(remote, QStringLiteral("Text")), QStringLiteral("twice"));
+
+    // Removing the topic ends its conversations without a LinkClose.
+    const int closes = int(topic.seen.count(QStringLiteral("close")));
+    box.LinkExecute(QStringLiteral("remove"));
+    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("x")); }), link::ErrForeignQuit);
+    EXPECT_EQ(topic.seen.count(QStringLiteral("close")), closes);
+}
