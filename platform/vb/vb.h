@@ -108,6 +108,12 @@ public:
     friend double operator-(Integer a, T b) { return double(a.v_) - double(b); }
     template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
     friend double operator*(Integer a, T b) { return double(a.v_) * double(b); }
+    template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
+    friend double operator+(T a, Integer b) { return double(a) + double(b.v_); }
+    template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
+    friend double operator-(T a, Integer b) { return double(a) - double(b.v_); }
+    template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
+    friend double operator*(T a, Integer b) { return double(a) * double(b.v_); }
 
 private:
     qint16 v_ = 0;

@@ -5,6 +5,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <ostream>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
 class TempDir
 {
 public:

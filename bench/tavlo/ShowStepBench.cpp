@@ -1,0 +1,83 @@
+// Showing a large picture in the main window against the bare decode of the same file.
+//   bench_showstep [runs]
+// Prints, per file, the median of the runs for both and their ratio.
+#include "platform/printer/printer.h"
+#include "platform/shell/shell.h"
+#include "platform/sysinfo/sysinfo.h"
+#include "tavlo/Form1.h"
+#include "tavlo/Tavlo.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+static double medianMs(int runs, const std::function<void()> &work)
+{
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        t.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// A photograph-like picture: smooth gradients with fine detail, so the codecs work for real.
+static QImage scene(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            line[x] = qRgb((x * 255 / w) ^ (y & 31), (y * 255 / h) ^ (x & 15), ((x + y) * 7) & 255);
+    }
+    return img;
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+
+    QTemporaryDir dir;
+    const QImage img = scene(4000, 3000);
+    const QString jpg = dir.filePath("photo.jpg"), bmp = dir.filePath("large.bmp");
+    img.save(jpg, "JPEG", 90);
+    img.convertToFormat(QImage::Format_RGB888).save(bmp, "BMP");
+
+    sysinfo::FixedWorkArea area(0, 0, 15360, 11520);
+    printer::RecordingPrinter printer;
+    shell::RecordingLauncher launcher;
+
+    std::printf("%-22s %12s %12s %8s\n", "file", "decode ms", "showStep ms", "ratio");
+    for (const QString &path : {jpg, bmp}) {
+        Tavlo tavlo(area, printer, launcher);
+        tavlo.onEnd = [] {};
+        tavlo.start({path});
+        Form1 &f = tavlo.form1();
+        f.showStep(1); // warm the caches and the window once
+        const double decode = medianMs(runs, [&] {
+            QImageReader reader(path);
+            const QImage decoded = reader.read();
+            if (decoded.isNull())
+                std::abort();
+        });
+        const double show = medianMs(runs, [&] { f.showStep(0); });
+        std::printf("%-22s %12.1f %12.1f %8.2f\n", qPrintable(QFileInfo(path).fileName() + " 4000x3000"), decode, show,
+                    show / decode);
+    }
+    return 0;
+}

@@ -1,0 +1,202 @@
+#include "platform/forms/Control.h"
+
+#include "platform/forms/Form.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/KeyCodes.h"
+#include "platform/vb/vb.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace forms {
+
+Control::Control(Form &form, const QString &name, QWidget *widget, Control *container, int index)
+    : QObject(&form), form_(form), name_(name), widget_(widget), index_(index)
+{
+    widget_->setParent(container ? container->inner() : form.client());
+    widget_->setObjectName(index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(index) : name);
+    watch(widget_);
+    form.addControl(this);
+}
+
+Control::~Control()
+{
+    form_.removeControl(this);
+}
+
+void Control::watch(QWidget *w)
+{
+    w->installEventFilter(this);
+}
+
+void Control::applyGeometry()
+{
+    widget_->setGeometry(toPixels(left_), toPixels(top_), toPixels(width_), toPixels(height_));
+}
+
+void Control::setLeft(float v)
+{
+    left_ = v;
+    applyGeometry();
+}
+
+void Control::setTop(float v)
+{
+    top_ = v;
+    applyGeometry();
+}
+
+void Control::setWidth(float v)
+{
+    if (v < 0)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    width_ = v;
+    applyGeometry();
+}
+
+void Control::setHeight(float v)
+{
+    if (v < 0)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    height_ = v;
+    applyGeometry();
+}
+
+void Control::Move(float left, float top)
+{
+    left_ = left;
+    top_ = top;
+    applyGeometry();
+}
+
+void Control::Move(float left, float top, float width, float height)
+{
+    if (width < 0 || height < 0)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    applyGeometry();
+}
+
+void Control::setVisible(bool v)
+{
+    visible_ = v;
+    widget_->setVisible(v);
+}
+
+void Control::setEnabled(bool v)
+{
+    enabled_ = v;
+    widget_->setEnabled(v);
+}
+
+void Control::setToolTipText(const QString &t)
+{
+    toolTip_ = t;
+    widget_->setToolTip(t);
+}
+
+void Control::SetFocus()
+{
+    if (visible_ && enabled_)
+        widget_->setFocus(Qt::OtherFocusReason);
+}
+
+bool Control::hasFocus() const
+{
+    QWidget *f = widget_->window()->focusWidget();
+    return f && (f == widget_ || widget_->isAncestorOf(f));
+}
+
+void Control::ZOrder(int position)
+{
+    if (position == 0)
+        widget_->raise();
+    else
+        widget_->lower();
+}
+
+static int buttonOf(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+static int shiftOfMouse(Qt::KeyboardModifiers m)
+{
+    return (m & Qt::ShiftModifier ? vbShiftMask : 0) | (m & Qt::ControlModifier ? vbCtrlMask : 0) |
+           (m & Qt::AltModifier ? vbAltMask : 0);
+}
+
+bool Control::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto *ke = static_cast<QKeyEvent *>(event);
+        int code = keyCodeOf(ke);
+        const int shift = shiftOf(ke);
+        if (form_.KeyPreview && code != 0)
+            form_.Form_KeyDown(code, shift);
+        if (KeyDown && code != 0)
+            KeyDown(code, shift);
+        const QString text = ke->text();
+        if (!text.isEmpty() && text.at(0).unicode() != 0x7F) {
+            int ascii = text.at(0).unicode();
+            if (form_.KeyPreview)
+                form_.Form_KeyPress(ascii);
+            if (ascii != 0 && KeyPress)
+                KeyPress(ascii);
+            if (ascii == 0)
+                return true;
+        }
+        return false;
+    }
+    case QEvent::MouseButtonPress: {
+        auto *me = static_cast<QMouseEvent *>(event);
+        pressed_ = true;
+        if (MouseDown)
+            MouseDown(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
+                      float(me->position().y()) * kTwipsPerPixel);
+        return false;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto *me = static_cast<QMouseEvent *>(event);
+        if (MouseUp)
+            MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
+                    float(me->position().y()) * kTwipsPerPixel);
+        const bool wasPressed = pressed_;
+        pressed_ = false;
+        if (wasPressed && clickFromMouse() && Click && me->button() == Qt::LeftButton &&
+            static_cast<QWidget *>(watched)->rect().contains(me->position().toPoint()))
+            Click();
+        return false;
+    }
+    case QEvent::MouseButtonDblClick:
+        if (DblClick)
+            DblClick();
+        return false;
+    case QEvent::FocusIn:
+        if (GotFocus)
+            GotFocus();
+        return false;
+    case QEvent::FocusOut: {
+        // Switching to another program or opening a menu is no loss of focus for the program.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (LostFocus && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            LostFocus();
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace forms

@@ -1,0 +1,87 @@
+// The base of every control: a name, a place in twips that program logic reads and writes,
+// Visible, Enabled, ToolTipText, focus, and the mouse and key events as hooks. The widget
+// follows the twips at 15 twips per pixel; the twips stay exactly as set.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace forms {
+
+class Form;
+
+class Control : public QObject
+{
+    Q_OBJECT
+public:
+    // The widget becomes a child of the container's inner widget, or of the form's client area.
+    Control(Form &form, const QString &name, QWidget *widget, Control *container = nullptr, int index = -1);
+    ~Control() override;
+
+    QString Name() const { return name_; }
+    int Index() const { return index_; } // element number in a control array, -1 otherwise
+    Form &form() const { return form_; }
+    QWidget *widget() const { return widget_; }
+    // Where child controls of this one live (a picture box holding images).
+    virtual QWidget *inner() const { return widget_; }
+
+    float Left() const { return left_; }
+    float Top() const { return top_; }
+    float Width() const { return width_; }
+    float Height() const { return height_; }
+    virtual void setLeft(float v);
+    virtual void setTop(float v);
+    // A negative size raises error 380, as the run time does.
+    virtual void setWidth(float v);
+    virtual void setHeight(float v);
+    void Move(float left, float top);
+    void Move(float left, float top, float width, float height);
+
+    bool Visible() const { return visible_; }
+    virtual void setVisible(bool v);
+    bool Enabled() const { return enabled_; }
+    void setEnabled(bool v);
+    QString ToolTipText() const { return toolTip_; }
+    void setToolTipText(const QString &t);
+    // Moves the keyboard focus here; a control that cannot take it is left alone.
+    void SetFocus();
+    bool hasFocus() const;
+    void ZOrder(int position = 0); // 0 brings it to the front
+
+    // Event hooks, set by the window that owns the control. Coordinates are in twips relative
+    // to the control; button 1 left, 2 right, 4 middle; shift as in KeyCodes.h.
+    std::function<void()> Click;
+    std::function<void()> DblClick;
+    std::function<void(int button, int shift, float x, float y)> MouseDown;
+    std::function<void(int button, int shift, float x, float y)> MouseUp;
+    std::function<void(int &keyCode, int shift)> KeyDown;
+    std::function<void(int &keyAscii)> KeyPress; // setting keyAscii to 0 swallows the key
+    std::function<void()> GotFocus;
+    std::function<void()> LostFocus;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // Watches key, mouse and focus events of another widget too (a combo box's edit field).
+    void watch(QWidget *w);
+    virtual void applyGeometry();
+    // Whether a plain click on the widget raises Click (buttons raise it from their own signal).
+    virtual bool clickFromMouse() const { return true; }
+
+    float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+
+private:
+    Form &form_;
+    QString name_;
+    QWidget *widget_;
+    int index_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    QString toolTip_;
+    bool pressed_ = false;
+};
+
+} // namespace forms

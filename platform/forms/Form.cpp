@@ -1,0 +1,384 @@
+#include "platform/forms/Form.h"
+
+#include "platform/forms/Control.h"
+#include "platform/forms/Forms.h"
+
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace forms {
+
+// The window system's frame around a top-level window, as last measured on a shown window.
+static QMargins &lastDecorations()
+{
+    static QMargins m;
+    return m;
+}
+
+static QMargins decorationsOf(const QWidget *w)
+{
+    if (w->isVisible()) {
+        const QRect outer = w->frameGeometry(), inner = w->geometry();
+        const QMargins m(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+        lastDecorations() = m;
+        return m;
+    }
+    return lastDecorations();
+}
+
+class FormWindow : public QMainWindow
+{
+public:
+    explicit FormWindow(Form &form) : form_(form) {}
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::WindowActivate)
+            form_.activated();
+        else if (e->type() == QEvent::WindowDeactivate)
+            form_.Form_Deactivate();
+        return QMainWindow::event(e);
+    }
+    void closeEvent(QCloseEvent *e) override
+    {
+        if (form_.closeRequested())
+            e->accept();
+        else
+            e->ignore();
+    }
+    void moveEvent(QMoveEvent *e) override
+    {
+        QMainWindow::moveEvent(e);
+        form_.windowMoved(frameGeometry().topLeft());
+    }
+
+private:
+    Form &form_;
+};
+
+class FormClient : public QWidget
+{
+public:
+    explicit FormClient(Form &form) : form_(form)
+    {
+        setFocusPolicy(Qt::ClickFocus);
+        setMinimumSize(0, 0);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *e) override
+    {
+        QWidget::resizeEvent(e);
+        form_.clientResized(size());
+    }
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        pressed_ = e->button() == Qt::LeftButton;
+        QWidget::mousePressEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent *e) override
+    {
+        QWidget::mouseReleaseEvent(e);
+        if (pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+            pressed_ = false;
+            form_.Form_Click();
+        }
+    }
+    void paintEvent(QPaintEvent *) override
+    {
+        if (form_.printed_.empty())
+            return;
+        QPainter p(this);
+        p.setFont(font());
+        const QFontMetrics fm(font());
+        for (const auto &line : form_.printed_)
+            p.drawText(QPointF(line.at.x() / kTwipsPerPixel, line.at.y() / kTwipsPerPixel + fm.ascent()), line.text);
+    }
+
+private:
+    Form &form_;
+    bool pressed_ = false;
+};
+
+Form::Form(Forms &forms, const QString &name, float scaleWidth, float scaleHeight)
+    : forms_(forms), window_(new FormWindow(*this)), client_(new FormClient(*this)), scaleW_(scaleWidth), scaleH_(scaleHeight)
+{
+    setObjectName(name);
+    caption_ = name;
+    window_->setObjectName(name);
+    window_->setWindowTitle(name);
+    window_->setCentralWidget(client_);
+    QFont f(uiFontFamily());
+    f.setPointSizeF(9);
+    client_->setFont(f);
+    applyGeometry();
+}
+
+Form::~Form()
+{
+    forms_.remove(this);
+    // Controls first (they unregister here), then the widgets.
+    const std::vector<Control *> controls = controls_;
+    for (Control *c : controls)
+        delete c;
+    delete window_;
+}
+
+QMenuBar *Form::menuBar()
+{
+    if (!menuBar_) {
+        menuBar_ = new QMenuBar(window_);
+        menuBar_->setNativeMenuBar(false);
+        window_->setMenuBar(menuBar_);
+        QFont f(uiFontFamily());
+        f.setPointSizeF(9);
+        menuBar_->setFont(f);
+    }
+    return menuBar_;
+}
+
+void Form::setCaption(const QString &c)
+{
+    caption_ = c;
+    window_->setWindowTitle(c);
+}
+
+float Form::frameWidth() const
+{
+    const QMargins d = decorationsOf(window_);
+    return toTwips(d.left() + d.right());
+}
+
+float Form::frameHeight() const
+{
+    const QMargins d = decorationsOf(window_);
+    const int bar = menuBar_ ? menuBar_->sizeHint().height() : 0;
+    return toTwips(d.top() + d.bottom() + bar);
+}
+
+float Form::Width() const { return scaleW_ + frameWidth(); }
+float Form::Height() const { return scaleH_ + frameHeight(); }
+
+void Form::applyGeometry()
+{
+    appliedPos_ = QPoint(toPixels(left_), toPixels(top_));
+    appliedClient_ = QSize(toPixels(scaleW_), toPixels(scaleH_));
+    const int bar = menuBar_ ? menuBar_->sizeHint().height() : 0;
+    window_->move(appliedPos_);
+    window_->resize(appliedClient_.width(), appliedClient_.height() + bar);
+}
+
+void Form::setLeft(float v)
+{
+    left_ = v;
+    applyGeometry();
+}
+
+void Form::setTop(float v)
+{
+    top_ = v;
+    applyGeometry();
+}
+
+void Form::setWidth(float v)
+{
+    const float w = std::max(0.0f, v - frameWidth());
+    if (w == scaleW_)
+        return;
+    scaleW_ = w;
+    applyGeometry();
+    resized();
+}
+
+void Form::setHeight(float v)
+{
+    const float h = std::max(0.0f, v - frameHeight());
+    if (h == scaleH_)
+        return;
+    scaleH_ = h;
+    applyGeometry();
+    resized();
+}
+
+void Form::Move(float left, float top)
+{
+    left_ = left;
+    top_ = top;
+    applyGeometry();
+}
+
+void Form::Move(float left, float top, float width, float height)
+{
+    left_ = left;
+    top_ = top;
+    const float w = std::max(0.0f, width - frameWidth()), h = std::max(0.0f, height - frameHeight());
+    const bool changed = w != scaleW_ || h != scaleH_;
+    scaleW_ = w;
+    scaleH_ = h;
+    applyGeometry();
+    if (changed)
+        resized();
+}
+
+void Form::resized()
+{
+    if (loaded_)
+        Form_Resize();
+}
+
+void Form::clientResized(const QSize &px)
+{
+    if (px == appliedClient_)
+        return; // our own change coming back
+    appliedClient_ = px;
+    scaleW_ = toTwips(px.width());
+    scaleH_ = toTwips(px.height());
+    resized();
+}
+
+void Form::windowMoved(const QPoint &px)
+{
+    if (px == appliedPos_)
+        return;
+    appliedPos_ = px;
+    left_ = toTwips(px.x());
+    top_ = toTwips(px.y());
+}
+
+int Form::WindowState() const
+{
+    const Qt::WindowStates s = window_->windowState();
+    if (s & Qt::WindowMinimized)
+        return vbMinimized;
+    if (s & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return vbMaximized;
+    return vbNormal;
+}
+
+void Form::setWindowState(int state)
+{
+    switch (state) {
+    case vbMinimized: window_->setWindowState(Qt::WindowMinimized); break;
+    case vbMaximized: window_->setWindowState(Qt::WindowMaximized); break;
+    default: window_->setWindowState(Qt::WindowNoState); break;
+    }
+}
+
+bool Form::Visible() const { return window_->isVisible(); }
+
+void Form::setVisible(bool v)
+{
+    if (v)
+        Show();
+    else
+        Hide();
+}
+
+void Form::Load()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
+    forms_.add(this);
+    Form_Load();
+}
+
+void Form::Show()
+{
+    Load();
+    if (!loaded_)
+        return; // Form_Load unloaded it again
+    window_->show();
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        Form_Resize();
+    }
+    window_->raise();
+    window_->activateWindow();
+}
+
+void Form::Hide()
+{
+    window_->hide();
+}
+
+bool Form::Unload(int mode)
+{
+    if (!loaded_ || unloading_)
+        return true;
+    int cancel = 0;
+    Form_QueryUnload(cancel, mode);
+    if (cancel)
+        return false;
+    Form_Unload(cancel);
+    if (cancel)
+        return false;
+    unloading_ = true;
+    window_->hide();
+    loaded_ = false;
+    shownOnce_ = false;
+    forms_.remove(this);
+    unloading_ = false;
+    if (onUnloaded)
+        onUnloaded(*this);
+    return true;
+}
+
+bool Form::closeRequested()
+{
+    return Unload(vbFormControlMenu);
+}
+
+void Form::activated()
+{
+    Form_Activate();
+}
+
+void Form::Print(const QString &text)
+{
+    printed_.push_back({QPointF(CurrentX, CurrentY), text});
+    CurrentX = 0;
+    CurrentY += toTwips(QFontMetrics(client_->font()).height());
+    client_->update();
+}
+
+void Form::Cls()
+{
+    printed_.clear();
+    CurrentX = CurrentY = 0;
+    client_->update();
+}
+
+void Form::Refresh()
+{
+    window_->repaint();
+}
+
+Control *Form::control(const QString &name, int index) const
+{
+    for (Control *c : controls_)
+        if (c->Name().compare(name, Qt::CaseInsensitive) == 0 && c->Index() == index)
+            return c;
+    return nullptr;
+}
+
+Control *Form::ActiveControl() const
+{
+    for (Control *c : controls_)
+        if (c->hasFocus())
+            return c;
+    return nullptr;
+}
+
+void Form::removeControl(Control *c)
+{
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+}
+
+} // namespace forms

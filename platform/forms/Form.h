@@ -1,0 +1,135 @@
+// A window: its name and caption, its place in twips (outer Left, Top, Width, Height and the
+// client area's ScaleWidth, ScaleHeight), its state, load and unload, modeless show and hide,
+// printing text on the client area, and its events as virtual functions named as the program
+// names its handlers (Form_Load, Form_Resize, ...).
+//
+// The client area in twips is the truth; Width and Height add what the window system and the
+// menu bar take. Setting a size raises Form_Resize at once, as the run time does; the window
+// system's own echo of that change is recognised and raises nothing.
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QMainWindow;
+class QMenuBar;
+class QWidget;
+
+namespace forms {
+
+class Control;
+class Forms;
+
+enum WindowStateValue { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+enum UnloadMode { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2 };
+
+class Form : public QObject
+{
+    Q_OBJECT
+public:
+    Form(Forms &forms, const QString &name, float scaleWidth, float scaleHeight);
+    ~Form() override;
+
+    QString Name() const { return objectName(); }
+    Forms &forms() const { return forms_; }
+    QString Caption() const { return caption_; }
+    void setCaption(const QString &c);
+
+    float Left() const { return left_; }
+    float Top() const { return top_; }
+    float Width() const;
+    float Height() const;
+    float ScaleWidth() const { return scaleW_; }
+    float ScaleHeight() const { return scaleH_; }
+    void setLeft(float v);
+    void setTop(float v);
+    void setWidth(float v);
+    void setHeight(float v);
+    void Move(float left, float top);
+    void Move(float left, float top, float width, float height);
+    int WindowState() const;
+    void setWindowState(int state);
+    // What the window system and the menu bar add to the client area, in twips.
+    float frameWidth() const;
+    float frameHeight() const;
+
+    bool Visible() const;
+    void setVisible(bool v);
+    bool KeyPreview = false;
+
+    bool isLoaded() const { return loaded_; }
+    // Runs Form_Load once and adds the window to the program's collection.
+    void Load();
+    // Loads if needed, shows the window without an owner and activates it.
+    void Show();
+    void Hide();
+    // Asks Form_QueryUnload and Form_Unload; false when one of them cancelled.
+    bool Unload(int mode = vbFormCode);
+    // Called once the window has been unloaded (after Form_Unload).
+    std::function<void(Form &)> onUnloaded;
+
+    // Text printed on the client area at CurrentX, CurrentY; the next line starts below it.
+    void Print(const QString &text);
+    void Cls();
+    float CurrentX = 0, CurrentY = 0;
+    void Refresh();
+
+    Control *control(const QString &name, int index = -1) const;
+    Control *ActiveControl() const;
+    const std::vector<Control *> &controls() const { return controls_; }
+
+    QMainWindow *window() const { return window_; }
+    QWidget *client() const { return client_; }
+    QMenuBar *menuBar();
+
+    // Events. The base versions do nothing.
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Deactivate() {}
+    virtual void Form_Resize() {}
+    virtual void Form_Click() {}
+    virtual void Form_GotFocus() {}
+    virtual void Form_KeyDown(int &keyCode, int shift) { (void)keyCode, (void)shift; }
+    virtual void Form_KeyPress(int &keyAscii) { (void)keyAscii; }
+    virtual void Form_QueryUnload(int &cancel, int unloadMode) { (void)cancel, (void)unloadMode; }
+    virtual void Form_Unload(int &cancel) { (void)cancel; }
+
+private:
+    friend class Control;
+    friend class FormWindow;
+    friend class FormClient;
+    void addControl(Control *c) { controls_.push_back(c); }
+    void removeControl(Control *c);
+    void applyGeometry();
+    void clientResized(const QSize &px);
+    void windowMoved(const QPoint &px);
+    bool closeRequested();
+    void activated();
+    void resized();
+
+    Forms &forms_;
+    QMainWindow *window_;
+    QWidget *client_;
+    QMenuBar *menuBar_ = nullptr;
+    QString caption_;
+    float left_ = 0, top_ = 0, scaleW_, scaleH_;
+    QSize appliedClient_;
+    QPoint appliedPos_;
+    bool loaded_ = false;
+    bool shownOnce_ = false;
+    bool unloading_ = false;
+    std::vector<Control *> controls_;
+    struct PrintedLine
+    {
+        QPointF at;
+        QString text;
+    };
+    std::vector<PrintedLine> printed_;
+};
+
+} // namespace forms

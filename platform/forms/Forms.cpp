@@ -1,0 +1,104 @@
+#include "platform/forms/Forms.h"
+
+#include "platform/forms/Form.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace forms {
+
+Form *Forms::find(const QString &name) const
+{
+    for (Form *f : loaded_)
+        if (f->Name() == name)
+            return f;
+    return nullptr;
+}
+
+Form *Forms::active() const
+{
+    QWidget *w = QApplication::activeWindow();
+    for (Form *f : loaded_)
+        if (f->window() == w)
+            return f;
+    return nullptr;
+}
+
+void Forms::add(Form *f)
+{
+    if (std::find(loaded_.begin(), loaded_.end(), f) == loaded_.end())
+        loaded_.push_back(f);
+}
+
+void Forms::remove(Form *f)
+{
+    loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), f), loaded_.end());
+}
+
+void DoEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+static QRect screenRect()
+{
+    const QScreen *s = QGuiApplication::primaryScreen();
+    return s ? s->geometry() : QRect(0, 0, 1024, 768);
+}
+
+float screenWidth() { return toTwips(screenRect().width()); }
+float screenHeight() { return toTwips(screenRect().height()); }
+
+QString uiFontFamily()
+{
+    static const QString family = [] {
+        const QStringList families = QFontDatabase::families();
+        for (const char *utf8 : {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAexGothic",
+                                 "Noto Sans CJK JP", "IPAGothic"}) {
+            const QString name = QString::fromUtf8(utf8);
+            if (families.contains(name))
+                return name;
+        }
+        return QApplication::font().family();
+    }();
+    return family;
+}
+
+static MsgBoxHook &msgBoxHook()
+{
+    static MsgBoxHook hook;
+    return hook;
+}
+
+void setMsgBoxHook(MsgBoxHook hook) { msgBoxHook() = std::move(hook); }
+
+int MsgBox(const QString &prompt, int buttons, const QString &title)
+{
+    if (msgBoxHook())
+        return msgBoxHook()(prompt, buttons, title);
+    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? QCoreApplication::applicationName() : title,
+                    QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")), QMessageBox::Ok);
+    box.exec();
+    return 1;
+}
+
+static int &beeps()
+{
+    static int n = 0;
+    return n;
+}
+
+void Beep()
+{
+    ++beeps();
+    QApplication::beep();
+}
+
+int beepCount() { return beeps(); }
+
+} // namespace forms

@@ -1,0 +1,61 @@
+// Program-wide services of the window layer: the collection of loaded windows, DoEvents, the
+// screen, the message box and the beep, and the unit conversion between twips and pixels.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace forms {
+
+class Form;
+
+constexpr float kTwipsPerPixel = 15.0f; // 96 dots per inch
+
+// Twips to whole pixels as the widgets take them (negative positions included).
+inline int toPixels(float twips) { return qRound(twips / kTwipsPerPixel); }
+inline float toTwips(int pixels) { return static_cast<float>(pixels) * kTwipsPerPixel; }
+
+// The program's loaded windows in load order (what the run time's Forms collection holds).
+class Forms
+{
+public:
+    const std::vector<Form *> &all() const { return loaded_; }
+    int count() const { return static_cast<int>(loaded_.size()); }
+    // The first loaded window with exactly this name, or nullptr.
+    Form *find(const QString &name) const;
+    // The loaded window whose widget is the application's active window, or nullptr.
+    Form *active() const;
+
+private:
+    friend class Form;
+    void add(Form *f);
+    void remove(Form *f);
+    std::vector<Form *> loaded_;
+};
+
+// Lets pending window events run, as the program's long operations do between steps.
+void DoEvents();
+
+// The screen the windows live on, in twips.
+float screenWidth();
+float screenHeight();
+
+// The text controls' font: the usual Japanese UI face where installed, else the system's
+// Japanese sans-serif face.
+QString uiFontFamily();
+
+// Modal message box; returns the button pressed (1 = OK). Tests replace it.
+using MsgBoxHook = std::function<int(const QString &prompt, int buttons, const QString &title)>;
+int MsgBox(const QString &prompt, int buttons = 0, const QString &title = QString());
+void setMsgBoxHook(MsgBoxHook hook);
+
+// The system beep; tests count it.
+void Beep();
+int beepCount();
+
+} // namespace forms

@@ -1,0 +1,26 @@
+#include "platform/shell/shell.h"
+
+#include "platform/vb/vb.h"
+
+#include <QProcess>
+
+namespace shell {
+
+qint64 ProcessLauncher::start(const QString &program, const QStringList &args, int windowStyle)
+{
+    Q_UNUSED(windowStyle);
+    qint64 pid = 0;
+    if (program.isEmpty() || !QProcess::startDetached(program, args, QString(), &pid))
+        vb::raiseError(vb::ErrFileNotFound);
+    return pid;
+}
+
+qint64 RecordingLauncher::start(const QString &program, const QStringList &args, int windowStyle)
+{
+    if (fail)
+        vb::raiseError(vb::ErrFileNotFound);
+    calls.push_back({program, args, windowStyle});
+    return static_cast<qint64>(calls.size());
+}
+
+} // namespace shell

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs a window program on the current X display, waits until its window is up, saves a
+# screenshot of the screen, and ends the program.
+#   screenshot.sh OUT.png WINDOW-NAME [--keys "KEY ..."] PROGRAM [ARGS...]
+# With --keys the keys are sent to the window (xdotool names) before a second screenshot,
+# OUT-2.png, is taken.
+set -uo pipefail
+out=$1 name=$2
+shift 2
+keys=""
+if [ "${1:-}" = "--keys" ]; then keys=$2; shift 2; fi
+"$@" &
+pid=$!
+win=""
+for _ in $(seq 1 100); do
+  win=$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | head -n 1)
+  [ -n "$win" ] && break
+  kill -0 "$pid" 2>/dev/null || { echo "screenshot: $1 ended before its window showed" >&2; exit 1; }
+  sleep 0.2
+done
+if [ -z "$win" ]; then
+  echo "screenshot: no window named $name after 20 s" >&2
+  kill "$pid" 2>/dev/null
+  exit 1
+fi
+sleep 1
+import -window root "$out"
+if [ -n "$keys" ]; then
+  for k in $keys; do xdotool key --window "$win" "$k"; sleep 0.5; done
+  sleep 1
+  import -window root "${out%.png}-2.png"
+fi
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+exit 0

@@ -1,0 +1,87 @@
+// Tavlo's main window: shows one picture of the picture list at a time on the canvas, steps
+// through the list, jumps by number, switches between list files, prints the picture, starts
+// Kesto, and arranges itself around each picture (canvas, window height, scroll bars).
+#pragma once
+
+#include "platform/forms/Controls.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/Menu.h"
+
+#include <QString>
+
+class Tavlo;
+class MainModule;
+
+class Form1 : public forms::Form
+{
+    Q_OBJECT
+public:
+    explicit Form1(Tavlo &app);
+
+    forms::CommandButton Command1;
+    forms::TextBox Text1;
+    forms::TextBox Text3;
+    forms::CommandButton Command3;
+    forms::CommandButton Command2;
+    forms::ComboBox Combo1;
+    forms::PictureBox Picture1;
+    forms::ScrollBar VScroll1;
+    forms::ScrollBar HScroll1;
+    forms::Line Line1;
+    forms::Label Label1;
+
+    forms::Menu menu1;
+    forms::Menu menuKesto;
+    forms::Menu menu11;
+    forms::Menu menu12;
+    forms::Menu menu13;
+    forms::Menu menu3;
+    forms::Menu menu4;
+    forms::Menu menu5;
+
+    bool stopCopy = false;
+
+    // Moves the shown slot by step around the list and shows that picture.
+    void showStep(int step);
+    void handleKey(int keyCode);
+    void layoutWindow();
+    // Keeps a window on the work area: pulled left, and cut in height (never below 600 twips).
+    void fitToWorkArea(forms::Form &window);
+    // Shows the names of a folder's files in a message box and returns the folder's path.
+    QString ShowFileList(const QString &folderspec);
+
+    // Handlers, named after the control and the event.
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_Click() override;
+    void Form_Unload(int &cancel) override;
+    void Command1_Click();
+    void Command3_Click();
+    void Command1_KeyDown(int &keyCode, int shift);
+    void Command2_KeyDown(int &keyCode, int shift);
+    void Command3_KeyDown(int &keyCode, int shift);
+    void HScroll1_KeyDown(int &keyCode, int shift);
+    void VScroll1_KeyDown(int &keyCode, int shift);
+    void Picture1_KeyPress(int &keyAscii);
+    void Text1_KeyDown(int &keyCode, int shift);
+    void Text1_LostFocus();
+    void Text1_Change();
+    void Combo1_Click();
+    void Combo1_KeyDown(int &keyCode, int shift);
+    void HScroll1_Change();
+    void HScroll1_Scroll();
+    void VScroll1_Change();
+    void VScroll1_Scroll();
+    void SysInfo1_DisplayChanged();
+    void menuKesto_Click();
+    void menu11_Click();
+    void menu13_Click();
+
+private:
+    MainModule &m() const;
+    // curIndex for a number typed into Text1 (already made 0-based): the nearest whole
+    // number; a number beyond the 16-bit range is taken around the list instead of failing.
+    void setIndexFromTyped(double v);
+    void reportBadPicture();
+    Tavlo &app_;
+};

@@ -1,0 +1,178 @@
+// The main window around its picture: heights, bars, scrolling, resize, display changes.
+#include "tests/tavlo/TavloFixture.h"
+
+#include "platform/forms/Forms.h"
+
+#include <QMainWindow>
+
+class Layout : public TavloTest
+{
+protected:
+    // Starts with one picture of w x h pixels and shows it.
+    void showPicture(int w, int h, bool chooser = true)
+    {
+        start({picture("p.bmp", w, h)});
+        f().Combo1.setVisible(chooser);
+        f().Command1_Click();
+    }
+    float frameH() { return f().Height() - f().ScaleHeight(); }
+};
+
+TEST_F(Layout, ASmallPictureShrinksTheWindowToFit)
+{
+    showPicture(32, 24);
+    EXPECT_FLOAT_EQ(f().Picture1.Top(), 840) << "60 twips under the chooser";
+    EXPECT_FLOAT_EQ(f().VScroll1.Top(), 840);
+    EXPECT_FLOAT_EQ(f().Picture1.Height(), 24 * 15 + 60);
+    EXPECT_FLOAT_EQ(f().Height(), 420 + 840 + frameH());
+    EXPECT_FLOAT_EQ(f().ScaleHeight(), 1260);
+    EXPECT_FALSE(f().VScroll1.Visible());
+    EXPECT_FALSE(f().HScroll1.Visible());
+    EXPECT_EQ(f().VScroll1.Value(), 0);
+    EXPECT_FLOAT_EQ(f().Width(), 4845) << "the width is the user's";
+}
+
+TEST_F(Layout, WithoutTheChooserTheCanvasStartsUnderTheButtons)
+{
+    showPicture(32, 24, false);
+    EXPECT_FLOAT_EQ(f().Picture1.Top(), 495);
+}
+
+TEST_F(Layout, APictureTallerThanTheWorkAreaGetsTheVerticalBar)
+{
+    showPicture(100, 1000);
+    EXPECT_FLOAT_EQ(f().Height(), 11520);
+    ASSERT_TRUE(f().VScroll1.Visible());
+    EXPECT_FLOAT_EQ(f().VScroll1.Top(), 840);
+    EXPECT_FLOAT_EQ(f().VScroll1.Height(), f().ScaleHeight() - 840);
+    EXPECT_FLOAT_EQ(f().VScroll1.Left(), f().ScaleWidth() - 255);
+
+    // The first move of the bar sets its range; the canvas follows the value.
+    f().VScroll1.setValue(300);
+    const int max = vb::CInt(f().Picture1.Height() - f().ScaleHeight() + 840);
+    EXPECT_EQ(f().VScroll1.Max(), max);
+    EXPECT_EQ(f().VScroll1.LargeChange(), vb::CInt(max / 8.0));
+    EXPECT_EQ(f().VScroll1.SmallChange(), vb::CInt(max / 200.0));
+    EXPECT_FLOAT_EQ(f().Picture1.Top(), 840 - 300);
+    EXPECT_TRUE(f().Picture1.Visible());
+
+    // The next step starts at the top again.
+    f().Command1_Click();
+    EXPECT_EQ(f().VScroll1.Value(), 0);
+    EXPECT_FLOAT_EQ(f().Picture1.Top(), 840);
+}
+
+TEST_F(Layout, APictureWiderThanTheWindowGetsTheHorizontalBar)
+{
+    showPicture(600, 50);
+    ASSERT_TRUE(f().HScroll1.Visible());
+    EXPECT_FLOAT_EQ(f().HScroll1.Width(), f().ScaleWidth() - 256);
+    EXPECT_FLOAT_EQ(f().Height(), 50 * 15 + 60 + 840 + frameH() + 255) << "grown by the bar";
+    EXPECT_FLOAT_EQ(f().HScroll1.Top(), f().ScaleHeight() - 255);
+    EXPECT_FALSE(f().VScroll1.Visible());
+
+    f().HScroll1.setValue(100);
+    EXPECT_FLOAT_EQ(f().Picture1.Left(), -100);
+    const int max = vb::CInt(f().Picture1.ScaleWidth() - f().ScaleWidth());
+    EXPECT_EQ(f().HScroll1.Max(), max);
+    EXPECT_EQ(f().HScroll1.SmallChange(), vb::CInt(max / 100.0));
+
+    // Without a background click the stepping stays with the buttons while the bar shows.
+    f().Form_Click();
+    EXPECT_EQ(m().stepDir, 1);
+}
+
+TEST_F(Layout, HorizontalRangesBeyond16BitsAreScaled)
+{
+    showPicture(3000, 20);
+    f().HScroll1.setValue(1);
+    EXPECT_EQ(f().HScroll1.Max(), 32767);
+    f().HScroll1.setValue(32767);
+    const double range = double(f().Picture1.ScaleWidth()) - f().ScaleWidth();
+    EXPECT_NEAR(f().Picture1.Left(), -range, 0.5) << "the far end of the bar shows the far end of the picture";
+}
+
+TEST_F(Layout, StepsNeverFallBelowOne)
+{
+    // A picture 3 pixels wider than the client area: a range of 45 twips.
+    start({picture("p.bmp", 4845 / 15 + 3, 10)});
+    f().Command1_Click();
+    ASSERT_TRUE(f().HScroll1.Visible());
+    f().HScroll1.setValue(10);
+    EXPECT_EQ(f().HScroll1.Max(), 45);
+    EXPECT_EQ(f().HScroll1.SmallChange(), 1) << "45 / 100 would be 0";
+    EXPECT_EQ(f().HScroll1.LargeChange(), 6);
+    EXPECT_FLOAT_EQ(f().Picture1.Left(), -10);
+}
+
+TEST_F(Layout, APictureTooTallFor16BitsTakesTheFailurePath)
+{
+    showPicture(40, 2300);
+    EXPECT_TRUE(f().Picture1.Picture().isEmpty());
+    EXPECT_EQ(message(), dir.file("p.bmp") + "\r\n" + QString::fromUtf8("ファイルが異常です。"));
+    EXPECT_FLOAT_EQ(f().Picture1.Top(), 840) << "the steps before the failure stay";
+    EXPECT_FALSE(ended);
+}
+
+TEST_F(Layout, AMaximizedWindowKeepsItsSize)
+{
+    start({picture("p.bmp", 32, 24)});
+    f().setWindowState(forms::vbMaximized);
+    forms::DoEvents();
+    ASSERT_EQ(f().WindowState(), forms::vbMaximized);
+    const float h = f().Height();
+    f().Command1_Click();
+    EXPECT_FLOAT_EQ(f().Height(), h);
+    EXPECT_FLOAT_EQ(f().Picture1.Top(), 840);
+}
+
+TEST_F(Layout, ResizeReloadsTheShownPicture)
+{
+    showPicture(100, 1000);
+    f().VScroll1.setValue(200);
+    f().setWidth(9000);
+    EXPECT_FLOAT_EQ(f().Line1.X2(), f().ScaleWidth());
+    EXPECT_EQ(f().VScroll1.Value(), 0);
+    EXPECT_FLOAT_EQ(f().Picture1.Top(), 840);
+    EXPECT_FLOAT_EQ(f().VScroll1.Left(), f().ScaleWidth() - 255);
+
+    // Before any picture only the line follows.
+    start({});
+    f().setWidth(6000);
+    EXPECT_FLOAT_EQ(f().Line1.X2(), f().ScaleWidth());
+    EXPECT_EQ(f().Caption(), "Form1");
+}
+
+TEST_F(Layout, ADisplayChangeKeepsTheActiveWindowOnTheWorkArea)
+{
+    start({});
+    f().Move(3000, 2000, 9000, 8000);
+    f().window()->activateWindow();
+    forms::DoEvents();
+    ASSERT_EQ(t().forms().active(), &f());
+    area.change({150, 300, 6000, 5000});
+    EXPECT_FLOAT_EQ(f().Left(), 150);
+    EXPECT_FLOAT_EQ(f().Width(), 6000);
+    EXPECT_FLOAT_EQ(f().Top(), 300);
+    EXPECT_FLOAT_EQ(f().Height(), 5000);
+    // A window that fits is left where it is.
+    area.change({0, 0, 15360, 11520});
+    EXPECT_FLOAT_EQ(f().Left(), 150);
+}
+
+TEST_F(Layout, FitToWorkArea)
+{
+    start({});
+    forms::Form other(t().forms(), "Other", 3000, 500);
+    other.Move(14000, 11520 - 200, 3000, 500);
+    f().fitToWorkArea(other);
+    EXPECT_FLOAT_EQ(other.Left(), 15360 - 3000);
+    EXPECT_FLOAT_EQ(other.Height(), 600) << "never below 600 twips";
+    other.Move(100, 1000, 3000, 2000);
+    f().fitToWorkArea(other);
+    EXPECT_FLOAT_EQ(other.Left(), 100);
+    EXPECT_FLOAT_EQ(other.Height(), 2000);
+    other.Move(100, 10000, 3000, 4000);
+    f().fitToWorkArea(other);
+    EXPECT_FLOAT_EQ(other.Height(), 1520);
+}
