@@ -1,0 +1,55 @@
+/*
+ * fenrik.h - Fenrik, the Visual Basic source procedure indexer.
+ *
+ * Fenrik reads VB forms, modules and classes and writes File1.txt, Func2.txt
+ * and Args3.txt (table mode, /t), or a token trace on standard output.
+ */
+#pragma once
+
+#include "fenrik/console.h"
+
+#include <cstdint>
+#include <cstdio>
+
+/* Fenrik's separator set: blank and = ( ) [ ] { } < > blank , ; : + - * / ^ ! & # ' " LF */
+extern const char FENRIK_SEPS[];
+
+/* The source name that memory reports carry. */
+extern const char FENRIK_SOURCE[];
+
+/* Statement-class flags: what the first words of a line say. */
+constexpr unsigned SCOPE_PRIVATE = 1u << 0;
+constexpr unsigned SCOPE_PUBLIC = 1u << 1;
+constexpr unsigned DECLARE = 1u << 2;
+constexpr unsigned DIM = 1u << 3;
+constexpr unsigned SUB = 1u << 4;
+constexpr unsigned FUNCTION = 1u << 5;
+constexpr unsigned BEGIN = 1u << 6;
+constexpr unsigned TYPE = 1u << 7;
+constexpr unsigned BLOCK = 1u << 8;
+constexpr unsigned END = 1u << 9;
+constexpr unsigned BARE_END = 1u << 10;
+constexpr unsigned WRONG_END = 1u << 11;
+
+/* Counters of the run and of the current file. */
+extern int32_t file_id, func_id, arg_id;
+extern int32_t file_line, vb_line;
+
+/* Where rows go: the three tables in table mode, standard output otherwise. */
+extern FILE *file_table, *func_table, *args_table;
+extern bool table_mode;
+
+void scan_file(FILE *fp, const char *name);
+void read_continuation(LineStream *in);
+
+int parse_declaration(LineStream *in, const char *name, unsigned statement_class);
+int parse_arguments(LineStream *in, const char *name, unsigned statement_class);
+int expression_length(const char *text, bool sign_allowed);
+int number_length(const char *text, bool sign_allowed);
+
+/* Header lines of File1.txt, Func2.txt and Args3.txt. */
+extern const char FILE_HEADER[], FUNC_HEADER[], ARGS_HEADER[];
+
+void write_file_row(const char *name);
+const char *collapse_parent_dirs(const char *name);
+void split_name(const char *name, const char **base, size_t *base_len, const char **ext);

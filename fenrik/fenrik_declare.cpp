@@ -1,0 +1,363 @@
+/*
+ * fenrik_declare.cpp - Fenrik's declaration and argument parser.
+ *
+ * Reads a Sub or Function declaration token by token from the scanner's line
+ * (following " _" continuations) and writes one Func2.txt row and one Args3.txt
+ * row per argument, or, without /t, a token trace on standard output where each
+ * token stands on a line of its own behind its kind digit and a colon.
+ */
+#include "fenrik/fenrik.h"
+
+#include <cstring>
+
+/* --- data ----------------------------------------------------------------- */
+
+static const char *field_sep = "\n";
+static bool trace_done;
+
+enum { DECLARATION_MARK = 317 };
+
+enum ArgFlag : unsigned { OPTIONAL = 1, BYVAL = 2, BYREF = 4, PARAMARRAY = 8 };
+
+/* --- functions ------------------------------------------------------------ */
+
+// Whether the current token is exactly word.
+static inline bool token_is(const char *word)
+{
+    return tok.tok_text[0] == word[0] && keyword_length(tok.tok_text, word) > 0;
+}
+
+// Writes text to out n times.
+static void repeat(FILE *out, const char *text, int n)
+{
+    for (int i = 0; i < n; ++i)
+        std::fputs(text, out);
+}
+
+// The kind prefix of the current token in trace mode: its kind digit and a colon.
+static void make_prefix(char *prefix)
+{
+    if (table_mode) {
+        prefix[0] = '\0';
+    } else {
+        prefix[0] = static_cast<char>('0' + tok.tok_kind);
+        prefix[1] = ':';
+        prefix[2] = '\0';
+    }
+}
+
+// Writes the current token as it stands in the line, so that a token longer than the
+// 255 bytes of tok_text still comes out whole.
+static void put_token(FILE *out)
+{
+    std::fwrite(tok.line + tok.tok_pos, 1, static_cast<size_t>(tok.tok_len), out);
+}
+
+// Writes prefix, the current token and sep.
+static void put_field(FILE *out, const char *prefix, const char *sep)
+{
+    std::fputs(prefix, out);
+    put_token(out);
+    std::fputs(sep, out);
+}
+
+// Writes the part of the current token from its first underscore on; a trail byte is no underscore.
+static void put_event_part(FILE *out)
+{
+    const char *name = tok.line + tok.tok_pos;
+    int i = 0;
+    while (i < tok.tok_len && name[i] != '_')
+        i += sjis_char_length(name + i);
+    if (i < tok.tok_len)
+        std::fwrite(name + i, 1, static_cast<size_t>(tok.tok_len - i), out);
+}
+
+// Writes the flag words of an argument, each followed by a blank.
+static void write_flags(FILE *out, unsigned flags)
+{
+    if (flags & OPTIONAL)
+        std::fputs("Optional ", out);
+    if (flags & BYVAL)
+        std::fputs("ByVal ", out);
+    if (flags & BYREF)
+        std::fputs("ByRef ", out);
+    if (flags & PARAMARRAY)
+        std::fputs("ParamArray ", out);
+}
+
+// Writes one Func2.txt row (or its trace) for the declaration the tokenizer stands on.
+int parse_declaration(LineStream *in, const char *name, unsigned statement_class)
+{
+    FILE *out = func_table;
+    arg_id = 0;
+    field_sep = table_mode ? "\t" : "\n";
+    if (!trace_done) {
+        trace_done = true;
+        std::printf("%s(%4u)\n", FENRIK_SOURCE, static_cast<unsigned>(DECLARATION_MARK));
+    }
+    if (table_mode) {
+        ++func_id;
+        std::fprintf(out, "%d\t%d\t%4ld\t%ld\t", static_cast<int>(file_id), static_cast<int>(func_id),
+                     static_cast<long>(file_line), static_cast<long>(vb_line));
+    } else {
+        std::fprintf(out, "%s(%4ld)%s", name, static_cast<long>(file_line), tok.line);
+    }
+
+    int phase = 0;
+    int fields_out = 0;
+    char prefix[4];
+    while (next_token(FENRIK_SEPS) > 0) {
+        make_prefix(prefix);
+        if (tok.tok_kind == TOK_STRING) {
+            if (!table_mode) {
+                put_field(out, prefix, field_sep);
+                ++phase;
+            } else if (phase == 3) {
+                for (; fields_out < 3; ++fields_out)
+                    std::fputs(field_sep, out);
+                put_token(out);
+                std::fputc(' ', out);
+            } else {
+                ++phase;
+            }
+            continue;
+        }
+        if (tok.tok_kind == TOK_SEPARATOR) {
+            if (token_is("'"))
+                break;
+            if (token_is("(")) {
+                if (!table_mode)
+                    std::fprintf(out, "%s(\n", prefix);
+                parse_arguments(in, name, statement_class);
+                continue;
+            }
+            put_field(out, prefix, field_sep);
+            ++fields_out;
+            continue;
+        }
+
+        if (token_is("As") || token_is("Lib") || token_is("Alias")) {
+            phase = token_is("As") ? 3 : 2;
+            if (!table_mode)
+                put_field(out, prefix, field_sep);
+        } else {
+            if (table_mode && fields_out < phase) {
+                repeat(out, field_sep, phase - fields_out);
+                fields_out = phase;
+            }
+            if (phase == 0) {
+                put_field(out, prefix, field_sep);
+                put_event_part(out);
+                std::fputs(field_sep, out);
+                ++fields_out;
+            } else if (phase == 4) {
+                put_field(out, prefix, field_sep);
+                std::fputs(field_sep, out);
+                ++fields_out;
+            }
+        }
+
+        // the step that every word takes
+        if (token_is("_") && tok.tok_next == '\n') {
+            read_continuation(in);
+            continue;
+        }
+        if (phase == 0) {
+            const char *scope = (statement_class & SCOPE_PUBLIC)    ? "Public"
+                                : (statement_class & SCOPE_PRIVATE) ? "Private"
+                                                                    : "";
+            std::fprintf(out, "%s%s%s%s", (statement_class & SUB) ? "Sub" : "Function", field_sep, scope,
+                         field_sep);
+            fields_out += 2;
+        }
+        ++phase;
+    }
+    if (table_mode)
+        std::fputs("\n", out);
+    return 0;
+}
+
+// Writes one Args3.txt row per argument (or the trace) of the list the tokenizer stands on.
+int parse_arguments(LineStream *in, const char *name, unsigned /*statement_class*/)
+{
+    FILE *out = args_table;
+    const char *prefix = table_mode ? "" : "1:";
+    field_sep = table_mode ? "\t" : "\n";
+    int paren_depth = 0;
+    unsigned flags = 0;
+    int fields_out = 0;
+    if (table_mode) {
+        ++arg_id;
+        std::fprintf(out, "%d\t%d\t%d\t", static_cast<int>(file_id), static_cast<int>(func_id),
+                     static_cast<int>(arg_id));
+    }
+
+    while (next_token(FENRIK_SEPS) > 0) {
+        if (tok.tok_kind == TOK_STRING) {
+            put_field(out, prefix, field_sep);
+            ++fields_out;
+        } else if (tok.tok_kind == TOK_SEPARATOR) {
+            if (token_is("'")) {
+                if (table_mode)
+                    std::fputs("\n", out);
+                return 0;
+            } else if (token_is("(")) {
+                ++paren_depth;
+                if (!table_mode)
+                    std::fprintf(out, "%s(\n", prefix);
+            } else if (token_is(")")) {
+                --paren_depth;
+                if (!table_mode) {
+                    std::fprintf(out, "%s)\n", prefix);
+                    if (paren_depth < 0)
+                        return 0;
+                } else if (paren_depth < 0) {
+                    for (; fields_out < 2; ++fields_out)
+                        std::fputs("\t", out);
+                    write_flags(out, flags);
+                    if (flags)
+                        std::fputs("\t", out);
+                    std::fputs("\n", out);
+                    return 0;
+                }
+            } else if (token_is(",")) {
+                if (!table_mode) {
+                    std::fprintf(out, "%s,\n", prefix);
+                } else {
+                    if (flags) {
+                        if (fields_out < 2)
+                            repeat(out, "\t", 2 - fields_out);
+                        write_flags(out, flags);
+                        std::fputs("\t", out);
+                        flags = 0;
+                    }
+                    ++arg_id;
+                    std::fprintf(out, "\n%d\t%d\t%d\t", static_cast<int>(file_id), static_cast<int>(func_id),
+                                 static_cast<int>(arg_id));
+                }
+                fields_out = 0;
+            } else if (token_is("=")) {
+                if (table_mode)
+                    for (; fields_out < 2; ++fields_out)
+                        std::fputs("\t", out);
+                std::fprintf(out, "%s=%s", prefix, field_sep);
+                ++fields_out;
+            } else {
+                if (token_is("-")) {
+                    const int n = expression_length(tok.line + tok.tok_pos, true);
+                    if (n > 0)
+                        take_token_bytes(n);
+                }
+                put_field(out, prefix, field_sep);
+                ++fields_out;
+            }
+        } else if (token_is("_")) {
+            const bool continued = tok.tok_next == '\n';
+            if (!table_mode) {
+                std::fprintf(out, "%s_%s", prefix, field_sep);
+                if (continued)
+                    std::fprintf(out, "%s_\n", prefix);
+            }
+            if (continued) {
+                read_continuation(in);
+                if (!table_mode && tok.line[0] != '\0')
+                    std::fprintf(out, "%s(%4ld)%s", name, static_cast<long>(file_line), tok.line);
+            }
+        } else if (!table_mode) {
+            put_field(out, prefix, field_sep);
+        } else {
+            const int n = expression_length(tok.line + tok.tok_pos, true);
+            if (n > 0) {
+                take_token_bytes(n);
+            } else if (token_is("As")) {
+                continue;
+            } else if (token_is("Optional")) {
+                flags |= OPTIONAL;
+                continue;
+            } else if (token_is("ByVal")) {
+                flags |= BYVAL;
+                continue;
+            } else if (token_is("ByRef")) {
+                flags |= BYREF;
+                continue;
+            } else if (token_is("ParamArray")) {
+                flags |= PARAMARRAY;
+                continue;
+            }
+            put_field(out, "", "\t");
+            ++fields_out;
+        }
+    }
+    if (table_mode)
+        std::fputs("\n", out);
+    return 0;
+}
+
+// Bytes of the number at text (digits, an optional fraction, a type mark), 0 if none.
+int number_length(const char *text, bool sign_allowed)
+{
+    int n = 0;
+    if (sign_allowed && (text[0] == '-' || text[0] == '+'))
+        ++n;
+    int digits = 0;
+    while (text[n] >= '0' && text[n] <= '9') {
+        ++n;
+        ++digits;
+    }
+    if (digits > 0 && text[n] == '.') {
+        ++n;
+        while (text[n] >= '0' && text[n] <= '9')
+            ++n;
+    }
+    if (digits > 0 && (text[n] == '#' || text[n] == '%'))
+        ++n;
+    if (text[n] != '\0' && !std::strchr(" ,()+-*/^#%:\n", text[n]))
+        return 0;
+    return digits > 0 ? n : 0;
+}
+
+// Whether c ends a constant expression.
+static bool ends_expression(char c)
+{
+    return c == ')' || c == ',' || c == ':' || c == '\n' || c == '\'';
+}
+
+// Bytes of the constant expression at text (numbers, parentheses, + - * / ^), 0 if none.
+int expression_length(const char *text, bool sign_allowed)
+{
+    int n = 0;
+    while (text[n] == ' ')
+        ++n;
+    if (text[n] == '(') {
+        const int inner = expression_length(text + n + 1, true);
+        if (inner == 0)
+            return 0;
+        n += 1 + inner;
+        while (text[n] == ' ')
+            ++n;
+        if (text[n] != ')')
+            return 0;
+        ++n;
+    } else if (ends_expression(text[n])) {
+        return 0;
+    } else {
+        const int number = number_length(text + n, sign_allowed);
+        if (number == 0)
+            return 0;
+        n += number;
+    }
+    for (;;) {
+        const int good = n;
+        while (text[n] == ' ')
+            ++n;
+        const char c = text[n];
+        if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^') {
+            const int rest = expression_length(text + n + 1, false);
+            if (rest == 0)
+                return good;
+            n += 1 + rest;
+            continue;
+        }
+        return c == ' ' || ends_expression(c) ? good : 0;
+    }
+}
