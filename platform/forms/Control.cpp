@@ -144,16 +144,16 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
         int code = keyCodeOf(ke);
         const int shift = shiftOf(ke);
         if (form_.KeyPreview && code != 0)
-            form_.Form_KeyDown(code, shift);
+            runEvent([&] { form_.Form_KeyDown(code, shift); });
         if (KeyDown && code != 0)
-            KeyDown(code, shift);
+            runEvent([&] { KeyDown(code, shift); });
         const QString text = ke->text();
         if (!text.isEmpty() && text.at(0).unicode() != 0x7F) {
             int ascii = text.at(0).unicode();
             if (form_.KeyPreview)
-                form_.Form_KeyPress(ascii);
+                runEvent([&] { form_.Form_KeyPress(ascii); });
             if (ascii != 0 && KeyPress)
-                KeyPress(ascii);
+                runEvent([&] { KeyPress(ascii); });
             if (ascii == 0)
                 return true;
         }
@@ -163,35 +163,39 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
         auto *me = static_cast<QMouseEvent *>(event);
         pressed_ = true;
         if (MouseDown)
-            MouseDown(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
-                      float(me->position().y()) * kTwipsPerPixel);
+            runEvent([&] {
+                MouseDown(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
+                          float(me->position().y()) * kTwipsPerPixel);
+            });
         return false;
     }
     case QEvent::MouseButtonRelease: {
         auto *me = static_cast<QMouseEvent *>(event);
         if (MouseUp)
-            MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
-                    float(me->position().y()) * kTwipsPerPixel);
+            runEvent([&] {
+                MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
+                        float(me->position().y()) * kTwipsPerPixel);
+            });
         const bool wasPressed = pressed_;
         pressed_ = false;
         if (wasPressed && clickFromMouse() && Click && me->button() == Qt::LeftButton &&
             static_cast<QWidget *>(watched)->rect().contains(me->position().toPoint()))
-            Click();
+            runEvent(Click);
         return false;
     }
     case QEvent::MouseButtonDblClick:
         if (DblClick)
-            DblClick();
+            runEvent(DblClick);
         return false;
     case QEvent::FocusIn:
         if (GotFocus)
-            GotFocus();
+            runEvent(GotFocus);
         return false;
     case QEvent::FocusOut: {
         // Switching to another program or opening a menu is no loss of focus for the program.
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         if (LostFocus && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            LostFocus();
+            runEvent(LostFocus);
         return false;
     }
     default:

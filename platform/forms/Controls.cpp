@@ -31,11 +31,11 @@ TextBox::TextBox(Form &form, const QString &name, bool multiLine, Control *conta
     if (multiLine) {
         multi_ = static_cast<QPlainTextEdit *>(widget());
         multi_->setLineWrapMode(QPlainTextEdit::NoWrap);
-        QObject::connect(multi_, &QPlainTextEdit::textChanged, this, [this] { fromWidget(); });
+        QObject::connect(multi_, &QPlainTextEdit::textChanged, this, [this] { runEvent([this] { fromWidget(); }); });
         watch(multi_->viewport());
     } else {
         line_ = static_cast<QLineEdit *>(widget());
-        QObject::connect(line_, &QLineEdit::textEdited, this, [this] { fromWidget(); });
+        QObject::connect(line_, &QLineEdit::textEdited, this, [this] { runEvent([this] { fromWidget(); }); });
     }
     widget()->setFont(controlFont(fontSize_));
 }
@@ -113,9 +113,11 @@ CommandButton::CommandButton(Form &form, const QString &name, Control *container
     button_ = static_cast<QPushButton *>(widget());
     button_->setFont(controlFont(9));
     button_->setAutoDefault(false);
+    // The windows were laid out for buttons that give their caption the whole face.
+    button_->setStyleSheet(QStringLiteral("QPushButton { padding: 0px 1px; }"));
     QObject::connect(button_, &QPushButton::clicked, this, [this] {
         if (Click)
-            Click();
+            runEvent(Click);
     });
 }
 
@@ -138,12 +140,12 @@ ComboBox::ComboBox(Form &form, const QString &name, Control *container)
     QObject::connect(combo_, &QComboBox::activated, this, [this](int index) {
         chosen_ = index;
         if (Click)
-            Click();
+            runEvent(Click);
     });
     QObject::connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] {
         chosen_ = -1;
         if (Change)
-            Change();
+            runEvent(Change);
     });
 }
 
@@ -347,17 +349,22 @@ ScrollBar::ScrollBar(Form &form, const QString &name, Qt::Orientation orientatio
     bar_ = static_cast<QScrollBar *>(widget());
     bar_->setTracking(true);
     applyRange();
+    // Programmatic changes raise Change in the caller's stack; only the user's go through
+    // runEvent, whose caller is the event loop.
     QObject::connect(bar_, &QScrollBar::valueChanged, this, [this] {
         if (bar_->isSliderDown()) {
             if (Scroll)
-                Scroll();
+                runEvent(Scroll);
         } else if (Change) {
-            Change();
+            if (settingValue_)
+                Change();
+            else
+                runEvent(Change);
         }
     });
     QObject::connect(bar_, &QScrollBar::sliderReleased, this, [this] {
         if (Change)
-            Change();
+            runEvent(Change);
     });
 }
 
@@ -389,7 +396,14 @@ void ScrollBar::setValue(int v)
     checkRange(v);
     if (v < std::min(min_, max_) || v > std::max(min_, max_))
         vb::raiseError(vb::ErrInvalidPropertyValue);
-    bar_->setValue(v);
+    settingValue_ = true;
+    try {
+        bar_->setValue(v);
+    } catch (...) {
+        settingValue_ = false;
+        throw;
+    }
+    settingValue_ = false;
 }
 
 void ScrollBar::setSmallChange(int v)
@@ -461,7 +475,7 @@ Timer::Timer(Form &form, const QString &name) : QObject(&form), timer_(new QTime
     setObjectName(name);
     QObject::connect(timer_, &QTimer::timeout, this, [this] {
         if (Tick)
-            Tick();
+            runEvent(Tick);
     });
 }
 

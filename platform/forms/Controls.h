@@ -7,12 +7,7 @@
 
 #include <QStringList>
 
-#ifdef FORMS_HAVE_LINK
 #include "platform/link/link.h"
-#define FORMS_LINK_OVERRIDE override
-#else
-#define FORMS_LINK_OVERRIDE
-#endif
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -24,10 +19,9 @@ class QTimer;
 
 namespace forms {
 
-class TextBox : public Control
-#ifdef FORMS_HAVE_LINK
-    , public link::LinkBox
-#endif
+// A text box; it can hold a Link conversation as a client (LinkTopic, LinkItem, LinkMode,
+// LinkExecute, LinkRequest), whose requested item becomes its text.
+class TextBox : public Control, public link::LinkBox
 {
     Q_OBJECT
 public:
@@ -35,15 +29,13 @@ public:
     TextBox(Form &form, const QString &name, bool multiLine = false, Control *container = nullptr);
     QString Text() const { return text_; }
     // Raises Change when the text differs.
-    void setText(const QString &t) FORMS_LINK_OVERRIDE;
+    void setText(const QString &t) override;
     float FontSize() const { return fontSize_; }
     void setFontSize(float points);
     void setLocked(bool locked);
     bool multiLine() const { return multiLine_; }
 
-#ifdef FORMS_HAVE_LINK
     QString text() const override { return Text(); }
-#endif
 
     std::function<void()> Change;
 
@@ -181,6 +173,7 @@ private:
     void applyRange();
     QScrollBar *bar_;
     int min_ = 0, max_ = 32767, small_ = 1, large_ = 1;
+    bool settingValue_ = false;
 };
 
 // A line drawn on the form from (X1, Y1) to (X2, Y2).

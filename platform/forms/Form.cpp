@@ -1,7 +1,9 @@
 #include "platform/forms/Form.h"
 
 #include "platform/forms/Control.h"
+#include "platform/forms/Controls.h"
 #include "platform/forms/Forms.h"
+#include "platform/vb/vb.h"
 
 #include <QCloseEvent>
 #include <QMainWindow>
@@ -40,9 +42,9 @@ protected:
     bool event(QEvent *e) override
     {
         if (e->type() == QEvent::WindowActivate)
-            form_.activated();
+            runEvent([this] { form_.activated(); });
         else if (e->type() == QEvent::WindowDeactivate)
-            form_.Form_Deactivate();
+            runEvent([this] { form_.Form_Deactivate(); });
         return QMainWindow::event(e);
     }
     void closeEvent(QCloseEvent *e) override
@@ -67,7 +69,7 @@ class FormClient : public QWidget
 public:
     explicit FormClient(Form &form) : form_(form)
     {
-        setFocusPolicy(Qt::ClickFocus);
+        setFocusPolicy(Qt::NoFocus);
         setMinimumSize(0, 0);
     }
 
@@ -87,7 +89,7 @@ protected:
         QWidget::mouseReleaseEvent(e);
         if (pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
             pressed_ = false;
-            form_.Form_Click();
+            runEvent([this] { form_.Form_Click(); });
         }
     }
     void paintEvent(QPaintEvent *) override
@@ -120,8 +122,85 @@ Form::Form(Forms &forms, const QString &name, float scaleWidth, float scaleHeigh
     applyGeometry();
 }
 
+// Answers the program's Link server for this form's topic.
+class Form::LinkSource : public link::TopicHandler
+{
+public:
+    explicit LinkSource(Form &form) : form_(form) {}
+    bool linkOpen() override
+    {
+        int cancel = 0;
+        runEvent([&] { form_.Form_LinkOpen(cancel); });
+        return cancel != 0;
+    }
+    bool linkExecute(const QString &command) override
+    {
+        int cancel = vb::True;
+        runEvent([&] { form_.Form_LinkExecute(command, cancel); });
+        return cancel != 0;
+    }
+    void linkError(int number) override
+    {
+        runEvent([&] { form_.Form_LinkError(number); });
+    }
+    void linkClose() override
+    {
+        runEvent([&] { form_.Form_LinkClose(); });
+    }
+    std::optional<QString> linkItem(const QString &item) override
+    {
+        Control *c = form_.control(item);
+        if (auto *t = qobject_cast<TextBox *>(c))
+            return t->Text();
+        if (auto *l = qobject_cast<Label *>(c))
+            return l->Caption();
+        return std::nullopt;
+    }
+
+private:
+    Form &form_;
+};
+
+void Form::setLinkTopic(const QString &topic)
+{
+    const bool serving = linkMode_ == 1;
+    if (serving)
+        serveTopic(false);
+    linkTopic_ = topic;
+    if (serving)
+        serveTopic(true);
+}
+
+void Form::setLinkMode(int mode)
+{
+    if (mode != 0 && mode != 1)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    if (mode == linkMode_)
+        return;
+    linkMode_ = mode;
+    if (loaded_ || mode == 0)
+        serveTopic(mode == 1);
+}
+
+void Form::serveTopic(bool on)
+{
+    link::LinkServer *server = on ? forms_.linkServer() : forms_.server_.get();
+    if (!server)
+        return;
+    if (on) {
+        if (!linkSource_)
+            linkSource_ = new LinkSource(*this);
+        server->addTopic(linkTopic_, linkSource_);
+    } else {
+        server->removeTopic(linkTopic_);
+    }
+}
+
 Form::~Form()
 {
+    if (linkMode_ == 1)
+        serveTopic(false);
+    delete linkSource_;
     forms_.remove(this);
     // Controls first (they unregister here), then the widgets.
     const std::vector<Control *> controls = controls_;
@@ -239,7 +318,7 @@ void Form::clientResized(const QSize &px)
     appliedClient_ = px;
     scaleW_ = toTwips(px.width());
     scaleH_ = toTwips(px.height());
-    resized();
+    runEvent([this] { resized(); });
 }
 
 void Form::windowMoved(const QPoint &px)
@@ -286,6 +365,8 @@ void Form::Load()
         return;
     loaded_ = true;
     forms_.add(this);
+    if (linkMode_ == 1)
+        serveTopic(true);
     Form_Load();
 }
 
@@ -324,6 +405,8 @@ bool Form::Unload(int mode)
     loaded_ = false;
     shownOnce_ = false;
     forms_.remove(this);
+    if (linkMode_ == 1)
+        serveTopic(false);
     unloading_ = false;
     if (onUnloaded)
         onUnloaded(*this);
@@ -332,12 +415,19 @@ bool Form::Unload(int mode)
 
 bool Form::closeRequested()
 {
-    return Unload(vbFormControlMenu);
+    bool unloaded = false;
+    runEvent([&] { unloaded = Unload(vbFormControlMenu); });
+    return unloaded;
 }
 
 void Form::activated()
 {
     Form_Activate();
+    // The form itself takes the focus only when none of its controls can.
+    for (Control *c : controls_)
+        if (c->Visible() && c->Enabled() && c->widget()->focusPolicy() != Qt::NoFocus)
+            return;
+    Form_GotFocus();
 }
 
 void Form::Print(const QString &text)
@@ -346,6 +436,14 @@ void Form::Print(const QString &text)
     CurrentX = 0;
     CurrentY += toTwips(QFontMetrics(client_->font()).height());
     client_->update();
+}
+
+QStringList Form::printedText() const
+{
+    QStringList out;
+    for (const auto &line : printed_)
+        out << line.text;
+    return out;
 }
 
 void Form::Cls()

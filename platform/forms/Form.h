@@ -12,6 +12,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -76,6 +77,7 @@ public:
     // Text printed on the client area at CurrentX, CurrentY; the next line starts below it.
     void Print(const QString &text);
     void Cls();
+    QStringList printedText() const;
     float CurrentX = 0, CurrentY = 0;
     void Refresh();
 
@@ -86,6 +88,13 @@ public:
     QMainWindow *window() const { return window_; }
     QWidget *client() const { return client_; }
     QMenuBar *menuBar();
+
+    // A Link source: with LinkMode 1 the form serves LinkTopic on the program's Link server and
+    // answers requests for an item with the text of its control of that name.
+    QString LinkTopic() const { return linkTopic_; }
+    void setLinkTopic(const QString &topic);
+    int LinkMode() const { return linkMode_; }
+    void setLinkMode(int mode); // 0 none, 1 source
 
     // Events. The base versions do nothing.
     virtual void Form_Load() {}
@@ -98,6 +107,11 @@ public:
     virtual void Form_KeyPress(int &keyAscii) { (void)keyAscii; }
     virtual void Form_QueryUnload(int &cancel, int unloadMode) { (void)cancel, (void)unloadMode; }
     virtual void Form_Unload(int &cancel) { (void)cancel; }
+    virtual void Form_LinkOpen(int &cancel) { (void)cancel; }
+    // cancel comes in as True: a handler accepts the command by setting it to 0.
+    virtual void Form_LinkExecute(const QString &cmdStr, int &cancel) { (void)cmdStr, (void)cancel; }
+    virtual void Form_LinkError(int linkErr) { (void)linkErr; }
+    virtual void Form_LinkClose() {}
 
 private:
     friend class Control;
@@ -111,6 +125,8 @@ private:
     bool closeRequested();
     void activated();
     void resized();
+    void serveTopic(bool on);
+    class LinkSource;
 
     Forms &forms_;
     QMainWindow *window_;
@@ -124,6 +140,9 @@ private:
     bool shownOnce_ = false;
     bool unloading_ = false;
     std::vector<Control *> controls_;
+    QString linkTopic_;
+    int linkMode_ = 0;
+    LinkSource *linkSource_ = nullptr;
     struct PrintedLine
     {
         QPointF at;

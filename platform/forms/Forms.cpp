@@ -1,6 +1,7 @@
 #include "platform/forms/Forms.h"
 
 #include "platform/forms/Form.h"
+#include "platform/vb/vb.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -9,8 +10,27 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
 
 namespace forms {
+
+Forms::Forms() = default;
+Forms::~Forms() = default;
+
+link::LinkServer *Forms::linkServer()
+{
+    if (!serverTried_) {
+        serverTried_ = true;
+        auto server = std::make_unique<link::LinkServer>(linkApplication_);
+        if (server->listen())
+            server_ = std::move(server);
+        else
+            linkError_ = server->errorString();
+    }
+    return server_.get();
+}
 
 Form *Forms::find(const QString &name) const
 {
@@ -85,6 +105,38 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
                     QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")), QMessageBox::Ok);
     box.exec();
     return 1;
+}
+
+static UnhandledErrorHook &unhandledHook()
+{
+    static UnhandledErrorHook hook;
+    return hook;
+}
+
+void setUnhandledErrorHook(UnhandledErrorHook hook) { unhandledHook() = std::move(hook); }
+
+static void unhandled(int number, const QString &description)
+{
+    if (unhandledHook()) {
+        unhandledHook()(number, description);
+        return;
+    }
+    const QString text = QString::fromUtf8("実行時エラー '%1':\r\n\r\n%2").arg(number).arg(description);
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                 qPrintable(QString(text).replace(QLatin1String("\r\n\r\n"), QLatin1String(" "))));
+    MsgBox(text, 16);
+    std::exit(1);
+}
+
+void runEvent(const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const vb::RuntimeError &e) {
+        unhandled(e.number(), e.description());
+    } catch (const std::bad_alloc &) {
+        unhandled(vb::ErrOutOfMemory, vb::errorDescription(vb::ErrOutOfMemory));
+    }
 }
 
 static int &beeps()

@@ -8,6 +8,10 @@
 #include <functional>
 #include <vector>
 
+#include "platform/link/link.h"
+
+#include <memory>
+
 class QWidget;
 
 namespace forms {
@@ -31,11 +35,24 @@ public:
     // The loaded window whose widget is the application's active window, or nullptr.
     Form *active() const;
 
+    // The program's Link server, made and listening on first use under the program file's
+    // base name (or the name set before). Null when another program already serves the name.
+    void setLinkApplication(const QString &name) { linkApplication_ = name; }
+    link::LinkServer *linkServer();
+    QString linkError() const { return linkError_; }
+
+    Forms();
+    ~Forms();
+
 private:
     friend class Form;
     void add(Form *f);
     void remove(Form *f);
     std::vector<Form *> loaded_;
+    QString linkApplication_;
+    std::unique_ptr<link::LinkServer> server_;
+    bool serverTried_ = false;
+    QString linkError_;
 };
 
 // Lets pending window events run, as the program's long operations do between steps.
@@ -53,6 +70,13 @@ QString uiFontFamily();
 using MsgBoxHook = std::function<int(const QString &prompt, int buttons, const QString &title)>;
 int MsgBox(const QString &prompt, int buttons = 0, const QString &title = QString());
 void setMsgBoxHook(MsgBoxHook hook);
+
+// Runs an event handler for the window system. A run-time error that the handler lets through
+// is reported and ends the program, as the run time does with an error no handler traps.
+void runEvent(const std::function<void()> &handler);
+using UnhandledErrorHook = std::function<void(int number, const QString &description)>;
+// Replaces the report-and-end (tests, or a program with its own last resort).
+void setUnhandledErrorHook(UnhandledErrorHook hook);
 
 // The system beep; tests count it.
 void Beep();

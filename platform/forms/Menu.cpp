@@ -1,6 +1,7 @@
 #include "platform/forms/Menu.h"
 
 #include "platform/forms/Form.h"
+#include "platform/forms/Forms.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -28,7 +29,7 @@ Menu::Menu(Form &form, const QString &name, const QString &caption, Menu *parent
         if (action_->isCheckable())
             action_->setChecked(checked_);
         if (Click)
-            Click();
+            runEvent(Click);
     });
 }
 
