@@ -23,6 +23,7 @@ enum { PROJECT_MEMORY_MARK = 99, SLOTS = 16, SLOT_SIZE = 512 };
 enum MemberKind { NONE = 0, FORM = 1, MODULE = 2, CLASS = 4 };
 
 static char slots[SLOTS][SLOT_SIZE];
+static int32_t slot_kinds[SLOTS];
 static_assert(static_cast<int>(SLOT_SIZE) >= static_cast<int>(LINE_SIZE), "a slot must hold any token of a line");
 
 #ifdef _WIN32
@@ -68,6 +69,7 @@ static int scan_entry(int *kind)
         // member path longer than the 255 bytes of tok_text is still written whole.
         std::memcpy(slots[slot_count], tok.line + tok.tok_pos, static_cast<size_t>(tok.tok_len));
         slots[slot_count][tok.tok_len] = '\0';
+        slot_kinds[slot_count] = tok.tok_kind;
         ++slot_count;
         if (tok.tok_kind == TOK_SEPARATOR) {
             const bool go_on =
@@ -101,17 +103,19 @@ void list_project(FILE *fp, const char *name)
         reset_tokenizer();
         int kind;
         const int slot_count = scan_entry(&kind);
-        const char *member = nullptr;
+        // The member must be a word: a separator or a string literal in its place ends the
+        // scan as the last token, and is no file name.
+        int member = -1;
         if (kind == FORM && slot_count == 3)
-            member = slots[2];
+            member = 2;
         else if ((kind == MODULE || kind == CLASS) && slot_count == 5)
-            member = slots[4];
-        if (!member)
+            member = 4;
+        if (member < 0 || slot_kinds[member] != TOK_WORD)
             continue;
         if (opt_h)
-            std::printf("%s(%3ld)%s\n", name, static_cast<long>(project_line), member);
+            std::printf("%s(%3ld)%s\n", name, static_cast<long>(project_line), slots[member]);
         else
-            std::printf("%s%s\n", prefix.c_str(), member);
+            std::printf("%s%s\n", prefix.c_str(), slots[member]);
     }
     tok.line = nullptr;
     std::free(line);

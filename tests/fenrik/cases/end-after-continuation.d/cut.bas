@@ -1,0 +1,1 @@
+Sub Cut(ByVal a As Long, _

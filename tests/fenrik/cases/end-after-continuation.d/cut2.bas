@@ -1,0 +1,1 @@
+Declare Function G Lib _

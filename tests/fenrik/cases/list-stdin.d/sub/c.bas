@@ -1,0 +1,1 @@
+Function C() As Long

@@ -1,0 +1,2 @@
+Type T
+End Type

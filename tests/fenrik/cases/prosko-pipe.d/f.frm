@@ -1,0 +1,3 @@
+Attribute VB_Name = "f"
+Private Sub Form_Load()
+End Sub

@@ -1,0 +1,3 @@
+Attribute VB_Name = "M"
+Public Sub Go(ByRef v)
+End Sub
