@@ -1,0 +1,163 @@
+#include "platform/picture/PictureData.h"
+
+#include "platform/vb/vb.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cmath>
+
+namespace picture {
+
+namespace detail {
+
+void damaged()
+{
+    vb::raiseError(vb::ErrInvalidPicture);
+}
+
+void checkPixelCount(qint64 width, qint64 height)
+{
+    if (width <= 0 || height <= 0 || width > MaxSide || height > MaxSide || width * height > MaxPixels)
+        damaged();
+}
+
+std::shared_ptr<PictureData> metafileData(Kind kind, const QSizeF &twips, const QByteArray &svg, const QRectF &viewBox)
+{
+    if (!(twips.width() > 0) || !(twips.height() > 0))
+        damaged();
+    // A frame smaller than a pixel still shows as one pixel.
+    const qint64 w = std::max<qint64>(1, std::llround(std::min(twips.width() / 15.0, 1e12)));
+    const qint64 h = std::max<qint64>(1, std::llround(std::min(twips.height() / 15.0, 1e12)));
+    checkPixelCount(w, h);
+
+    auto drawing = std::make_shared<QSvgRenderer>();
+    if (!drawing->load(svg) || !drawing->isValid())
+        damaged();
+    if (viewBox.isValid())
+        drawing->setViewBox(viewBox);
+
+    auto d = std::make_shared<PictureData>();
+    d->kind = kind;
+    d->twips = twips;
+    d->pixels = QSize(int(w), int(h));
+    d->drawing = std::move(drawing);
+    return d;
+}
+
+} // namespace detail
+
+namespace {
+
+// Formats that the raster paint engine blits without converting them first.
+QImage paintable(const QImage &image)
+{
+    switch (image.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return image;
+    default:
+        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                             : QImage::Format_RGB32);
+    }
+}
+
+} // namespace
+
+Picture::Picture() = default;
+
+Picture::Picture(std::shared_ptr<const PictureData> d) : d_(std::move(d)) {}
+
+Picture Picture::fromImage(const QImage &image)
+{
+    if (image.isNull())
+        return Picture();
+    auto d = std::make_shared<PictureData>();
+    d->kind = Kind::Bitmap;
+    d->image = paintable(image);
+    d->pixels = image.size();
+    d->twips = QSizeF(image.width() * 15.0, image.height() * 15.0);
+    return Picture(std::move(d));
+}
+
+bool Picture::isEmpty() const
+{
+    return !d_ || d_->kind == Kind::Empty;
+}
+
+Kind Picture::kind() const
+{
+    return d_ ? d_->kind : Kind::Empty;
+}
+
+QSize Picture::pixelSize() const
+{
+    return d_ ? d_->pixels : QSize(0, 0);
+}
+
+QSizeF Picture::twipsSize() const
+{
+    return d_ ? d_->twips : QSizeF(0, 0);
+}
+
+void Picture::draw(QPainter &p, const QRectF &target) const
+{
+    if (isEmpty() || target.isEmpty())
+        return;
+    if (d_->drawing) {
+        p.save();
+        p.setClipRect(target, Qt::IntersectClip);
+        d_->drawing->render(&p, target);
+        p.restore();
+        return;
+    }
+    const QImage &img = d_->image;
+    // At its own size on whole device pixels the image is copied as it is.
+    const QTransform t = p.worldTransform();
+    const QRectF device = t.mapRect(target);
+    if (t.type() <= QTransform::TxTranslate && device.size() == QSizeF(img.size())
+        && device.topLeft() == device.topLeft().toPoint()) {
+        p.drawImage(target.topLeft(), img);
+        return;
+    }
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Bilinear filtering skips pixels when shrinking a lot; average them first.
+    if (t.type() <= QTransform::TxScale && device.width() * 2 < img.width() && device.height() * 2 < img.height()) {
+        const QSize small = device.size().toSize().expandedTo(QSize(1, 1));
+        p.drawImage(target, img.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    } else {
+        p.drawImage(target, img);
+    }
+    p.restore();
+}
+
+QImage Picture::toImage() const
+{
+    if (isEmpty())
+        return QImage();
+    if (!d_->drawing)
+        return d_->image;
+    return toImage(d_->pixels);
+}
+
+QImage Picture::toImage(const QSize &size) const
+{
+    if (isEmpty() || size.isEmpty())
+        return QImage();
+    if (!d_->drawing) {
+        if (size == d_->image.size())
+            return d_->image;
+        return d_->image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    if (qint64(size.width()) * size.height() > MaxPixels)
+        return QImage();
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    draw(p, QRectF(QPointF(0, 0), QSizeF(size)));
+    p.end();
+    return out;
+}
+
+} // namespace picture

@@ -1,0 +1,59 @@
+// What a Picture shares between its copies.
+#pragma once
+
+#include "platform/picture/picture.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <QSize>
+#include <QSizeF>
+
+#include <memory>
+
+class QFile;
+class QSvgRenderer;
+
+namespace picture {
+
+struct PictureData
+{
+    Kind kind = Kind::Empty;
+    QSize pixels;
+    QSizeF twips;
+    // A raster picture, in a format that paints without conversion.
+    QImage image;
+    // A metafile, as a drawing whose view box is the metafile's frame.
+    std::shared_ptr<QSvgRenderer> drawing;
+};
+
+namespace detail {
+
+// Checks a natural size against the bounds of picture.h; raises 481 beyond them.
+void checkPixelCount(qint64 width, qint64 height);
+// A metafile picture of the given natural size in twips; raises 481 for an empty or oversized
+// frame.
+std::shared_ptr<PictureData> metafileData(Kind kind, const QSizeF &twips, const QByteArray &svg,
+                                          const QRectF &viewBox);
+
+// An enhanced metafile drawn as SVG. The SVG's coordinates are the reference device's pixels
+// moved by shift; frame is the header's frame in those pixels, and pixelsPerMm the device's
+// resolution.
+struct EmfDrawing
+{
+    QByteArray svg;
+    QPointF shift;
+    QRectF frame;
+    QPointF pixelsPerMm{96 / 25.4, 96 / 25.4};
+};
+// Checks the records of a whole enhanced metafile and draws it; raises 481 when it is damaged.
+EmfDrawing drawEmf(const QByteArray &emf);
+
+std::shared_ptr<PictureData> loadBitmap(QFile &file);
+std::shared_ptr<PictureData> loadJpeg(const QByteArray &file);
+std::shared_ptr<PictureData> loadIcon(const QByteArray &file);
+std::shared_ptr<PictureData> loadWmf(const QByteArray &file);
+std::shared_ptr<PictureData> loadEmf(const QByteArray &file);
+
+} // namespace detail
+} // namespace picture
