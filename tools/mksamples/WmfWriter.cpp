@@ -1,0 +1,238 @@
+#include "tools/mksamples/WmfWriter.h"
+
+namespace {
+enum Function : quint16 {
+    SetBkMode = 0x0102,
+    SetMapMode = 0x0103,
+    SelectObject = 0x012D,
+    SetTextAlign = 0x012E,
+    DeleteObject = 0x01F0,
+    SetBkColor = 0x0201,
+    SetTextColor = 0x0209,
+    SetWindowOrg = 0x020B,
+    SetWindowExt = 0x020C,
+    LineTo = 0x0213,
+    MoveTo = 0x0214,
+    CreatePenIndirect = 0x02FA,
+    CreateFontIndirect = 0x02FB,
+    CreateBrushIndirect = 0x02FC,
+    Polygon = 0x0324,
+    Polyline = 0x0325,
+    Ellipse = 0x0418,
+    Rectangle = 0x041B,
+    TextOut = 0x0521,
+    RoundRect = 0x061C,
+    StretchDib = 0x0F43,
+};
+} // namespace
+
+void WmfWriter::begin(quint16 function, int paramWords)
+{
+    const int words = 3 + paramWords;
+    maxRecordWords_ = qMax(maxRecordWords_, words);
+    records_.u32(static_cast<quint32>(words));
+    records_.u16(function);
+}
+
+void WmfWriter::record(quint16 function, const QVector<quint16> &params)
+{
+    begin(function, params.size());
+    for (quint16 p : params)
+        records_.u16(p);
+}
+
+void WmfWriter::setMapMode(int mode) { record(SetMapMode, {quint16(mode)}); }
+void WmfWriter::setWindowOrg(int x, int y) { record(SetWindowOrg, {quint16(y), quint16(x)}); }
+void WmfWriter::setWindowExt(int w, int h) { record(SetWindowExt, {quint16(h), quint16(w)}); }
+void WmfWriter::setBkMode(int mode) { record(SetBkMode, {quint16(mode)}); }
+void WmfWriter::setTextAlign(int align) { record(SetTextAlign, {quint16(align)}); }
+
+void WmfWriter::setBkColor(quint32 rgb)
+{
+    const quint32 c = colorRef(rgb);
+    record(SetBkColor, {quint16(c), quint16(c >> 16)});
+}
+
+void WmfWriter::setTextColor(quint32 rgb)
+{
+    const quint32 c = colorRef(rgb);
+    record(SetTextColor, {quint16(c), quint16(c >> 16)});
+}
+
+int WmfWriter::addObject()
+{
+    // A new object takes the lowest free slot of the table, as the player expects.
+    for (int i = 0; i < objects_.size(); ++i) {
+        if (!objects_[i]) {
+            objects_[i] = true;
+            return i;
+        }
+    }
+    objects_.append(true);
+    return objects_.size() - 1;
+}
+
+int WmfWriter::createPen(int style, int width, quint32 rgb)
+{
+    const quint32 c = colorRef(rgb);
+    record(CreatePenIndirect, {quint16(style), quint16(width), 0, quint16(c), quint16(c >> 16)});
+    return addObject();
+}
+
+int WmfWriter::createBrush(int style, quint32 rgb, int hatch)
+{
+    const quint32 c = colorRef(rgb);
+    record(CreateBrushIndirect, {quint16(style), quint16(c), quint16(c >> 16), quint16(hatch)});
+    return addObject();
+}
+
+int WmfWriter::createFont(int height, int weight, int charset, const QByteArray &face)
+{
+    QByteArray name = face.left(31);
+    name.append('\0');
+    if (name.size() % 2)
+        name.append('\0');
+    begin(CreateFontIndirect, 9 + static_cast<int>(name.size()) / 2);
+    records_.i16(static_cast<qint16>(height));
+    records_.i16(0); // width
+    records_.i16(0); // escapement
+    records_.i16(0); // orientation
+    records_.i16(static_cast<qint16>(weight));
+    records_.u8(0);  // italic
+    records_.u8(0);  // underline
+    records_.u8(0);  // strike out
+    records_.u8(static_cast<quint8>(charset));
+    records_.u8(0);  // out precision
+    records_.u8(0);  // clip precision
+    records_.u8(0);  // quality
+    records_.u8(0);  // pitch and family
+    records_.bytes(name);
+    return addObject();
+}
+
+void WmfWriter::selectObject(int index) { record(SelectObject, {quint16(index)}); }
+
+void WmfWriter::deleteObject(int index)
+{
+    record(DeleteObject, {quint16(index)});
+    if (index >= 0 && index < objects_.size())
+        objects_[index] = false;
+}
+
+// The rectangle records list their corners bottom-right first.
+void WmfWriter::rectangle(const QRect &r)
+{
+    record(Rectangle, {quint16(r.y() + r.height()), quint16(r.x() + r.width()), quint16(r.y()), quint16(r.x())});
+}
+
+void WmfWriter::ellipse(const QRect &r)
+{
+    record(Ellipse, {quint16(r.y() + r.height()), quint16(r.x() + r.width()), quint16(r.y()), quint16(r.x())});
+}
+
+void WmfWriter::roundRect(const QRect &r, int cornerW, int cornerH)
+{
+    record(RoundRect, {quint16(cornerH), quint16(cornerW), quint16(r.y() + r.height()), quint16(r.x() + r.width()),
+                       quint16(r.y()), quint16(r.x())});
+}
+
+void WmfWriter::polygon(const QVector<QPoint> &pts)
+{
+    QVector<quint16> p{quint16(pts.size())};
+    for (const QPoint &pt : pts)
+        p << quint16(pt.x()) << quint16(pt.y());
+    record(Polygon, p);
+}
+
+void WmfWriter::polyline(const QVector<QPoint> &pts)
+{
+    QVector<quint16> p{quint16(pts.size())};
+    for (const QPoint &pt : pts)
+        p << quint16(pt.x()) << quint16(pt.y());
+    record(Polyline, p);
+}
+
+void WmfWriter::moveTo(int x, int y) { record(MoveTo, {quint16(y), quint16(x)}); }
+void WmfWriter::lineTo(int x, int y) { record(LineTo, {quint16(y), quint16(x)}); }
+
+void WmfWriter::textOut(int x, int y, const QByteArray &text)
+{
+    QByteArray padded = text;
+    if (padded.size() % 2)
+        padded.append('\0');
+    begin(TextOut, 1 + static_cast<int>(padded.size()) / 2 + 2);
+    records_.u16(static_cast<quint16>(text.size()));
+    records_.bytes(padded);
+    records_.i16(static_cast<qint16>(y));
+    records_.i16(static_cast<qint16>(x));
+}
+
+void WmfWriter::stretchDib(const QRect &dest, const QImage &image)
+{
+    const QImage img = image.convertToFormat(QImage::Format_RGB32);
+    const int stride = (img.width() * 3 + 3) / 4 * 4;
+    ByteWriter dib;
+    dib.u32(40);
+    dib.i32(img.width());
+    dib.i32(img.height());
+    dib.u16(1);
+    dib.u16(24);
+    dib.u32(0);
+    dib.u32(quint32(stride * img.height()));
+    dib.zeros(16);
+    for (int y = img.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y);
+            dib.u8(quint8(qBlue(c)));
+            dib.u8(quint8(qGreen(c)));
+            dib.u8(quint8(qRed(c)));
+        }
+        dib.align(4);
+    }
+    begin(StretchDib, 11 + dib.size() / 2);
+    records_.u32(0x00CC0020); // copy the source
+    records_.u16(0);          // colours are RGB
+    records_.i16(qint16(img.height()));
+    records_.i16(qint16(img.width()));
+    records_.i16(0);
+    records_.i16(0);
+    records_.i16(qint16(dest.height()));
+    records_.i16(qint16(dest.width()));
+    records_.i16(qint16(dest.y()));
+    records_.i16(qint16(dest.x()));
+    records_.bytes(dib.data());
+}
+
+QByteArray WmfWriter::finish(const QRect &bbox, int inch) const
+{
+    ByteWriter out;
+    if (inch > 0) {
+        ByteWriter head;
+        head.u32(0x9AC6CDD7);
+        head.u16(0); // handle
+        head.i16(static_cast<qint16>(bbox.left()));
+        head.i16(static_cast<qint16>(bbox.top()));
+        head.i16(static_cast<qint16>(bbox.left() + bbox.width()));
+        head.i16(static_cast<qint16>(bbox.top() + bbox.height()));
+        head.u16(static_cast<quint16>(inch));
+        head.u32(0);
+        quint16 sum = 0;
+        for (int i = 0; i < 20; i += 2)
+            sum ^= static_cast<quint16>(static_cast<quint8>(head.data()[i]) | (static_cast<quint8>(head.data()[i + 1]) << 8));
+        head.u16(sum);
+        out.bytes(head.data());
+    }
+    const int eofWords = 3;
+    const int totalWords = 9 + records_.size() / 2 + eofWords;
+    out.u16(1);      // in memory
+    out.u16(9);      // header words
+    out.u16(0x0300); // version
+    out.u32(static_cast<quint32>(totalWords));
+    out.u16(static_cast<quint16>(objects_.size()));
+    out.u32(static_cast<quint32>(maxRecordWords_));
+    out.u16(0);
+    out.bytes(records_.data());
+    out.u32(eofWords);
+    out.u16(0);
+    return out.data();
+}
