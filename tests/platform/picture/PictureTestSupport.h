@@ -1,0 +1,35 @@
+// Small helpers shared by the picture tests.
+#pragma once
+
+#include "platform/picture/picture.h"
+#include "platform/vb/vb.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <cstdlib>
+#include <functional>
+
+inline QString samplePath(const QString &name)
+{
+    return QStringLiteral(SUITE_SOURCE_DIR "/samples/") + name;
+}
+
+// Whether a pixel is near a colour, each channel within tol, and opaque.
+inline bool near(QRgb px, QColor want, int tol = 40)
+{
+    return qAlpha(px) > 200 && std::abs(qRed(px) - want.red()) <= tol && std::abs(qGreen(px) - want.green()) <= tol
+           && std::abs(qBlue(px) - want.blue()) <= tol;
+}
+
+// The run-time error number a call raises; 0 when it raises none.
+inline int errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const vb::RuntimeError &e) {
+        return e.number();
+    }
+    return 0;
+}
