@@ -38,36 +38,41 @@ QImage photoLike(int w, int h)
     return img;
 }
 
-double medianMs(int runs, const std::function<void()> &f)
+double elapsedMs(const std::function<void()> &f)
 {
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e6;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
 void compare(const char *label, const QString &path, int runs)
 {
     QImage window(1280, 1024, QImage::Format_ARGB32_Premultiplied);
-    const double bare = medianMs(runs, [&] {
-        QImageReader reader(path);
-        const QImage img = reader.read();
-        if (img.isNull())
-            std::fprintf(stderr, "cannot decode %s\n", qPrintable(path));
-    });
-    const double load = medianMs(runs, [&] { picture::loadPicture(path); });
-    const double show = medianMs(runs, [&] {
-        const picture::Picture p = picture::loadPicture(path);
-        QPainter painter(&window);
-        p.draw(painter, QRectF(QPointF(0, 0), QSizeF(p.pixelSize())));
-    });
+    // The three take turns, so that a busy machine slows each of them alike.
+    std::vector<double> bare, load, show;
+    for (int i = 0; i < runs; ++i) {
+        bare.push_back(elapsedMs([&] {
+            QImageReader reader(path);
+            if (reader.read().isNull())
+                std::fprintf(stderr, "cannot decode %s\n", qPrintable(path));
+        }));
+        load.push_back(elapsedMs([&] { picture::loadPicture(path); }));
+        show.push_back(elapsedMs([&] {
+            const picture::Picture p = picture::loadPicture(path);
+            QPainter painter(&window);
+            p.draw(painter, QRectF(QPointF(0, 0), QSizeF(p.pixelSize())));
+        }));
+    }
+    const double b = median(bare), l = median(load), s = median(show);
     std::printf("%-26s bare decode %8.1f ms   loadPicture %8.1f ms (%.2f x)   load and show %8.1f ms (%.2f x)\n",
-                label, bare, load, load / bare, show, show / bare);
+                label, b, l, l / b, s, s / b);
 }
 
 } // namespace
