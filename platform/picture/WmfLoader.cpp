@@ -368,8 +368,10 @@ Layout walk(const Bytes &b)
             break;
         case LineTo:
         case MoveTo:
+            see(r.s(1), r.s(0));
+            break;
         case SetPixel:
-            see(r.s(n - 1), r.s(n - 2));
+            see(r.s(3), r.s(2));
             break;
         case PatBlt:
             see(r.s(5), r.s(4));
