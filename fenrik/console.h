@@ -50,14 +50,17 @@ struct LineStream
 {
     int fd;
     size_t pos = 0, end = 0;
-    bool held_cr = false;
     bool at_end = false;
-    char buf[32768];
+    bool had_tab = false;   /* the last piece read holds a tab */
+    bool holding = false;   /* buf[pos] is under the NUL behind the last piece */
+    char held = 0;
+    char buf[65536 + 1];    /* one byte to spare for the NUL behind the last piece */
 
     explicit LineStream(FILE *fp);
 };
 
-bool read_line(LineStream *s, char *line, int size);
+char *next_line(LineStream *s, int size, int *len);
+int read_line(LineStream *s, char *line, int size);
 
 FILE *open_or_die(const char *name, const char *mode);
 [[noreturn]] void cannot_open(const char *name, const char *mode);

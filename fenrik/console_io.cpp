@@ -20,83 +20,97 @@ LineStream::LineStream(FILE *fp) : fd(fileno(fp))
 {
 }
 
-// Drops the CR of each CR LF in buf[0, n); returns the new length.
-static size_t drop_cr_before_lf(char *buf, size_t n)
+// Gives back the byte that the NUL behind the last line stands on.
+static inline void put_back_held_byte(LineStream *s)
 {
-    char *cr = static_cast<char *>(std::memchr(buf, '\r', n));
-    if (!cr)
-        return n;
-    char *out = cr;
-    const char *in = cr;
-    const char *end = buf + n;
-    while (in < end) {
-        if (*in == '\r' && in + 1 < end && in[1] == '\n') {
-            ++in;
-            continue;
-        }
-        const char *next = static_cast<const char *>(std::memchr(in + 1, '\r', static_cast<size_t>(end - in - 1)));
-        const char *stop = next ? next : end;
-        std::memmove(out, in, static_cast<size_t>(stop - in));
-        out += stop - in;
-        in = stop;
+    if (s->holding) {
+        s->buf[s->pos] = s->held;
+        s->holding = false;
     }
-    return static_cast<size_t>(out - buf);
 }
 
-// Refills the buffer; a CR at the end of a chunk waits until its follower is known.
-static bool fill(LineStream *s)
+// Makes at least want bytes of the stream readable from pos, unless it ends before.
+static void fill_to(LineStream *s, size_t want)
 {
-    while (!s->at_end) {
-        size_t n = 0;
-        if (s->held_cr) {
-            s->buf[n++] = '\r';
-            s->held_cr = false;
-        }
+    if (s->end - s->pos >= want || s->at_end)
+        return;
+    std::memmove(s->buf, s->buf + s->pos, s->end - s->pos);
+    s->end -= s->pos;
+    s->pos = 0;
+    while (s->end < want && !s->at_end) {
         ssize_t got;
         do
-            got = ::read(s->fd, s->buf + n, sizeof s->buf - n);
+            got = ::read(s->fd, s->buf + s->end, sizeof s->buf - 1 - s->end);
         while (got < 0 && errno == EINTR);
-        if (got <= 0) {
+        if (got <= 0)
             s->at_end = true;
-        } else {
-            n += static_cast<size_t>(got);
-            n = drop_cr_before_lf(s->buf, n);
-            if (s->buf[n - 1] == '\r') {
-                s->held_cr = true;
-                --n;
-            }
-        }
-        s->pos = 0;
-        s->end = n;
-        if (n > 0)
-            return true;
+        else
+            s->end += static_cast<size_t>(got);
     }
-    return false;
 }
 
-// Reads the next piece of a line (at most size - 1 bytes, ending at its LF); false at the end.
-bool read_line(LineStream *s, char *line, int size)
+// Index of the first line feed in raw[0, n), or n; sets *tab when the bytes before it hold a tab.
+static inline size_t find_line_end(const char *raw, size_t n, bool *tab)
 {
-    size_t len = 0;
+    const char *lf = static_cast<const char *>(std::memchr(raw, '\n', n));
+    const size_t k = lf ? static_cast<size_t>(lf - raw) : n;
+    *tab = std::memchr(raw, '\t', k) != nullptr;
+    return k;
+}
+
+// Gives the next piece of a line in place: at most size - 1 bytes, ending at its LF,
+// NUL-terminated, valid until the next call. The CR of a CR LF is dropped before the
+// line is cut into pieces, as a text-mode stream drops it, so a piece never ends between
+// the two. Null at the end of the stream; *len is the piece's length.
+char *next_line(LineStream *s, int size, int *len)
+{
+    put_back_held_byte(s);
     const size_t room = static_cast<size_t>(size - 1);
-    while (len < room) {
-        if (s->pos == s->end && !fill(s))
-            break;
-        size_t take = s->end - s->pos;
-        if (take > room - len)
-            take = room - len;
-        const char *from = s->buf + s->pos;
-        const char *lf = static_cast<const char *>(std::memchr(from, '\n', take));
-        if (lf)
-            take = static_cast<size_t>(lf - from) + 1;
-        std::memcpy(line + len, from, take);
-        len += take;
-        s->pos += take;
-        if (lf)
-            break;
+    // A full piece, a CR and its LF must be in view at once.
+    fill_to(s, room + 2);
+    char *raw = s->buf + s->pos;
+    const size_t avail = s->end - s->pos;
+    if (avail == 0) {
+        *len = 0;
+        return nullptr;
     }
-    line[len] = '\0';
-    return len > 0;
+    const size_t window = avail < room + 2 ? avail : room + 2;
+    bool tab = false;
+    const size_t k = find_line_end(raw, window, &tab);
+    s->had_tab = tab;
+    size_t take;
+    if (k < window && k > 0 && raw[k - 1] == '\r' && k <= room) {
+        // CR LF: the LF moves onto the CR and the NUL onto the old LF.
+        raw[k - 1] = '\n';
+        raw[k] = '\0';
+        take = k;
+        s->pos += k + 1;
+    } else {
+        if (k < window && k + 1 <= room)
+            take = k + 1;
+        else
+            take = avail < room ? avail : room;
+        // The NUL stands on the first byte of what follows; the buffer has a byte to
+        // spare behind its end for the last piece.
+        s->pos += take;
+        s->held = s->buf[s->pos];
+        s->holding = true;
+        raw[take] = '\0';
+    }
+    *len = static_cast<int>(take);
+    return raw;
+}
+
+// Reads the next piece of a line into line (as next_line cuts it); returns its length,
+// 0 at the end of the stream.
+int read_line(LineStream *s, char *line, int size)
+{
+    int len;
+    const char *piece = next_line(s, size, &len);
+    if (!piece)
+        return 0;
+    std::memcpy(line, piece, static_cast<size_t>(len) + 1);
+    return len;
 }
 
 /* --- files and fatal reports ---------------------------------------------- */
@@ -169,7 +183,7 @@ void read_name_list(FILE *list, PerFileRoutine per_file, const char *source, uns
 {
     char *line = get_line_buffer(source, number);
     LineStream in(list);
-    while (read_line(&in, line, LINE_SIZE)) {
+    while (read_line(&in, line, LINE_SIZE) > 0) {
         size_t len = std::strlen(line);
         if (len > 0 && line[len - 1] == '\n')
             line[len - 1] = '\0';

@@ -15,21 +15,26 @@
 
 Tokenizer tok;
 
-static unsigned char sep_table[256];
-static const char *sep_table_for;
+/* What a byte is to the tokenizer under the current separator set. */
+enum ByteClass : unsigned char { WORD_BYTE = 0, SEP_BYTE = 1, LEAD_BYTE = 2, END_BYTE = 3 };
+
+static unsigned char class_table[256];
+static const char *class_table_for;
 
 /* --- functions ------------------------------------------------------------ */
 
-// The lookup table of a separator set, rebuilt when another set is asked for.
-static const unsigned char *separators(const char *seps)
+// The byte classes of a separator set, rebuilt when another set is asked for.
+static const unsigned char *byte_classes(const char *seps)
 {
-    if (seps != sep_table_for) {
-        std::memset(sep_table, 0, sizeof sep_table);
+    if (seps != class_table_for) {
+        for (int c = 0; c < 256; ++c)
+            class_table[c] = is_sjis_lead(static_cast<unsigned char>(c)) ? LEAD_BYTE : WORD_BYTE;
         for (const char *p = seps; *p; ++p)
-            sep_table[static_cast<unsigned char>(*p)] = 1;
-        sep_table_for = seps;
+            class_table[static_cast<unsigned char>(*p)] = SEP_BYTE;
+        class_table[0] = END_BYTE;
+        class_table_for = seps;
     }
-    return sep_table;
+    return class_table;
 }
 
 // Bytes of a character for the tokenizer: a lead byte takes the byte behind it, unless
@@ -75,7 +80,7 @@ void take_token_bytes(int len)
 // Advances to the next token of the line; returns its length, 0 when none is left.
 int next_token(const char *seps)
 {
-    const unsigned char *is_sep = separators(seps);
+    const unsigned char *cls = byte_classes(seps);
     const char *line = tok.line;
     int p = tok.tok_pos + tok.tok_len;
     tok.tok_len = 0;
@@ -98,18 +103,30 @@ int next_token(const char *seps)
             q += char_bytes(line + q);
         if (line[q] == '"')
             ++q;
-    } else if (is_sep[c]) {
+    } else if (cls[c] == SEP_BYTE) {
         tok.tok_kind = TOK_SEPARATOR;
         ++q;
         if (c == ':' && line[q] == '=')
             ++q;
     } else {
-        do
-            q += char_bytes(line + q);
-        while (line[q] != '\0' && !is_sep[static_cast<unsigned char>(line[q])]);
+        // A word: up to the next separator or the end; a lead byte takes its partner.
+        for (;;) {
+            const unsigned char k = cls[static_cast<unsigned char>(line[q])];
+            if (k == WORD_BYTE)
+                ++q;
+            else if (k == LEAD_BYTE)
+                q += char_bytes(line + q);
+            else
+                break;
+        }
     }
     tok.tok_len = q - p;
-    copy_token_text(line + p, tok.tok_len);
+    if (tok.tok_len < TOKEN_SIZE) {
+        std::memcpy(tok.tok_text, line + p, static_cast<size_t>(tok.tok_len));
+        tok.tok_text[tok.tok_len] = '\0';
+    } else {
+        copy_token_text(line + p, tok.tok_len);
+    }
     tok.tok_next = line[q];
     return tok.tok_len;
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 /* Fenrik's separator set: blank and = ( ) [ ] { } < > blank , ; : + - * / ^ ! & # ' " LF */
 extern const char FENRIK_SEPS[];
@@ -30,6 +31,13 @@ constexpr unsigned BLOCK = 1u << 8;
 constexpr unsigned END = 1u << 9;
 constexpr unsigned BARE_END = 1u << 10;
 constexpr unsigned WRONG_END = 1u << 11;
+
+/* Whether the current token is exactly word, case included (keyword_length, unrolled). */
+template <size_t N>
+inline bool token_is(const char (&word)[N])
+{
+    return tok.tok_len == static_cast<int32_t>(N - 1) && std::memcmp(tok.tok_text, word, N - 1) == 0;
+}
 
 /* Counters of the run and of the current file. */
 extern int32_t file_id, func_id, arg_id;

@@ -21,10 +21,32 @@ enum ArgFlag : unsigned { OPTIONAL = 1, BYVAL = 2, BYREF = 4, PARAMARRAY = 8 };
 
 /* --- functions ------------------------------------------------------------ */
 
-// Whether the current token is exactly word.
-static inline bool token_is(const char *word)
+// Writes value in decimal, right-aligned in width places like "%*ld" (the rows' keys are
+// written for every declaration and argument, so they bypass printf).
+static void put_number(FILE *out, long value, int width = 0)
 {
-    return tok.tok_text[0] == word[0] && keyword_length(tok.tok_text, word) > 0;
+    char digits[24];
+    char *p = digits + sizeof digits;
+    unsigned long magnitude = value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    do
+        *--p = static_cast<char>('0' + magnitude % 10);
+    while ((magnitude /= 10) != 0);
+    if (value < 0)
+        *--p = '-';
+    for (int n = static_cast<int>(digits + sizeof digits - p); n < width; ++n)
+        std::fputc(' ', out);
+    std::fwrite(p, 1, static_cast<size_t>(digits + sizeof digits - p), out);
+}
+
+// Writes the keys that open an Args3.txt row: FileID, FuncID and ArgdID, each with a tab.
+static void put_arg_keys(FILE *out)
+{
+    put_number(out, file_id);
+    std::fputc('\t', out);
+    put_number(out, func_id);
+    std::fputc('\t', out);
+    put_number(out, arg_id);
+    std::fputc('\t', out);
 }
 
 // Writes text to out n times.
@@ -97,8 +119,15 @@ int parse_declaration(LineStream *in, const char *name, unsigned statement_class
     }
     if (table_mode) {
         ++func_id;
-        std::fprintf(out, "%d\t%d\t%4ld\t%ld\t", static_cast<int>(file_id), static_cast<int>(func_id),
-                     static_cast<long>(file_line), static_cast<long>(vb_line));
+        // "%d\t%d\t%4ld\t%ld\t"
+        put_number(out, file_id);
+        std::fputc('\t', out);
+        put_number(out, func_id);
+        std::fputc('\t', out);
+        put_number(out, file_line, 4);
+        std::fputc('\t', out);
+        put_number(out, vb_line);
+        std::fputc('\t', out);
     } else {
         std::fprintf(out, "%s(%4ld)%s", name, static_cast<long>(file_line), tok.line);
     }
@@ -166,8 +195,10 @@ int parse_declaration(LineStream *in, const char *name, unsigned statement_class
             const char *scope = (statement_class & SCOPE_PUBLIC)    ? "Public"
                                 : (statement_class & SCOPE_PRIVATE) ? "Private"
                                                                     : "";
-            std::fprintf(out, "%s%s%s%s", (statement_class & SUB) ? "Sub" : "Function", field_sep, scope,
-                         field_sep);
+            std::fputs((statement_class & SUB) ? "Sub" : "Function", out);
+            std::fputs(field_sep, out);
+            std::fputs(scope, out);
+            std::fputs(field_sep, out);
             fields_out += 2;
         }
         ++phase;
@@ -188,8 +219,7 @@ int parse_arguments(LineStream *in, const char *name, unsigned /*statement_class
     int fields_out = 0;
     if (table_mode) {
         ++arg_id;
-        std::fprintf(out, "%d\t%d\t%d\t", static_cast<int>(file_id), static_cast<int>(func_id),
-                     static_cast<int>(arg_id));
+        put_arg_keys(out);
     }
 
     while (next_token(FENRIK_SEPS) > 0) {
@@ -232,8 +262,8 @@ int parse_arguments(LineStream *in, const char *name, unsigned /*statement_class
                         flags = 0;
                     }
                     ++arg_id;
-                    std::fprintf(out, "\n%d\t%d\t%d\t", static_cast<int>(file_id), static_cast<int>(func_id),
-                                 static_cast<int>(arg_id));
+                    std::fputc('\n', out);
+                    put_arg_keys(out);
                 }
                 fields_out = 0;
             } else if (token_is("=")) {

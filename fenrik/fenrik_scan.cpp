@@ -22,16 +22,23 @@ int32_t file_line, vb_line;
 
 static int32_t begin_depth;
 static int32_t listed_count;
+static char *line_buffer;   /* the file's 512-byte line buffer; tab-expanded lines live here */
 
 enum { SCAN_MEMORY_MARK = 443, TAB_STOP = 4 };
 
-/* --- functions ------------------------------------------------------------ */
-
-// Whether the current token is exactly word.
-static inline bool token_is(const char *word)
+/* Bytes that end a word under Fenrik's separator set (and the NUL at the end of a line). */
+static const struct WordEnds
 {
-    return tok.tok_text[0] == word[0] && keyword_length(tok.tok_text, word) > 0;
-}
+    unsigned char is[256] = {};
+    WordEnds()
+    {
+        for (const char *p = FENRIK_SEPS; *p; ++p)
+            is[static_cast<unsigned char>(*p)] = 1;
+        is[0] = 1;
+    }
+} word_ends;
+
+/* --- functions ------------------------------------------------------------ */
 
 // The class flags that the kind word of a statement sets; "End" reads the word behind it.
 static unsigned kind_flags()
@@ -95,23 +102,68 @@ static void list_line(const char *name, const char *line)
     ++listed_count;
 }
 
+// Takes the next line of the stream: in place, or tab-expanded into the line buffer;
+// null at the end of the stream.
+static char *take_line(LineStream *in)
+{
+    int len;
+    char *text = next_line(in, LINE_SIZE, &len);
+    if (text && in->had_tab) {
+        std::memcpy(line_buffer, text, static_cast<size_t>(len) + 1);
+        expand_tabs(line_buffer, LINE_SIZE, TAB_STOP);
+        text = line_buffer;
+    }
+    return text;
+}
+
 // Reads the line behind a continuation mark; at the end of the file the line is left empty.
 void read_continuation(LineStream *in)
 {
-    if (read_line(in, tok.line, LINE_SIZE)) {
+    char *text = take_line(in);
+    if (text) {
         ++file_line;
-        expand_tabs(tok.line, LINE_SIZE, TAB_STOP);
         ++vb_line;
+        tok.line = text;
     } else {
-        tok.line[0] = '\0';
+        line_buffer[0] = '\0';
+        tok.line = line_buffer;
     }
     reset_tokenizer();
+}
+
+// Whether the first word of a line can change anything: a scope word, Declare, Attribute,
+// Sub, Function, Begin, Type or End. Every other first word (If, Dim, Next, a name ...)
+// leaves the line without effect, so most statements are passed over untokenized.
+static inline bool may_matter(const char *text)
+{
+    while (*text == ' ')
+        ++text;
+    const char *end = text;
+    while ((*end >= 'A' && *end <= 'Z') || (*end >= 'a' && *end <= 'z'))
+        ++end;
+    if (!word_ends.is[static_cast<unsigned char>(*end)])
+        return false;
+    const auto is = [&](const char *word, size_t n) {
+        return static_cast<size_t>(end - text) == n && std::memcmp(text, word, n) == 0;
+    };
+    switch (*text) {
+    case 'A': return is("Attribute", 9);
+    case 'B': return is("Begin", 5);
+    case 'D': return is("Declare", 7);
+    case 'E': return is("End", 3);
+    case 'F': return is("Function", 8);
+    case 'G': return is("Global", 6);
+    case 'P': return is("Private", 7) || is("Public", 6);
+    case 'S': return is("Sub", 3);
+    case 'T': return is("Type", 4);
+    default: return false;
+    }
 }
 
 // Fenrik's per-file routine: classifies every line of one source file.
 void scan_file(FILE *fp, const char *name)
 {
-    char *line = get_line_buffer(FENRIK_SOURCE, SCAN_MEMORY_MARK);
+    line_buffer = get_line_buffer(FENRIK_SOURCE, SCAN_MEMORY_MARK);
     file_line = 0;
     vb_line = 0;
     begin_depth = 0;
@@ -122,12 +174,13 @@ void scan_file(FILE *fp, const char *name)
         write_file_row(name);
 
     LineStream in(fp);
-    tok.line = line;
-    while (read_line(&in, line, LINE_SIZE)) {
+    while (char *line = take_line(&in)) {
         ++file_line;
-        expand_tabs(line, LINE_SIZE, TAB_STOP);
-        reset_tokenizer();
         ++vb_line;
+        if (!may_matter(line))
+            continue;
+        tok.line = line;
+        reset_tokenizer();
         unsigned cls = 0;
 
         next_token(FENRIK_SEPS);
@@ -166,5 +219,6 @@ void scan_file(FILE *fp, const char *name)
         }
     }
     tok.line = nullptr;
-    std::free(line);
+    std::free(line_buffer);
+    line_buffer = nullptr;
 }
