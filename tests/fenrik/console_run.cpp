@@ -62,12 +62,12 @@ static void redirect(int fd, const char *path, int flags)
     close(f);
 }
 
-RunResult run_program(const RunSpec &spec)
+RunResult run_program(const RunRequest &request)
 {
     ScratchDir capture;
     const std::string out_path = capture.file("stdout"), err_path = capture.file("stderr");
     std::vector<char *> argv;
-    for (const std::string &a : spec.argv)
+    for (const std::string &a : request.argv)
         argv.push_back(const_cast<char *>(a.c_str()));
     argv.push_back(nullptr);
 
@@ -76,16 +76,16 @@ RunResult run_program(const RunSpec &spec)
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
-        redirect(0, spec.stdin_path.empty() ? "/dev/null" : spec.stdin_path.c_str(), O_RDONLY);
+        redirect(0, request.stdin_path.empty() ? "/dev/null" : request.stdin_path.c_str(), O_RDONLY);
         redirect(1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
         redirect(2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
-        if (!spec.cwd.empty() && chdir(spec.cwd.c_str()) != 0)
+        if (!request.cwd.empty() && chdir(request.cwd.c_str()) != 0)
             _exit(127);
-        for (const std::string &name : spec.env_unset)
+        for (const std::string &name : request.env_unset)
             unsetenv(name.c_str());
-        for (const auto &[name, value] : spec.env_set)
+        for (const auto &[name, value] : request.env_set)
             setenv(name.c_str(), value.c_str(), 1);
-        execv(spec.exe.c_str(), argv.data());
+        execv(request.exe.c_str(), argv.data());
         _exit(127);
     }
     int status = 0;

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-struct RunSpec
+struct RunRequest
 {
     std::string exe;                    /* the file that is executed */
     std::vector<std::string> argv;      /* argument 0 included */
@@ -26,7 +26,7 @@ struct RunResult
     int signal = 0;
 };
 
-RunResult run_program(const RunSpec &spec);
+RunResult run_program(const RunRequest &request);
 
 // The full path of a built program (fenrik, prosko).
 std::string program_path(const std::string &name);

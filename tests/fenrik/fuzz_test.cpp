@@ -92,12 +92,12 @@ TEST(Fuzz, BothProgramsSurviveRandomInput)
     }
     write_file(dir.file("list.txt"), list);
 
-    RunSpec spec;
-    spec.cwd = dir.path();
-    spec.env_unset = {"COMSPEC"};
-    spec.exe = program_path("fenrik");
-    spec.argv = {"fenrik", "/t", "/p", "list.txt"};
-    RunResult r = run_program(spec);
+    RunRequest request;
+    request.cwd = dir.path();
+    request.env_unset = {"COMSPEC"};
+    request.exe = program_path("fenrik");
+    request.argv = {"fenrik", "/t", "/p", "list.txt"};
+    RunResult r = run_program(request);
     ASSERT_EQ(r.signal, 0) << r.err;
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -108,28 +108,28 @@ TEST(Fuzz, BothProgramsSurviveRandomInput)
             EXPECT_TRUE(starts_with_keys(rows[i], keys)) << table << " row " << i << ": " << rows[i];
     }
 
-    spec.argv = {"fenrik", "/p", "list.txt"};
-    r = run_program(spec);
+    request.argv = {"fenrik", "/p", "list.txt"};
+    r = run_program(request);
     EXPECT_EQ(r.signal, 0);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
 
-    spec.exe = program_path("prosko");
+    request.exe = program_path("prosko");
     for (const char *option : {"/h", "/f"}) {
-        spec.argv = {"prosko", option, "/p", "list.txt"};
-        r = run_program(spec);
+        request.argv = {"prosko", option, "/p", "list.txt"};
+        r = run_program(request);
         EXPECT_EQ(r.signal, 0);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
     }
 
     // The same bytes as standard input.
-    spec.stdin_path = dir.file("f1.bas");
-    spec.argv = {"prosko"};
-    EXPECT_EQ(run_program(spec).status, 0);
-    spec.exe = program_path("fenrik");
-    spec.argv = {"fenrik"};
-    EXPECT_EQ(run_program(spec).status, 0);
+    request.stdin_path = dir.file("f1.bas");
+    request.argv = {"prosko"};
+    EXPECT_EQ(run_program(request).status, 0);
+    request.exe = program_path("fenrik");
+    request.argv = {"fenrik"};
+    EXPECT_EQ(run_program(request).status, 0);
 }
 
 } // namespace

@@ -90,27 +90,27 @@ TEST_P(Golden, OutputsMatchByteForByte)
             fs::copy(entry.path(), dir / entry.path().filename(), copy);
     const std::set<std::string> inputs = files_below(dir);
 
-    RunSpec spec;
-    spec.cwd = dir;
-    spec.env_unset = {"COMSPEC"};
+    RunRequest request;
+    request.cwd = dir;
+    request.env_unset = {"COMSPEC"};
     if (fs::exists(case_dir / "stdin"))
-        spec.stdin_path = (case_dir / "stdin").string();
+        request.stdin_path = (case_dir / "stdin").string();
     for (const std::string &line : lines_of(case_dir / "env", dir)) {
         const size_t eq = line.find('=');
-        spec.env_set.emplace_back(line.substr(0, eq), eq == std::string::npos ? "" : line.substr(eq + 1));
+        request.env_set.emplace_back(line.substr(0, eq), eq == std::string::npos ? "" : line.substr(eq + 1));
     }
     const std::vector<std::string> cmd = lines_of(case_dir / "cmd", dir);
     if (!cmd.empty()) {
-        spec.exe = "/bin/sh";
-        spec.argv = {"sh", "-c", cmd.front()};
-        spec.env_set.emplace_back("PATH", std::string(SUITE_BIN_DIR) + ":/usr/bin:/bin");
+        request.exe = "/bin/sh";
+        request.argv = {"sh", "-c", cmd.front()};
+        request.env_set.emplace_back("PATH", std::string(SUITE_BIN_DIR) + ":/usr/bin:/bin");
     } else {
-        spec.exe = program_path(GOLDEN_PROGRAM);
-        spec.argv = {GOLDEN_PROGRAM};
+        request.exe = program_path(GOLDEN_PROGRAM);
+        request.argv = {GOLDEN_PROGRAM};
         for (const std::string &arg : lines_of(case_dir / "args", dir))
-            spec.argv.push_back(arg);
+            request.argv.push_back(arg);
     }
-    const RunResult r = run_program(spec);
+    const RunResult r = run_program(request);
     ASSERT_EQ(r.signal, 0) << "ended by signal " << r.signal << "\n" << r.err;
 
     const fs::path expected = case_dir / "expected";
