@@ -331,3 +331,19 @@ TEST_F(Navigation, MenusCarryTheirCaptionsAndShortcuts)
     EXPECT_TRUE(f().menu12.action()->isSeparator());
     EXPECT_EQ(f().menu5.Caption(), QString::fromUtf8("NewSub表示(&N)"));
 }
+
+TEST_F(Navigation, EverySampleKindShows)
+{
+    ChangeDir cd(SUITE_SOURCE_DIR "/samples");
+    start({"samples.lst", "tall.jpg", "wide.jpg"});
+    ASSERT_EQ(m().fileCount, 11) << "the missing name in the list is skipped";
+    EXPECT_EQ(f().Combo1.Text(), "samples.lst");
+    for (int i = 0; i < m().fileCount; ++i) {
+        f().Command1_Click();
+        EXPECT_FALSE(f().Picture1.Picture().isEmpty()) << qPrintable(f().Caption());
+        EXPECT_FLOAT_EQ(f().Picture1.Width(), float(f().Picture1.Picture().twipsSize().width()) + 60);
+    }
+    EXPECT_EQ(message(), "");
+    EXPECT_EQ(f().Caption(), "wide.jpg");
+    EXPECT_TRUE(f().HScroll1.Visible());
+}
