@@ -393,7 +393,7 @@ QVector<SampleFile> makeSamples()
     files.append({QStringLiteral("rle4.rle"), bitmapfile::bmpRle4(rleScene(160, 120, 16, QStringLiteral("RLE4"), 2))});
     files.append({QStringLiteral("photo.jpg"), jpeg(photoScene(), 85)});
     files.append({QStringLiteral("写真_富士.jpg"), jpeg(fujiScene(), 85)});
-    files.append({QStringLiteral("tall.jpg"), jpeg(stripScene(600, 2400, QStringLiteral("TALL JPEG 600 X 2400")), 75)});
+    files.append({QStringLiteral("tall.jpg"), jpeg(stripScene(600, 1800, QStringLiteral("TALL JPEG 600 X 1800")), 75)});
     files.append({QStringLiteral("wide.jpg"), jpeg(stripScene(3000, 500, QStringLiteral("WIDE JPEG 3000 X 500")), 75)});
     files.append({QStringLiteral("drawing.wmf"), wmfSample()});
     files.append({QStringLiteral("drawing.emf"), emfSample()});

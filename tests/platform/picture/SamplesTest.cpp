@@ -27,7 +27,7 @@ const Sample samples[] = {
     {"rle4.rle", Kind::Bitmap, {160, 120}},
     {"photo.jpg", Kind::Bitmap, {320, 240}},
     {"写真_富士.jpg", Kind::Bitmap, {400, 300}},
-    {"tall.jpg", Kind::Bitmap, {600, 2400}},
+    {"tall.jpg", Kind::Bitmap, {600, 1800}},
     {"wide.jpg", Kind::Bitmap, {3000, 500}},
     {"drawing.wmf", Kind::Metafile, {320, 240}},
     {"drawing.emf", Kind::EnhMetafile, {336, 240}},
