@@ -37,6 +37,7 @@ static void fill_to(LineStream *s, size_t want)
     std::memmove(s->buf, s->buf + s->pos, s->end - s->pos);
     s->end -= s->pos;
     s->pos = 0;
+    s->tab_at_known = false;
     while (s->end < want && !s->at_end) {
         ssize_t got;
         do
@@ -47,15 +48,6 @@ static void fill_to(LineStream *s, size_t want)
         else
             s->end += static_cast<size_t>(got);
     }
-}
-
-// Index of the first line feed in raw[0, n), or n; sets *tab when the bytes before it hold a tab.
-static inline size_t find_line_end(const char *raw, size_t n, bool *tab)
-{
-    const char *lf = static_cast<const char *>(std::memchr(raw, '\n', n));
-    const size_t k = lf ? static_cast<size_t>(lf - raw) : n;
-    *tab = std::memchr(raw, '\t', k) != nullptr;
-    return k;
 }
 
 // Gives the next piece of a line in place: at most size - 1 bytes, ending at its LF,
@@ -75,9 +67,15 @@ char *next_line(LineStream *s, int size, int *len)
         return nullptr;
     }
     const size_t window = avail < room + 2 ? avail : room + 2;
-    bool tab = false;
-    const size_t k = find_line_end(raw, window, &tab);
-    s->had_tab = tab;
+    const char *lf = static_cast<const char *>(std::memchr(raw, '\n', window));
+    const size_t k = lf ? static_cast<size_t>(lf - raw) : window;
+    // Tabs are rare: one search finds the next, and lines before it need no look.
+    if (!s->tab_at_known || s->tab_at < s->pos) {
+        const char *t = static_cast<const char *>(std::memchr(raw, '\t', avail));
+        s->tab_at = t ? static_cast<size_t>(t - s->buf) : s->end;
+        s->tab_at_known = true;
+    }
+    const size_t start = s->pos;
     size_t take;
     if (k < window && k > 0 && raw[k - 1] == '\r' && k <= room) {
         // CR LF: the LF moves onto the CR and the NUL onto the old LF.
@@ -97,6 +95,7 @@ char *next_line(LineStream *s, int size, int *len)
         s->holding = true;
         raw[take] = '\0';
     }
+    s->had_tab = s->tab_at < start + take;
     *len = static_cast<int>(take);
     return raw;
 }

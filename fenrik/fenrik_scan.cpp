@@ -131,31 +131,54 @@ void read_continuation(LineStream *in)
     reset_tokenizer();
 }
 
-// Whether the first word of a line can change anything: a scope word, Declare, Attribute,
-// Sub, Function, Begin, Type or End. Every other first word (If, Dim, Next, a name ...)
-// leaves the line without effect, so most statements are passed over untokenized.
-static inline bool may_matter(const char *text)
+// Whether text begins with the whole word: the word's bytes, then a separator or the end.
+// Compares byte by byte, so it never reads past the NUL that ends the line.
+static inline bool begins_with_word(const char *text, const char *word)
+{
+    for (; *word; ++text, ++word)
+        if (*text != *word)
+            return false;
+    return word_ends.is[static_cast<unsigned char>(*text)] != 0;
+}
+
+// Skips the blanks that the tokenizer skips.
+static inline const char *skip_blanks(const char *text)
 {
     while (*text == ' ')
         ++text;
-    const char *end = text;
-    while ((*end >= 'A' && *end <= 'Z') || (*end >= 'a' && *end <= 'z'))
-        ++end;
-    if (!word_ends.is[static_cast<unsigned char>(*end)])
-        return false;
-    const auto is = [&](const char *word, size_t n) {
-        return static_cast<size_t>(end - text) == n && std::memcmp(text, word, n) == 0;
-    };
+    return text;
+}
+
+// Whether the first words of a line can change anything: only a scope word, Declare,
+// Attribute, Sub, Function, Begin, Type and End can; of End only a bare one, End Type
+// and End followed by any other word than If, Select, With, Enum, Property, Sub or
+// Function. Every other line (If, Dim, Next, a name ...) has no effect, so most
+// statements are passed over untokenized.
+static inline bool may_matter(const char *text)
+{
+    text = skip_blanks(text);
     switch (*text) {
-    case 'A': return is("Attribute", 9);
-    case 'B': return is("Begin", 5);
-    case 'D': return is("Declare", 7);
-    case 'E': return is("End", 3);
-    case 'F': return is("Function", 8);
-    case 'G': return is("Global", 6);
-    case 'P': return is("Private", 7) || is("Public", 6);
-    case 'S': return is("Sub", 3);
-    case 'T': return is("Type", 4);
+    case 'A': return begins_with_word(text, "Attribute");
+    case 'B': return begins_with_word(text, "Begin");
+    case 'D': return begins_with_word(text, "Declare");
+    case 'F': return begins_with_word(text, "Function");
+    case 'G': return begins_with_word(text, "Global");
+    case 'P': return begins_with_word(text, "Private") || begins_with_word(text, "Public");
+    case 'S': return begins_with_word(text, "Sub");
+    case 'T': return begins_with_word(text, "Type");
+    case 'E':
+        if (!begins_with_word(text, "End"))
+            return false;
+        text = skip_blanks(text + 3);
+        switch (*text) {
+        case 'E': return !begins_with_word(text, "Enum");
+        case 'F': return !begins_with_word(text, "Function");
+        case 'I': return !begins_with_word(text, "If");
+        case 'P': return !begins_with_word(text, "Property");
+        case 'S': return !begins_with_word(text, "Select") && !begins_with_word(text, "Sub");
+        case 'W': return !begins_with_word(text, "With");
+        default: return true;
+        }
     default: return false;
     }
 }
