@@ -2,8 +2,8 @@
 # Runs a window program on the current X display, waits until its window is up, saves a
 # screenshot of the screen, and ends the program.
 #   screenshot.sh OUT.png WINDOW-NAME [--keys "KEY ..."] PROGRAM [ARGS...]
-# With --keys the keys are sent to the window (xdotool names) before a second screenshot,
-# OUT-2.png, is taken.
+# With --keys the keys are sent to the window (xdotool names) one by one, with a screenshot
+# after each: OUT-2.png, OUT-3.png, ...
 set -uo pipefail
 out=$1 name=$2
 shift 2
@@ -25,11 +25,13 @@ if [ -z "$win" ]; then
 fi
 sleep 1
 import -window root "$out"
-if [ -n "$keys" ]; then
-  for k in $keys; do xdotool key --window "$win" "$k"; sleep 0.5; done
-  sleep 1
-  import -window root "${out%.png}-2.png"
-fi
+n=2
+for k in $keys; do
+  xdotool key --window "$win" "$k"
+  sleep 1.5
+  import -window root "${out%.png}-$n.png"
+  n=$((n + 1))
+done
 kill "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
 exit 0

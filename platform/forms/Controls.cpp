@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -31,6 +32,11 @@ TextBox::TextBox(Form &form, const QString &name, bool multiLine, Control *conta
     if (multiLine) {
         multi_ = static_cast<QPlainTextEdit *>(widget());
         multi_->setLineWrapMode(QPlainTextEdit::NoWrap);
+        // Like the system's multi-line box without scroll bars: lines from the top edge, no
+        // margins of the editor's own.
+        multi_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        multi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        multi_->document()->setDocumentMargin(1);
         QObject::connect(multi_, &QPlainTextEdit::textChanged, this, [this] { runEvent([this] { fromWidget(); }); });
         watch(multi_->viewport());
     } else {

@@ -249,18 +249,21 @@ void Form::applyGeometry()
     appliedPos_ = QPoint(toPixels(left_), toPixels(top_));
     appliedClient_ = QSize(toPixels(scaleW_), toPixels(scaleH_));
     const int bar = menuBar_ ? menuBar_->sizeHint().height() : 0;
-    window_->move(appliedPos_);
+    if (placed_)
+        window_->move(appliedPos_);
     window_->resize(appliedClient_.width(), appliedClient_.height() + bar);
 }
 
 void Form::setLeft(float v)
 {
+    placed_ = true;
     left_ = v;
     applyGeometry();
 }
 
 void Form::setTop(float v)
 {
+    placed_ = true;
     top_ = v;
     applyGeometry();
 }
@@ -287,6 +290,7 @@ void Form::setHeight(float v)
 
 void Form::Move(float left, float top)
 {
+    placed_ = true;
     left_ = left;
     top_ = top;
     applyGeometry();
@@ -294,6 +298,7 @@ void Form::Move(float left, float top)
 
 void Form::Move(float left, float top, float width, float height)
 {
+    placed_ = true;
     left_ = left;
     top_ = top;
     const float w = std::max(0.0f, width - frameWidth()), h = std::max(0.0f, height - frameHeight());

@@ -136,6 +136,7 @@ private:
     float left_ = 0, top_ = 0, scaleW_, scaleH_;
     QSize appliedClient_;
     QPoint appliedPos_;
+    bool placed_ = false; // Left or Top was set: the window system no longer chooses the place
     bool loaded_ = false;
     bool shownOnce_ = false;
     bool unloading_ = false;
