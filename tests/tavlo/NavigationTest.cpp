@@ -347,3 +347,43 @@ TEST_F(Navigation, EverySampleKindShows)
     EXPECT_EQ(f().Caption(), "wide.jpg");
     EXPECT_TRUE(f().HScroll1.Visible());
 }
+
+TEST_F(Navigation, DamagedFilesOfEveryKindEndInTheMessageWindow)
+{
+    QByteArray lyingBitmap(54, '\0');
+    lyingBitmap[0] = 'B';
+    lyingBitmap[1] = 'M';
+    lyingBitmap[10] = 54;
+    lyingBitmap[14] = 40;
+    lyingBitmap[18] = char(0x60); // 60000 x 60000 pixels in a 54-byte file
+    lyingBitmap[19] = char(0xEA);
+    lyingBitmap[22] = char(0x60);
+    lyingBitmap[23] = char(0xEA);
+    lyingBitmap[26] = 1;
+    lyingBitmap[28] = 24;
+    QByteArray noise;
+    for (int i = 0; i < 3000; ++i)
+        noise.append(char((i * 2654435761u) >> 13));
+    QFile photo(SUITE_SOURCE_DIR "/samples/photo.jpg");
+    ASSERT_TRUE(photo.open(QIODevice::ReadOnly));
+    const QStringList bad{
+        dir.write("cut.jpg", photo.read(photo.size() / 2)),
+        dir.write("lying.bmp", lyingBitmap),
+        dir.write("noise.wmf", noise),
+        dir.write("noise.emf", noise),
+        dir.write("empty.bmp", QByteArray()),
+        dir.write("text.ico", "not an icon at all"),
+    };
+    const QString good = picture("good.bmp");
+    start(QStringList(bad) << good);
+    for (const QString &path : bad) {
+        f().Command1_Click();
+        EXPECT_EQ(f().Caption(), path);
+        EXPECT_EQ(message(), path + "\r\n" + QString::fromUtf8("ファイルが異常です。"));
+        EXPECT_TRUE(f().Picture1.Picture().isEmpty());
+    }
+    f().Command1_Click();
+    EXPECT_EQ(f().Caption(), good);
+    EXPECT_FALSE(f().Picture1.Picture().isEmpty());
+    EXPECT_FALSE(ended);
+}
