@@ -56,12 +56,30 @@ struct LineStream
     size_t tab_at = 0;      /* where the next tab from pos on stands (end: none) */
     bool holding = false;   /* buf[pos] is under the NUL behind the last piece */
     char held = 0;
-    char buf[65536 + 1];    /* one byte to spare for the NUL behind the last piece */
+    /* Room for 64 KiB of the stream, the NUL behind the last piece and the 16-byte
+       loads that may run past the last byte read. */
+    enum { CAPACITY = 65536, SPARE = 64, MARK_WORDS = CAPACITY / 64 + 1 };
+    char buf[CAPACITY + SPARE];
+    /* A bit for every byte of buf[0, end): where LFs and tabs stand, and where blanks do;
+       skip_lines builds them when it first needs them after a fill. */
+    bool marks_known = false;
+    uint64_t stop_marks[MARK_WORDS];
+    uint64_t blank_marks[MARK_WORDS];
 
     explicit LineStream(FILE *fp);
 };
 
+/* The first two bytes (behind leading blanks) that may make a line worth a closer look,
+   and the closer look: a line reader passes over every other line unseen. */
+struct LineStarts
+{
+    unsigned char pairs[65536 / 8] = {};
+    bool (*wanted)(const char *line) = nullptr;  /* reads up to the line's first LF or NUL */
+};
+
+void add_line_start(LineStarts *starts, const char *word);
 char *next_line(LineStream *s, int size, int *len);
+long skip_lines(LineStream *s, int size, const LineStarts *starts);
 int read_line(LineStream *s, char *line, int size);
 
 FILE *open_or_die(const char *name, const char *mode);
@@ -77,6 +95,7 @@ void read_name_list(FILE *list, PerFileRoutine per_file, const char *source, uns
 /* --- text routines --------------------------------------------------------- */
 
 int next_token(const char *seps);
+int scan_token(const char *seps);
 void reset_tokenizer();
 void take_token_bytes(int len);
 int keyword_length(const char *token, const char *keyword);

@@ -14,6 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 /* --- line reader ---------------------------------------------------------- */
 
 LineStream::LineStream(FILE *fp) : fd(fileno(fp))
@@ -38,10 +42,11 @@ static void fill_to(LineStream *s, size_t want)
     s->end -= s->pos;
     s->pos = 0;
     s->tab_at_known = false;
+    s->marks_known = false;
     while (s->end < want && !s->at_end) {
         ssize_t got;
         do
-            got = ::read(s->fd, s->buf + s->end, sizeof s->buf - 1 - s->end);
+            got = ::read(s->fd, s->buf + s->end, LineStream::CAPACITY - s->end);
         while (got < 0 && errno == EINTR);
         if (got <= 0)
             s->at_end = true;
@@ -98,6 +103,165 @@ char *next_line(LineStream *s, int size, int *len)
     s->had_tab = s->tab_at < start + take;
     *len = static_cast<int>(take);
     return raw;
+}
+
+// Where the first LF of raw[0, n) stands; n if there is none. The SSE2 form loads whole
+// 16-byte blocks, so up to 15 bytes behind raw + n must be readable (the buffer's spare).
+static inline size_t find_lf(const char *raw, size_t n)
+{
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (size_t i = 0; i < n; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(raw + i));
+        const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
+        if (hits != 0) {
+            const size_t k = i + static_cast<size_t>(__builtin_ctz(hits));
+            return k < n ? k : n;
+        }
+    }
+    return n;
+#else
+    const void *lf = std::memchr(raw, '\n', n);
+    return lf ? static_cast<size_t>(static_cast<const char *>(lf) - raw) : n;
+#endif
+}
+
+// Bytes of blanks at the start of raw; a byte other than a blank must follow in view.
+static inline size_t blank_run(const char *raw)
+{
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' ');
+    for (size_t i = 0;; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(raw + i));
+        const unsigned others = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, blank))) & 0xFFFFu;
+        if (others != 0)
+            return i + static_cast<size_t>(__builtin_ctz(others));
+    }
+#else
+    size_t i = 0;
+    while (raw[i] == ' ')
+        ++i;
+    return i;
+#endif
+}
+
+// Marks the first two bytes of word as a start that may make a line worth a look.
+void add_line_start(LineStarts *starts, const char *word)
+{
+    const unsigned pair = static_cast<unsigned char>(word[0]) << 8 | static_cast<unsigned char>(word[1]);
+    starts->pairs[pair >> 3] |= static_cast<unsigned char>(1u << (pair & 7));
+}
+
+// Whether the two bytes at p are a marked start.
+static inline bool is_line_start(const LineStarts *starts, const char *p)
+{
+    const unsigned pair = static_cast<unsigned char>(p[0]) << 8 | static_cast<unsigned char>(p[1]);
+    return (starts->pairs[pair >> 3] >> (pair & 7)) & 1u;
+}
+
+// Sets the stop and blank marks of the buffer's bytes, 64 to a word; the words behind
+// the last byte read stay clear.
+static void build_marks(LineStream *s)
+{
+    const size_t words = (s->end + 63) / 64;
+    for (size_t w = 0; w < words; ++w) {
+        const char *block = s->buf + w * 64;
+        uint64_t stops = 0, blanks = 0;
+#if defined(__SSE2__)
+        const __m128i lf = _mm_set1_epi8('\n'), tab = _mm_set1_epi8('\t'), blank = _mm_set1_epi8(' ');
+        for (int part = 0; part < 4; ++part) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * part));
+            const unsigned stop = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, tab))));
+            const unsigned blank16 = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
+            stops |= static_cast<uint64_t>(stop) << (16 * part);
+            blanks |= static_cast<uint64_t>(blank16) << (16 * part);
+        }
+#else
+        for (int i = 0; i < 64; ++i) {
+            stops |= static_cast<uint64_t>(block[i] == '\n' || block[i] == '\t') << i;
+            blanks |= static_cast<uint64_t>(block[i] == ' ') << i;
+        }
+#endif
+        s->stop_marks[w] = stops;
+        s->blank_marks[w] = blanks;
+    }
+    // Bytes behind the end are neither stops nor blanks.
+    const unsigned tail = static_cast<unsigned>(s->end % 64);
+    if (tail != 0) {
+        s->stop_marks[words - 1] &= (uint64_t{1} << tail) - 1;
+        s->blank_marks[words - 1] &= (uint64_t{1} << tail) - 1;
+    }
+    for (size_t w = words; w < LineStream::MARK_WORDS; ++w)
+        s->stop_marks[w] = s->blank_marks[w] = 0;
+    s->marks_known = true;
+}
+
+// The 64 marks of the bytes from pos on, the first in the lowest bit.
+static inline uint64_t marks_from(const uint64_t *marks, size_t pos)
+{
+    const size_t word = pos / 64;
+    const unsigned shift = static_cast<unsigned>(pos % 64);
+    // Two shifts, so that a shift of 0 never shifts by 64.
+    return (marks[word] >> shift) | ((marks[word + 1] << 1) << (63 - shift));
+}
+
+// Bytes of the first 64-bit word's lowest set bit.
+static inline size_t lowest_bit(uint64_t bits)
+{
+    return static_cast<size_t>(__builtin_ctzll(bits));
+}
+
+// Passes over the lines that next_line would give as one whole piece without a tab and
+// that the caller does not want: their first two bytes behind the blanks are no marked
+// start, or the closer look turns them down. Stops in front of any other line, which
+// next_line then gives as usual; returns how many lines were passed over. The closer
+// look sees the line as next_line would give it: the CR of a CR LF reads as the LF.
+long skip_lines(LineStream *s, int size, const LineStarts *starts)
+{
+    put_back_held_byte(s);
+    const size_t room = static_cast<size_t>(size - 1);
+    long passed = 0;
+    for (;;) {
+        if (s->end - s->pos < room + 2 && !s->at_end)
+            fill_to(s, room + 2);
+        if (!s->marks_known)
+            build_marks(s);
+        char *raw = s->buf + s->pos;
+        const size_t avail = s->end - s->pos;
+        const uint64_t stops = marks_from(s->stop_marks, s->pos);
+        size_t k;
+        if (stops != 0) {
+            // A short line: the first LF or tab is in the next 64 bytes.
+            k = lowest_bit(stops);
+            if (raw[k] != '\n')
+                break;
+        } else {
+            const size_t window = avail < room + 2 ? avail : room + 2;
+            k = find_lf(raw, window);
+            if (k == window || std::memchr(raw, '\t', k))
+                break;
+        }
+        // next_line's rule for a line that fits one piece, with or without its CR.
+        const bool cr = k > 0 && raw[k - 1] == '\r';
+        if (cr ? k > room : k + 1 > room)
+            break;
+        // The line's LF (or CR) stops the blanks, and the byte behind it is in the buffer.
+        const uint64_t others = ~marks_from(s->blank_marks, s->pos);
+        const size_t b = others != 0 ? lowest_bit(others) : blank_run(raw);
+        if (is_line_start(starts, raw + b)) {
+            if (cr)
+                raw[k - 1] = '\n';
+            const bool wanted = starts->wanted(raw);
+            if (cr)
+                raw[k - 1] = '\r';
+            if (wanted)
+                break;
+        }
+        s->pos += k + 1;
+        ++passed;
+    }
+    return passed;
 }
 
 // Reads the next piece of a line into line (as next_line cuts it); returns its length,

@@ -77,8 +77,10 @@ void take_token_bytes(int len)
     tok.tok_next = tok.line[tok.tok_pos + len];
 }
 
-// Advances to the next token of the line; returns its length, 0 when none is left.
-int next_token(const char *seps)
+// Advances to the next token of the line without copying its text: tok_pos, tok_len,
+// tok_kind and tok_next describe it, tok_text is left as it was. Returns its length, 0
+// when none is left.
+int scan_token(const char *seps)
 {
     const unsigned char *cls = byte_classes(seps);
     const char *line = tok.line;
@@ -86,7 +88,6 @@ int next_token(const char *seps)
     tok.tok_len = 0;
     tok.tok_kind = TOK_WORD;
     tok.tok_next = '\0';
-    tok.tok_text[0] = '\0';
     if (tok.skip_blanks == 1)
         while (line[p] == ' ')
             ++p;
@@ -121,14 +122,22 @@ int next_token(const char *seps)
         }
     }
     tok.tok_len = q - p;
-    if (tok.tok_len < TOKEN_SIZE) {
-        std::memcpy(tok.tok_text, line + p, static_cast<size_t>(tok.tok_len));
-        tok.tok_text[tok.tok_len] = '\0';
-    } else {
-        copy_token_text(line + p, tok.tok_len);
-    }
     tok.tok_next = line[q];
     return tok.tok_len;
+}
+
+// Advances to the next token of the line and copies its text into tok_text; returns its
+// length, 0 when none is left.
+int next_token(const char *seps)
+{
+    const int len = scan_token(seps);
+    if (len < TOKEN_SIZE) {
+        std::memcpy(tok.tok_text, tok.line + tok.tok_pos, static_cast<size_t>(len));
+        tok.tok_text[len] = '\0';
+    } else {
+        copy_token_text(tok.line + tok.tok_pos, len);
+    }
+    return len;
 }
 
 // The keyword's length when the token is exactly the keyword, case included; else 0.

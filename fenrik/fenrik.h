@@ -32,11 +32,19 @@ constexpr unsigned END = 1u << 9;
 constexpr unsigned BARE_END = 1u << 10;
 constexpr unsigned WRONG_END = 1u << 11;
 
-/* Whether the current token is exactly word, case included (keyword_length, unrolled). */
+/* Whether the current token is exactly word, case included (keyword_length, unrolled).
+   Fenrik reads its tokens in place (scan_token): the token's bytes in the line are what
+   tok_text would hold, as no word is as long as the 255 bytes that tok_text keeps. */
 template <size_t N>
 inline bool token_is(const char (&word)[N])
 {
-    return tok.tok_len == static_cast<int32_t>(N - 1) && std::memcmp(tok.tok_text, word, N - 1) == 0;
+    return tok.tok_len == static_cast<int32_t>(N - 1) && std::memcmp(tok.line + tok.tok_pos, word, N - 1) == 0;
+}
+
+/* The first byte of the current token (the line's end when there is none). */
+inline char token_first()
+{
+    return tok.line[tok.tok_pos];
 }
 
 /* Counters of the run and of the current file. */
@@ -46,6 +54,55 @@ extern int32_t file_line, vb_line;
 /* Where rows go: the three tables in table mode, standard output otherwise. */
 extern FILE *file_table, *func_table, *args_table;
 extern bool table_mode;
+
+/* Rows gathered in memory and handed to their stream in large blocks, as stdio would
+   otherwise take them a field at a time. A direct sink hands every piece over at once, so
+   that it keeps its place among the other writes to the same stream (the trace mode). */
+struct Sink
+{
+    FILE *fp = nullptr;
+    bool direct = true;
+    size_t used = 0;
+    char buf[1 << 16];
+};
+
+/* The sinks of Func2.txt and Args3.txt; one direct sink on standard output without /t. */
+extern Sink *func_out, *args_out;
+
+void open_sinks();
+void drain_sink(Sink *s);
+void sink_bytes(Sink *s, const char *bytes, size_t n);
+
+/* Writes n bytes to a sink. */
+inline void sink_write(Sink *s, const char *bytes, size_t n)
+{
+    if (!s->direct && n <= sizeof s->buf - s->used) {
+        std::memcpy(s->buf + s->used, bytes, n);
+        s->used += n;
+    } else {
+        sink_bytes(s, bytes, n);
+    }
+}
+
+/* Writes one byte to a sink. */
+inline void sink_putc(Sink *s, char c)
+{
+    if (!s->direct && s->used < sizeof s->buf)
+        s->buf[s->used++] = c;
+    else
+        sink_bytes(s, &c, 1);
+}
+
+/* Writes a string to a sink, as fputs would; the separators and prefixes of the rows
+   are a byte or two, so a gathering sink takes them a byte at a time. */
+inline void sink_puts(Sink *s, const char *text)
+{
+    if (s->direct)
+        sink_bytes(s, text, std::strlen(text));
+    else
+        for (; *text; ++text)
+            sink_putc(s, *text);
+}
 
 void scan_file(FILE *fp, const char *name);
 void read_continuation(LineStream *in);

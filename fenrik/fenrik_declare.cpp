@@ -23,7 +23,7 @@ enum ArgFlag : unsigned { OPTIONAL = 1, BYVAL = 2, BYREF = 4, PARAMARRAY = 8 };
 
 // Writes value in decimal, right-aligned in width places like "%*ld" (the rows' keys are
 // written for every declaration and argument, so they bypass printf).
-static void put_number(FILE *out, long value, int width = 0)
+static void put_number(Sink *out, long value, int width = 0)
 {
     char digits[24];
     char *p = digits + sizeof digits;
@@ -33,27 +33,43 @@ static void put_number(FILE *out, long value, int width = 0)
     while ((magnitude /= 10) != 0);
     if (value < 0)
         *--p = '-';
-    for (int n = static_cast<int>(digits + sizeof digits - p); n < width; ++n)
-        std::fputc(' ', out);
-    std::fwrite(p, 1, static_cast<size_t>(digits + sizeof digits - p), out);
+    for (int n = static_cast<int>(digits + sizeof digits - p); n < width && p > digits; ++n)
+        *--p = ' ';
+    sink_write(out, p, static_cast<size_t>(digits + sizeof digits - p));
+}
+
+// Writes prefix and then text, as "%s" text would.
+static void put_mark(Sink *out, const char *prefix, const char *text)
+{
+    sink_puts(out, prefix);
+    sink_puts(out, text);
+}
+
+// Writes the name and the line number of a traced line, as "%s(%4ld)".
+static void put_line_mark(Sink *out, const char *name, long line)
+{
+    sink_puts(out, name);
+    sink_putc(out, '(');
+    put_number(out, line, 4);
+    sink_putc(out, ')');
 }
 
 // Writes the keys that open an Args3.txt row: FileID, FuncID and ArgdID, each with a tab.
-static void put_arg_keys(FILE *out)
+static void put_arg_keys(Sink *out)
 {
     put_number(out, file_id);
-    std::fputc('\t', out);
+    sink_putc(out, '\t');
     put_number(out, func_id);
-    std::fputc('\t', out);
+    sink_putc(out, '\t');
     put_number(out, arg_id);
-    std::fputc('\t', out);
+    sink_putc(out, '\t');
 }
 
 // Writes text to out n times.
-static void repeat(FILE *out, const char *text, int n)
+static void repeat(Sink *out, const char *text, int n)
 {
     for (int i = 0; i < n; ++i)
-        std::fputs(text, out);
+        sink_puts(out, text);
 }
 
 // The kind prefix of the current token in trace mode: its kind digit and a colon.
@@ -70,47 +86,47 @@ static void make_prefix(char *prefix)
 
 // Writes the current token as it stands in the line, so that a token longer than the
 // 255 bytes of tok_text still comes out whole.
-static void put_token(FILE *out)
+static void put_token(Sink *out)
 {
-    std::fwrite(tok.line + tok.tok_pos, 1, static_cast<size_t>(tok.tok_len), out);
+    sink_write(out, tok.line + tok.tok_pos, static_cast<size_t>(tok.tok_len));
 }
 
 // Writes prefix, the current token and sep.
-static void put_field(FILE *out, const char *prefix, const char *sep)
+static void put_field(Sink *out, const char *prefix, const char *sep)
 {
-    std::fputs(prefix, out);
+    sink_puts(out, prefix);
     put_token(out);
-    std::fputs(sep, out);
+    sink_puts(out, sep);
 }
 
 // Writes the part of the current token from its first underscore on; a trail byte is no underscore.
-static void put_event_part(FILE *out)
+static void put_event_part(Sink *out)
 {
     const char *name = tok.line + tok.tok_pos;
     int i = 0;
     while (i < tok.tok_len && name[i] != '_')
         i += sjis_char_length(name + i);
     if (i < tok.tok_len)
-        std::fwrite(name + i, 1, static_cast<size_t>(tok.tok_len - i), out);
+        sink_write(out, name + i, static_cast<size_t>(tok.tok_len - i));
 }
 
 // Writes the flag words of an argument, each followed by a blank.
-static void write_flags(FILE *out, unsigned flags)
+static void write_flags(Sink *out, unsigned flags)
 {
     if (flags & OPTIONAL)
-        std::fputs("Optional ", out);
+        sink_puts(out, "Optional ");
     if (flags & BYVAL)
-        std::fputs("ByVal ", out);
+        sink_puts(out, "ByVal ");
     if (flags & BYREF)
-        std::fputs("ByRef ", out);
+        sink_puts(out, "ByRef ");
     if (flags & PARAMARRAY)
-        std::fputs("ParamArray ", out);
+        sink_puts(out, "ParamArray ");
 }
 
 // Writes one Func2.txt row (or its trace) for the declaration the tokenizer stands on.
 int parse_declaration(LineStream *in, const char *name, unsigned statement_class)
 {
-    FILE *out = func_table;
+    Sink *out = func_out;
     arg_id = 0;
     field_sep = table_mode ? "\t" : "\n";
     if (!trace_done) {
@@ -121,21 +137,22 @@ int parse_declaration(LineStream *in, const char *name, unsigned statement_class
         ++func_id;
         // "%d\t%d\t%4ld\t%ld\t"
         put_number(out, file_id);
-        std::fputc('\t', out);
+        sink_putc(out, '\t');
         put_number(out, func_id);
-        std::fputc('\t', out);
+        sink_putc(out, '\t');
         put_number(out, file_line, 4);
-        std::fputc('\t', out);
+        sink_putc(out, '\t');
         put_number(out, vb_line);
-        std::fputc('\t', out);
+        sink_putc(out, '\t');
     } else {
-        std::fprintf(out, "%s(%4ld)%s", name, static_cast<long>(file_line), tok.line);
+        put_line_mark(out, name, file_line);
+        sink_puts(out, tok.line);
     }
 
     int phase = 0;
     int fields_out = 0;
     char prefix[4];
-    while (next_token(FENRIK_SEPS) > 0) {
+    while (scan_token(FENRIK_SEPS) > 0) {
         make_prefix(prefix);
         if (tok.tok_kind == TOK_STRING) {
             if (!table_mode) {
@@ -143,9 +160,9 @@ int parse_declaration(LineStream *in, const char *name, unsigned statement_class
                 ++phase;
             } else if (phase == 3) {
                 for (; fields_out < 3; ++fields_out)
-                    std::fputs(field_sep, out);
+                    sink_puts(out, field_sep);
                 put_token(out);
-                std::fputc(' ', out);
+                sink_putc(out, ' ');
             } else {
                 ++phase;
             }
@@ -156,7 +173,7 @@ int parse_declaration(LineStream *in, const char *name, unsigned statement_class
                 break;
             if (token_is("(")) {
                 if (!table_mode)
-                    std::fprintf(out, "%s(\n", prefix);
+                    put_mark(out, prefix, "(\n");
                 parse_arguments(in, name, statement_class);
                 continue;
             }
@@ -177,11 +194,11 @@ int parse_declaration(LineStream *in, const char *name, unsigned statement_class
             if (phase == 0) {
                 put_field(out, prefix, field_sep);
                 put_event_part(out);
-                std::fputs(field_sep, out);
+                sink_puts(out, field_sep);
                 ++fields_out;
             } else if (phase == 4) {
                 put_field(out, prefix, field_sep);
-                std::fputs(field_sep, out);
+                sink_puts(out, field_sep);
                 ++fields_out;
             }
         }
@@ -195,23 +212,23 @@ int parse_declaration(LineStream *in, const char *name, unsigned statement_class
             const char *scope = (statement_class & SCOPE_PUBLIC)    ? "Public"
                                 : (statement_class & SCOPE_PRIVATE) ? "Private"
                                                                     : "";
-            std::fputs((statement_class & SUB) ? "Sub" : "Function", out);
-            std::fputs(field_sep, out);
-            std::fputs(scope, out);
-            std::fputs(field_sep, out);
+            sink_puts(out, (statement_class & SUB) ? "Sub" : "Function");
+            sink_puts(out, field_sep);
+            sink_puts(out, scope);
+            sink_puts(out, field_sep);
             fields_out += 2;
         }
         ++phase;
     }
     if (table_mode)
-        std::fputs("\n", out);
+        sink_puts(out, "\n");
     return 0;
 }
 
 // Writes one Args3.txt row per argument (or the trace) of the list the tokenizer stands on.
 int parse_arguments(LineStream *in, const char *name, unsigned /*statement_class*/)
 {
-    FILE *out = args_table;
+    Sink *out = args_out;
     const char *prefix = table_mode ? "" : "1:";
     field_sep = table_mode ? "\t" : "\n";
     int paren_depth = 0;
@@ -222,55 +239,56 @@ int parse_arguments(LineStream *in, const char *name, unsigned /*statement_class
         put_arg_keys(out);
     }
 
-    while (next_token(FENRIK_SEPS) > 0) {
+    while (scan_token(FENRIK_SEPS) > 0) {
         if (tok.tok_kind == TOK_STRING) {
             put_field(out, prefix, field_sep);
             ++fields_out;
         } else if (tok.tok_kind == TOK_SEPARATOR) {
             if (token_is("'")) {
                 if (table_mode)
-                    std::fputs("\n", out);
+                    sink_puts(out, "\n");
                 return 0;
             } else if (token_is("(")) {
                 ++paren_depth;
                 if (!table_mode)
-                    std::fprintf(out, "%s(\n", prefix);
+                    put_mark(out, prefix, "(\n");
             } else if (token_is(")")) {
                 --paren_depth;
                 if (!table_mode) {
-                    std::fprintf(out, "%s)\n", prefix);
+                    put_mark(out, prefix, ")\n");
                     if (paren_depth < 0)
                         return 0;
                 } else if (paren_depth < 0) {
                     for (; fields_out < 2; ++fields_out)
-                        std::fputs("\t", out);
+                        sink_puts(out, "\t");
                     write_flags(out, flags);
                     if (flags)
-                        std::fputs("\t", out);
-                    std::fputs("\n", out);
+                        sink_puts(out, "\t");
+                    sink_puts(out, "\n");
                     return 0;
                 }
             } else if (token_is(",")) {
                 if (!table_mode) {
-                    std::fprintf(out, "%s,\n", prefix);
+                    put_mark(out, prefix, ",\n");
                 } else {
                     if (flags) {
                         if (fields_out < 2)
                             repeat(out, "\t", 2 - fields_out);
                         write_flags(out, flags);
-                        std::fputs("\t", out);
+                        sink_puts(out, "\t");
                         flags = 0;
                     }
                     ++arg_id;
-                    std::fputc('\n', out);
+                    sink_putc(out, '\n');
                     put_arg_keys(out);
                 }
                 fields_out = 0;
             } else if (token_is("=")) {
                 if (table_mode)
                     for (; fields_out < 2; ++fields_out)
-                        std::fputs("\t", out);
-                std::fprintf(out, "%s=%s", prefix, field_sep);
+                        sink_puts(out, "\t");
+                put_mark(out, prefix, "=");
+                sink_puts(out, field_sep);
                 ++fields_out;
             } else {
                 if (token_is("-")) {
@@ -284,14 +302,17 @@ int parse_arguments(LineStream *in, const char *name, unsigned /*statement_class
         } else if (token_is("_")) {
             const bool continued = tok.tok_next == '\n';
             if (!table_mode) {
-                std::fprintf(out, "%s_%s", prefix, field_sep);
+                put_mark(out, prefix, "_");
+                sink_puts(out, field_sep);
                 if (continued)
-                    std::fprintf(out, "%s_\n", prefix);
+                    put_mark(out, prefix, "_\n");
             }
             if (continued) {
                 read_continuation(in);
-                if (!table_mode && tok.line[0] != '\0')
-                    std::fprintf(out, "%s(%4ld)%s", name, static_cast<long>(file_line), tok.line);
+                if (!table_mode && tok.line[0] != '\0') {
+                    put_line_mark(out, name, file_line);
+                    sink_puts(out, tok.line);
+                }
             }
         } else if (!table_mode) {
             put_field(out, prefix, field_sep);
@@ -319,8 +340,20 @@ int parse_arguments(LineStream *in, const char *name, unsigned /*statement_class
         }
     }
     if (table_mode)
-        std::fputs("\n", out);
+        sink_puts(out, "\n");
     return 0;
+}
+
+// Whether c may stand right behind a number: the end of the line, a blank or an operator.
+static bool ends_number(char c)
+{
+    switch (c) {
+    case '\0': case ' ': case ',': case '(': case ')': case '+': case '-': case '*': case '/':
+    case '^': case '#': case '%': case ':': case '\n':
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Bytes of the number at text (digits, an optional fraction, a type mark), 0 if none.
@@ -341,7 +374,7 @@ int number_length(const char *text, bool sign_allowed)
     }
     if (digits > 0 && (text[n] == '#' || text[n] == '%'))
         ++n;
-    if (text[n] != '\0' && !std::strchr(" ,()+-*/^#%:\n", text[n]))
+    if (!ends_number(text[n]))
         return 0;
     return digits > 0 ? n : 0;
 }

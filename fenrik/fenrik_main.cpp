@@ -53,6 +53,7 @@ int main(int argc, char **argv)
     } else {
         file_table = func_table = args_table = stdout;
     }
+    open_sinks();
 
     file_id = 0;
     if (files == 0) {
@@ -68,6 +69,8 @@ int main(int argc, char **argv)
     }
 
     if (table_mode) {
+        drain_sink(func_out);
+        drain_sink(args_out);
         close_or_die(file_table, "File1.txt");
         close_or_die(func_table, "Func2.txt");
         close_or_die(args_table, "Args3.txt");

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 /* --- data ----------------------------------------------------------------- */
 
@@ -43,7 +44,7 @@ static const struct WordEnds
 // The class flags that the kind word of a statement sets; "End" reads the word behind it.
 static unsigned kind_flags()
 {
-    switch (tok.tok_text[0]) {
+    switch (token_first()) {
     case 'S':
         return token_is("Sub") ? SUB : token_is("Select") ? BLOCK : 0;
     case 'F':
@@ -72,7 +73,7 @@ static unsigned kind_flags()
             return BLOCK;
         if (!token_is("End"))
             return 0;
-        if (next_token(FENRIK_SEPS) == 0)
+        if (scan_token(FENRIK_SEPS) == 0)
             return END | BARE_END;
         if (token_is("If") || token_is("Select") || token_is("With") || token_is("Enum") ||
             token_is("Property"))
@@ -183,6 +184,20 @@ static inline bool may_matter(const char *text)
     }
 }
 
+// The starts of the lines that may matter, for the line reader to pass over all others.
+static const LineStarts &matter_starts()
+{
+    static const LineStarts starts = [] {
+        LineStarts s;
+        for (const char *word : {"Attribute", "Begin", "Declare", "Function", "Global", "Private", "Public", "Sub",
+                                 "Type", "End"})
+            add_line_start(&s, word);
+        s.wanted = [](const char *line) { return may_matter(line); };
+        return s;
+    }();
+    return starts;
+}
+
 // Fenrik's per-file routine: classifies every line of one source file.
 void scan_file(FILE *fp, const char *name)
 {
@@ -196,8 +211,16 @@ void scan_file(FILE *fp, const char *name)
     if (table_mode)
         write_file_row(name);
 
+    const LineStarts &starts = matter_starts();
     LineStream in(fp);
-    while (char *line = take_line(&in)) {
+    for (;;) {
+        // Lines that cannot matter are only counted.
+        const long passed = skip_lines(&in, LINE_SIZE, &starts);
+        file_line += static_cast<int32_t>(passed);
+        vb_line += static_cast<int32_t>(passed);
+        char *line = take_line(&in);
+        if (!line)
+            break;
         ++file_line;
         ++vb_line;
         if (!may_matter(line))
@@ -206,19 +229,19 @@ void scan_file(FILE *fp, const char *name)
         reset_tokenizer();
         unsigned cls = 0;
 
-        next_token(FENRIK_SEPS);
+        scan_token(FENRIK_SEPS);
         if (token_is("Attribute"))
             vb_line = 0;
         if (token_is("Private")) {
             cls |= SCOPE_PRIVATE;
-            next_token(FENRIK_SEPS);
+            scan_token(FENRIK_SEPS);
         } else if (token_is("Public") || token_is("Global")) {
             cls |= SCOPE_PUBLIC;
-            next_token(FENRIK_SEPS);
+            scan_token(FENRIK_SEPS);
         }
         if (token_is("Declare")) {
             cls |= DECLARE;
-            next_token(FENRIK_SEPS);
+            scan_token(FENRIK_SEPS);
         }
         cls |= kind_flags();
 

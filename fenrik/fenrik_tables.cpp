@@ -7,12 +7,16 @@
  */
 #include "fenrik/fenrik.h"
 
+#include <cstdlib>
 #include <cstring>
 
 /* --- data ----------------------------------------------------------------- */
 
 FILE *file_table, *func_table, *args_table;
 bool table_mode;
+Sink *func_out, *args_out;
+
+static Sink func_sink, args_sink, stdout_sink;
 
 #ifdef _WIN32
 #define PATH_SEPARATOR "\\"
@@ -38,6 +42,56 @@ const char ARGS_HEADER[] =
     "\x8F\x89\x8A\xFA\x92\x6C\t\x97\x5C\x94\xF5" "1\t\x97\x5C\x94\xF5" "2\n";
 
 /* --- functions ------------------------------------------------------------ */
+
+// Hands a sink's gathered bytes to its stream.
+void drain_sink(Sink *s)
+{
+    if (s->used > 0)
+        std::fwrite(s->buf, 1, s->used, s->fp);
+    s->used = 0;
+}
+
+// Hands what the table sinks gathered to their streams; runs at exit too, so that a run
+// that ends early leaves the tables as far written as stdio would have left them.
+static void drain_table_sinks()
+{
+    drain_sink(&func_sink);
+    drain_sink(&args_sink);
+}
+
+// The slow way of sink_write: a direct sink, or a full buffer.
+void sink_bytes(Sink *s, const char *bytes, size_t n)
+{
+    if (s->direct) {
+        std::fwrite(bytes, 1, n, s->fp);
+        return;
+    }
+    drain_sink(s);
+    if (n >= sizeof s->buf) {
+        std::fwrite(bytes, 1, n, s->fp);
+        return;
+    }
+    std::memcpy(s->buf, bytes, n);
+    s->used = n;
+}
+
+// Sets the sinks on the table streams: gathering ones in table mode, else one direct sink.
+void open_sinks()
+{
+    if (table_mode) {
+        func_sink.fp = func_table;
+        func_sink.direct = false;
+        args_sink.fp = args_table;
+        args_sink.direct = false;
+        func_out = &func_sink;
+        args_out = &args_sink;
+        std::atexit(drain_table_sinks);
+    } else {
+        stdout_sink.fp = stdout;
+        stdout_sink.direct = true;
+        func_out = args_out = &stdout_sink;
+    }
+}
 
 // Splits a name into its base name (without folder and extension) and its extension.
 void split_name(const char *name, const char **base, size_t *base_len, const char **ext)

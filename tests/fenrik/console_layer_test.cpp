@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -183,6 +185,71 @@ TEST(LineReader, LongLinesComeIn511BytePieces)
     EXPECT_EQ(pieces(std::string(600, 'a') + "\r\nb"),
               (std::vector<std::string>{std::string(511, 'a'), std::string(89, 'a') + "\n", "b"}));
     EXPECT_EQ(pieces(std::string(511, 'a') + "\n"), (std::vector<std::string>{std::string(511, 'a'), "\n"}));
+}
+
+// The rule of the line-skipping test: blanks, "Keep", then a blank or the line end.
+bool keep_rule(const char *line)
+{
+    while (*line == ' ')
+        ++line;
+    return std::strncmp(line, "Keep", 4) == 0 && (line[4] == ' ' || line[4] == '\n');
+}
+
+// The pieces of a file that keep_rule takes, each with its number among all pieces, read
+// with next_line alone or with skip_lines passing over what the rule turns down.
+std::vector<std::pair<long, std::string>> kept_pieces(const std::string &bytes, bool skipping)
+{
+    LineStarts starts;
+    add_line_start(&starts, "Keep");
+    starts.wanted = keep_rule;
+    ScratchDir dir;
+    write_file(dir.file("in"), bytes);
+    FILE *fp = std::fopen(dir.file("in").c_str(), "r");
+    LineStream in(fp);
+    std::vector<std::pair<long, std::string>> out;
+    long number = 0;
+    for (;;) {
+        if (skipping)
+            number += skip_lines(&in, LINE_SIZE, &starts);
+        int len;
+        const char *piece = next_line(&in, LINE_SIZE, &len);
+        if (!piece)
+            break;
+        ++number;
+        if (keep_rule(piece))
+            out.emplace_back(number, std::string(piece, static_cast<size_t>(len)));
+    }
+    out.emplace_back(number, "(end)");
+    std::fclose(fp);
+    return out;
+}
+
+TEST(LineReader, SkippedLinesCountAsTheirPiecesAcrossEveryBoundary)
+{
+    // Lines of every kind around the 64 KiB reads and the 64-byte marks: kept ones with
+    // and without CR, tabs, lone CRs, empty lines and lines longer than a piece.
+    const std::string kinds[] = {"Keep\r\n", "  Keep x\n", "Keep\rx\n", "Keeper\n", "\tKeep\n", "Ke\n",
+                                 "x\r\n", "\r\n", "\n", "   \t x\n", "a\rb\r\n", std::string("Kee\0p\n", 6)};
+    std::mt19937 rng(7);
+    for (int round = 0; round < 4; ++round) {
+        std::string bytes;
+        while (bytes.size() < 200000) {
+            const unsigned pick = rng() % 16;
+            if (pick < 12) {
+                bytes += kinds[pick];
+            } else {
+                bytes.append(std::string(rng() % 1100, pick == 12 ? ' ' : 'y'));
+                bytes += rng() % 2 ? "\r\n" : "\n";
+            }
+        }
+        if (round == 1)
+            bytes.replace(65535 - 4, 6, "Keep\r\n");  // the CR LF falls across the first read
+        if (round == 2)
+            bytes.resize(bytes.size() - 1);  // no LF behind the last line
+        EXPECT_EQ(kept_pieces(bytes, true), kept_pieces(bytes, false)) << "round " << round;
+    }
+    EXPECT_EQ(kept_pieces(std::string(510, ' ') + "\r\nKeep\r\n", true).front().first, 2);
+    EXPECT_EQ(kept_pieces("", true).size(), 1u);
 }
 
 } // namespace

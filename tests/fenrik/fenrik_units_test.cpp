@@ -1,10 +1,13 @@
 /*
- * fenrik_units_test.cpp - Fenrik's path collapsing and its constant measure.
+ * fenrik_units_test.cpp - Fenrik's path collapsing, its constant measure and its
+ * row sinks.
  */
 #include "fenrik/fenrik.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -63,6 +66,37 @@ TEST(ConstantMeasure, NumbersAndExpressions)
     EXPECT_EQ(expression_length("True)", true), 0);
     EXPECT_EQ(expression_length("1 As", true), 0);
     EXPECT_EQ(expression_length("5", true), 0) << "the end of the text ends no expression";
+}
+
+// Everything written to a file since its start.
+std::string contents(FILE *fp)
+{
+    std::string text;
+    std::rewind(fp);
+    char block[4096];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, fp)) > 0;)
+        text.append(block, n);
+    return text;
+}
+
+TEST(Sink, GatheredBytesComeOutInOrderAcrossFullBuffers)
+{
+    auto sink = std::make_unique<Sink>();
+    sink->fp = std::tmpfile();
+    ASSERT_NE(sink->fp, nullptr);
+    sink->direct = false;
+    std::string expected;
+    // Pieces of every size up to past the whole buffer, so that some fill it exactly.
+    for (size_t n = 0; expected.size() < 5 * sizeof sink->buf; n = (n * 7 + 13) % (sizeof sink->buf + 300)) {
+        const std::string piece(n, static_cast<char>('a' + n % 26));
+        sink_write(sink.get(), piece.data(), piece.size());
+        sink_puts(sink.get(), "\t");
+        sink_putc(sink.get(), '\n');
+        expected += piece + "\t\n";
+    }
+    drain_sink(sink.get());
+    EXPECT_EQ(contents(sink->fp), expected);
+    std::fclose(sink->fp);
 }
 
 } // namespace
