@@ -74,7 +74,9 @@ struct LineStream
 struct LineStarts
 {
     unsigned char pairs[65536 / 8] = {};
-    bool (*wanted)(const char *line) = nullptr;  /* reads up to the line's first LF or NUL */
+    /* Gets the line from its first byte that is not a blank; reads up to the line's first
+       LF or NUL, and may load 8 bytes at once from anywhere up to that LF. */
+    bool (*wanted)(const char *text) = nullptr;
 };
 
 void add_line_start(LineStarts *starts, const char *word);

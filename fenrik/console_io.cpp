@@ -252,7 +252,7 @@ long skip_lines(LineStream *s, int size, const LineStarts *starts)
         if (is_line_start(starts, raw + b)) {
             if (cr)
                 raw[k - 1] = '\n';
-            const bool wanted = starts->wanted(raw);
+            const bool wanted = starts->wanted(raw + b);
             if (cr)
                 raw[k - 1] = '\r';
             if (wanted)

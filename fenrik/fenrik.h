@@ -105,6 +105,8 @@ inline void sink_puts(Sink *s, const char *text)
 }
 
 void scan_file(FILE *fp, const char *name);
+bool line_may_matter(const char *text);
+bool may_matter(const char *text);
 void read_continuation(LineStream *in);
 
 int parse_declaration(LineStream *in, const char *name, unsigned statement_class);

@@ -1,6 +1,6 @@
 /*
- * fenrik_units_test.cpp - Fenrik's path collapsing, its constant measure and its
- * row sinks.
+ * fenrik_units_test.cpp - Fenrik's path collapsing, its constant measure, its row
+ * sinks and its first-word check.
  */
 #include "fenrik/fenrik.h"
 
@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <string>
 
 namespace {
@@ -97,6 +98,28 @@ TEST(Sink, GatheredBytesComeOutInOrderAcrossFullBuffers)
     drain_sink(sink.get());
     EXPECT_EQ(contents(sink->fp), expected);
     std::fclose(sink->fp);
+}
+
+TEST(FirstWords, TheWordComparisonsAnswerAsTheByteWalkDoes)
+{
+    const char *const parts[] = {"End", "End ", "If", "Sub", "Subs", "Select", "Selec", "With", "Enum", "Property",
+                                 "Function", "Functions", "Declare", "Private", "Type", "x", " ", "  ", "(", "'",
+                                 "\n", "" /* a NUL */, "\r"};
+    std::mt19937 rng(11);
+    for (int round = 0; round < 20000; ++round) {
+        std::string line(rng() % 3, ' ');
+        for (unsigned n = 1 + rng() % 4; n > 0; --n) {
+            const char *part = parts[rng() % (sizeof parts / sizeof parts[0])];
+            line += *part ? std::string(part) : std::string(1, '\0');
+        }
+        line += '\n';
+        // The 8-byte loads may reach past the LF, as they do in the stream's buffer.
+        std::string padded = line + std::string(16, 'S');
+        const char *text = padded.c_str();
+        while (*text == ' ')
+            ++text;
+        EXPECT_EQ(line_may_matter(text), may_matter(padded.c_str())) << line;
+    }
 }
 
 } // namespace
