@@ -73,15 +73,40 @@ void open_sinks();
 void drain_sink(Sink *s);
 void sink_bytes(Sink *s, const char *bytes, size_t n);
 
+/* Copies the few bytes of a field with two overlapping moves instead of a library call. */
+inline void copy_small(char *to, const char *from, size_t n)
+{
+    if (n >= 8 && n <= 16) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 0 && n < 4) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    } else if (n > 16) {
+        std::memcpy(to, from, n);
+    }
+}
+
 /* Writes n bytes to a sink. */
 inline void sink_write(Sink *s, const char *bytes, size_t n)
 {
     if (!s->direct && n <= sizeof s->buf - s->used) {
-        std::memcpy(s->buf + s->used, bytes, n);
+        copy_small(s->buf + s->used, bytes, n);
         s->used += n;
     } else {
         sink_bytes(s, bytes, n);
     }
+}
+
+/* Writes a string literal to a sink, its length known where it is written. */
+template <size_t N>
+inline void sink_literal(Sink *s, const char (&text)[N])
+{
+    sink_write(s, text, N - 1);
 }
 
 /* Writes one byte to a sink. */

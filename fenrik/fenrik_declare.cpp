@@ -114,13 +114,13 @@ static void put_event_part(Sink *out)
 static void write_flags(Sink *out, unsigned flags)
 {
     if (flags & OPTIONAL)
-        sink_puts(out, "Optional ");
+        sink_literal(out, "Optional ");
     if (flags & BYVAL)
-        sink_puts(out, "ByVal ");
+        sink_literal(out, "ByVal ");
     if (flags & BYREF)
-        sink_puts(out, "ByRef ");
+        sink_literal(out, "ByRef ");
     if (flags & PARAMARRAY)
-        sink_puts(out, "ParamArray ");
+        sink_literal(out, "ParamArray ");
 }
 
 // Writes one Func2.txt row (or its trace) for the declaration the tokenizer stands on.

@@ -87,6 +87,14 @@ TEST(Sink, GatheredBytesComeOutInOrderAcrossFullBuffers)
     ASSERT_NE(sink->fp, nullptr);
     sink->direct = false;
     std::string expected;
+    // Every small size, each copied its own way.
+    for (size_t n = 0; n <= 40; ++n) {
+        std::string piece;
+        for (size_t i = 0; i < n; ++i)
+            piece += static_cast<char>('A' + (n + i) % 26);
+        sink_write(sink.get(), piece.data(), piece.size());
+        expected += piece;
+    }
     // Pieces of every size up to past the whole buffer, so that some fill it exactly.
     for (size_t n = 0; expected.size() < 5 * sizeof sink->buf; n = (n * 7 + 13) % (sizeof sink->buf + 300)) {
         const std::string piece(n, static_cast<char>('a' + n % 26));
