@@ -52,8 +52,6 @@ struct LineStream
     size_t pos = 0, end = 0;
     bool at_end = false;
     bool had_tab = false;   /* the last piece read holds a tab */
-    bool tab_at_known = false;
-    size_t tab_at = 0;      /* where the next tab from pos on stands (end: none) */
     bool holding = false;   /* buf[pos] is under the NUL behind the last piece */
     char held = 0;
     /* Room for 64 KiB of the stream, the NUL behind the last piece and the 16-byte

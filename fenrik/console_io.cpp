@@ -41,7 +41,6 @@ static void fill_to(LineStream *s, size_t want)
     std::memmove(s->buf, s->buf + s->pos, s->end - s->pos);
     s->end -= s->pos;
     s->pos = 0;
-    s->tab_at_known = false;
     s->marks_known = false;
     while (s->end < want && !s->at_end) {
         ssize_t got;
@@ -74,13 +73,6 @@ char *next_line(LineStream *s, int size, int *len)
     const size_t window = avail < room + 2 ? avail : room + 2;
     const char *lf = static_cast<const char *>(std::memchr(raw, '\n', window));
     const size_t k = lf ? static_cast<size_t>(lf - raw) : window;
-    // Tabs are rare: one search finds the next, and lines before it need no look.
-    if (!s->tab_at_known || s->tab_at < s->pos) {
-        const char *t = static_cast<const char *>(std::memchr(raw, '\t', avail));
-        s->tab_at = t ? static_cast<size_t>(t - s->buf) : s->end;
-        s->tab_at_known = true;
-    }
-    const size_t start = s->pos;
     size_t take;
     if (k < window && k > 0 && raw[k - 1] == '\r' && k <= room) {
         // CR LF: the LF moves onto the CR and the NUL onto the old LF.
@@ -100,7 +92,9 @@ char *next_line(LineStream *s, int size, int *len)
         s->holding = true;
         raw[take] = '\0';
     }
-    s->had_tab = s->tab_at < start + take;
+    // Only the lines that the caller wants come here, so a look at the piece alone is
+    // cheaper than a search ahead through the buffer.
+    s->had_tab = std::memchr(raw, '\t', take) != nullptr;
     *len = static_cast<int>(take);
     return raw;
 }
