@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -402,14 +403,8 @@ void ScrollBar::setValue(int v)
     checkRange(v);
     if (v < std::min(min_, max_) || v > std::max(min_, max_))
         vb::raiseError(vb::ErrInvalidPropertyValue);
-    settingValue_ = true;
-    try {
-        bar_->setValue(v);
-    } catch (...) {
-        settingValue_ = false;
-        throw;
-    }
-    settingValue_ = false;
+    const QScopedValueRollback<bool> programmatic(settingValue_, true);
+    bar_->setValue(v);
 }
 
 void ScrollBar::setSmallChange(int v)

@@ -254,39 +254,10 @@ void Form::applyGeometry()
     window_->resize(appliedClient_.width(), appliedClient_.height() + bar);
 }
 
-void Form::setLeft(float v)
-{
-    placed_ = true;
-    left_ = v;
-    applyGeometry();
-}
-
-void Form::setTop(float v)
-{
-    placed_ = true;
-    top_ = v;
-    applyGeometry();
-}
-
-void Form::setWidth(float v)
-{
-    const float w = std::max(0.0f, v - frameWidth());
-    if (w == scaleW_)
-        return;
-    scaleW_ = w;
-    applyGeometry();
-    resized();
-}
-
-void Form::setHeight(float v)
-{
-    const float h = std::max(0.0f, v - frameHeight());
-    if (h == scaleH_)
-        return;
-    scaleH_ = h;
-    applyGeometry();
-    resized();
-}
+void Form::setLeft(float v) { Move(v, top_); }
+void Form::setTop(float v) { Move(left_, v); }
+void Form::setWidth(float v) { resizeClient(std::max(0.0f, v - frameWidth()), scaleH_); }
+void Form::setHeight(float v) { resizeClient(scaleW_, std::max(0.0f, v - frameHeight())); }
 
 void Form::Move(float left, float top)
 {
@@ -301,7 +272,11 @@ void Form::Move(float left, float top, float width, float height)
     placed_ = true;
     left_ = left;
     top_ = top;
-    const float w = std::max(0.0f, width - frameWidth()), h = std::max(0.0f, height - frameHeight());
+    resizeClient(std::max(0.0f, width - frameWidth()), std::max(0.0f, height - frameHeight()));
+}
+
+void Form::resizeClient(float w, float h)
+{
     const bool changed = w != scaleW_ || h != scaleH_;
     scaleW_ = w;
     scaleH_ = h;

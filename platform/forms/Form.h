@@ -120,6 +120,8 @@ private:
     void addControl(Control *c) { controls_.push_back(c); }
     void removeControl(Control *c);
     void applyGeometry();
+    // Sets the client size; raises Form_Resize when it changed.
+    void resizeClient(float w, float h);
     void clientResized(const QSize &px);
     void windowMoved(const QPoint &px);
     bool closeRequested();
