@@ -1,7 +1,8 @@
 #include "platform/forms/Form.h"
 
 #include "platform/forms/Control.h"
-#include "platform/forms/Controls.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/TextBox.h"
 #include "platform/forms/Forms.h"
 #include "platform/vb/vb.h"
 
@@ -116,9 +117,7 @@ Form::Form(Forms &forms, const QString &name, float scaleWidth, float scaleHeigh
     window_->setObjectName(name);
     window_->setWindowTitle(name);
     window_->setCentralWidget(client_);
-    QFont f(uiFontFamily());
-    f.setPointSizeF(9);
-    client_->setFont(f);
+    client_->setFont(uiFont(9));
     applyGeometry();
 }
 
@@ -215,9 +214,7 @@ QMenuBar *Form::menuBar()
         menuBar_ = new QMenuBar(window_);
         menuBar_->setNativeMenuBar(false);
         window_->setMenuBar(menuBar_);
-        QFont f(uiFontFamily());
-        f.setPointSizeF(9);
-        menuBar_->setFont(f);
+        menuBar_->setFont(uiFont(9));
     }
     return menuBar_;
 }

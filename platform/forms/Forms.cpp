@@ -89,6 +89,13 @@ QString uiFontFamily()
     return family;
 }
 
+QFont uiFont(float points)
+{
+    QFont f(uiFontFamily());
+    f.setPointSizeF(points);
+    return f;
+}
+
 static MsgBoxHook &msgBoxHook()
 {
     static MsgBoxHook hook;

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class QFont;
 class QWidget;
 
 namespace forms {
@@ -65,6 +66,8 @@ float screenHeight();
 // The text controls' font: the usual Japanese UI face where installed, else the system's
 // Japanese sans-serif face.
 QString uiFontFamily();
+// That face at a size in points.
+QFont uiFont(float points);
 
 // Modal message box; returns the button pressed (1 = OK). Tests replace it.
 using MsgBoxHook = std::function<int(const QString &prompt, int buttons, const QString &title)>;

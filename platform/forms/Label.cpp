@@ -1,0 +1,26 @@
+#include "platform/forms/Label.h"
+
+#include "platform/forms/Forms.h"
+
+#include <QLabel>
+
+namespace forms {
+
+Label::Label(Form &form, const QString &name, Control *container)
+    : Control(form, name, new QLabel, container)
+{
+    label_ = static_cast<QLabel *>(widget());
+    label_->setFont(uiFont(9));
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void Label::setCaption(const QString &c)
+{
+    caption_ = c;
+    label_->setText(c);
+}
+
+void Label::setAlignment(Qt::Alignment a) { label_->setAlignment(a); }
+void Label::setWordWrap(bool on) { label_->setWordWrap(on); }
+
+} // namespace forms
