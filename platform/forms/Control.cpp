@@ -1,5 +1,6 @@
 #include "platform/forms/Control.h"
 
+#include "platform/forms/DragDrop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
@@ -120,6 +121,49 @@ void Control::ZOrder(int position)
         widget_->lower();
 }
 
+void Control::setOLEDropMode(int mode)
+{
+    if (mode != 0 && mode != 1)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    if (mode == 0) {
+        delete dropTarget_;
+        dropTarget_ = nullptr;
+        return;
+    }
+    if (dropTarget_)
+        return;
+    DropHandlers h;
+    h.dragOver = [this](DataObject &d, int &effect, int button, int shift, float x, float y, int state) {
+        if (OLEDragOver)
+            OLEDragOver(d, effect, button, shift, x, y, state);
+    };
+    h.dragDrop = [this](DataObject &d, int &effect, int button, int shift, float x, float y) {
+        if (OLEDragDrop)
+            OLEDragDrop(d, effect, button, shift, x, y);
+    };
+    dropTarget_ = new DropTarget(dropWidget(), std::move(h));
+}
+
+void Control::OLEDrag()
+{
+    QWidget *on = pressWidget_ ? pressWidget_ : widget_;
+    if (!dragSource_ || dragSource_->parent() != on) {
+        delete dragSource_;
+        DragHandlers h;
+        h.startDrag = [this](DataObject &d, int &allowed) {
+            if (OLEStartDrag)
+                OLEStartDrag(d, allowed);
+        };
+        h.completeDrag = [this](int effect) {
+            pressed_ = false;
+            if (OLECompleteDrag)
+                OLECompleteDrag(effect);
+        };
+        dragSource_ = new DragSource(on, std::move(h));
+    }
+    dragSource_->begin(pressAt_, pressButton_);
+}
+
 static int buttonOf(Qt::MouseButton b)
 {
     switch (b) {
@@ -162,6 +206,9 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress: {
         auto *me = static_cast<QMouseEvent *>(event);
         pressed_ = true;
+        pressWidget_ = static_cast<QWidget *>(watched);
+        pressAt_ = me->position().toPoint();
+        pressButton_ = me->button();
         if (MouseDown)
             runEvent([&] {
                 MouseDown(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QString>
 
 #include <functional>
@@ -12,6 +13,9 @@ class QWidget;
 
 namespace forms {
 
+class DataObject;
+class DragSource;
+class DropTarget;
 class Form;
 
 class Control : public QObject
@@ -63,6 +67,18 @@ public:
     std::function<void()> GotFocus;
     std::function<void()> LostFocus;
 
+    // OLE drag and drop (DragDrop.h). With OLEDropMode 1 (manual) the control takes drops and
+    // raises OLEDragOver (state 0 enter, 1 leave, 2 over) and OLEDragDrop. OLEDrag, called from a
+    // MouseDown handler, starts a drag once the pointer moves with the button held: OLEStartDrag
+    // fills the data and the allowed effects, OLECompleteDrag learns the effect of the drop.
+    int OLEDropMode() const { return dropTarget_ ? 1 : 0; }
+    void setOLEDropMode(int mode);
+    void OLEDrag();
+    std::function<void(DataObject &data, int &effect, int button, int shift, float x, float y, int state)> OLEDragOver;
+    std::function<void(DataObject &data, int &effect, int button, int shift, float x, float y)> OLEDragDrop;
+    std::function<void(DataObject &data, int &allowedEffects)> OLEStartDrag;
+    std::function<void(int &effect)> OLECompleteDrag;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     // Watches key, mouse and focus events of another widget too (a combo box's edit field).
@@ -70,6 +86,8 @@ protected:
     virtual void applyGeometry();
     // Whether a plain click on the widget raises Click (buttons raise it from their own signal).
     virtual bool clickFromMouse() const { return true; }
+    // The widget that takes drops (a list's viewport).
+    virtual QWidget *dropWidget() const { return widget_; }
 
     float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 
@@ -82,6 +100,11 @@ private:
     bool enabled_ = true;
     QString toolTip_;
     bool pressed_ = false;
+    QWidget *pressWidget_ = nullptr; // where the last press landed, with its place and button
+    QPoint pressAt_;
+    Qt::MouseButton pressButton_ = Qt::NoButton;
+    DropTarget *dropTarget_ = nullptr;
+    DragSource *dragSource_ = nullptr;
 };
 
 } // namespace forms

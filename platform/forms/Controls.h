@@ -3,9 +3,13 @@
 
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/CommandButton.h"
+#include "platform/forms/DirListBox.h"
+#include "platform/forms/DriveListBox.h"
+#include "platform/forms/FileListBox.h"
 #include "platform/forms/Image.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/Line.h"
+#include "platform/forms/ListBox.h"
 #include "platform/forms/PictureBox.h"
 #include "platform/forms/ScrollBar.h"
 #include "platform/forms/TextBox.h"

@@ -1,6 +1,7 @@
 #include "platform/forms/Form.h"
 
 #include "platform/forms/Control.h"
+#include "platform/forms/DragDrop.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Forms.h"
@@ -334,6 +335,48 @@ void Form::setVisible(bool v)
         Show();
     else
         Hide();
+}
+
+bool Form::TopMost() const { return window_->windowFlags() & Qt::WindowStaysOnTopHint; }
+
+void Form::setTopMost(bool on)
+{
+    if (on == TopMost())
+        return;
+    const bool shown = window_->isVisible();
+    // Changing a window flag hides the window; it is shown again where it was.
+    window_->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (shown) {
+        window_->show();
+        window_->raise();
+    }
+}
+
+void Form::SetFocus()
+{
+    window_->raise();
+    window_->activateWindow();
+}
+
+void Form::setOLEDropMode(int mode)
+{
+    if (mode != 0 && mode != 1)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    if (mode == 0) {
+        delete dropTarget_;
+        dropTarget_ = nullptr;
+        return;
+    }
+    if (dropTarget_)
+        return;
+    DropHandlers h;
+    h.dragOver = [this](DataObject &d, int &effect, int button, int shift, float x, float y, int state) {
+        Form_OLEDragOver(d, effect, button, shift, x, y, state);
+    };
+    h.dragDrop = [this](DataObject &d, int &effect, int button, int shift, float x, float y) {
+        Form_OLEDragDrop(d, effect, button, shift, x, y);
+    };
+    dropTarget_ = new DropTarget(client_, std::move(h));
 }
 
 void Form::Load()

@@ -24,6 +24,8 @@ class QWidget;
 namespace forms {
 
 class Control;
+class DataObject;
+class DropTarget;
 class Forms;
 
 enum WindowStateValue { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
@@ -62,6 +64,14 @@ public:
     bool Visible() const;
     void setVisible(bool v);
     bool KeyPreview = false;
+    // Keeps the window above the other windows; a shown window stays shown.
+    bool TopMost() const;
+    void setTopMost(bool on);
+    // Activates the window and gives it the keyboard focus.
+    void SetFocus();
+    // 1 (manual): the client area takes drops and raises Form_OLEDragOver and Form_OLEDragDrop.
+    int OLEDropMode() const { return dropTarget_ ? 1 : 0; }
+    void setOLEDropMode(int mode);
 
     bool isLoaded() const { return loaded_; }
     // Runs Form_Load once and adds the window to the program's collection.
@@ -112,6 +122,14 @@ public:
     virtual void Form_LinkExecute(const QString &cmdStr, int &cancel) { (void)cmdStr, (void)cancel; }
     virtual void Form_LinkError(int linkErr) { (void)linkErr; }
     virtual void Form_LinkClose() {}
+    virtual void Form_OLEDragOver(DataObject &data, int &effect, int button, int shift, float x, float y, int state)
+    {
+        (void)data, (void)effect, (void)button, (void)shift, (void)x, (void)y, (void)state;
+    }
+    virtual void Form_OLEDragDrop(DataObject &data, int &effect, int button, int shift, float x, float y)
+    {
+        (void)data, (void)effect, (void)button, (void)shift, (void)x, (void)y;
+    }
 
 private:
     friend class Control;
@@ -146,6 +164,7 @@ private:
     QString linkTopic_;
     int linkMode_ = 0;
     LinkSource *linkSource_ = nullptr;
+    DropTarget *dropTarget_ = nullptr;
     struct PrintedLine
     {
         QPointF at;

@@ -22,5 +22,20 @@ void Label::setCaption(const QString &c)
 
 void Label::setAlignment(Qt::Alignment a) { label_->setAlignment(a); }
 void Label::setWordWrap(bool on) { label_->setWordWrap(on); }
+void Label::Refresh() { label_->repaint(); }
+
+void Label::setBorderStyle(int style)
+{
+    label_->setFrameStyle(style ? (QFrame::Panel | QFrame::Sunken) : QFrame::NoFrame);
+    label_->setLineWidth(style ? 1 : 0);
+}
+
+void Label::setBackColor(const QColor &c)
+{
+    QPalette p = label_->palette();
+    p.setColor(QPalette::Window, c);
+    label_->setPalette(p);
+    label_->setAutoFillBackground(true);
+}
 
 } // namespace forms

@@ -2,6 +2,7 @@
 
 #include "platform/forms/Control.h"
 
+class QColor;
 class QLabel;
 
 namespace forms {
@@ -15,6 +16,11 @@ public:
     void setCaption(const QString &c);
     void setAlignment(Qt::Alignment a);
     void setWordWrap(bool on);
+    // Repaints the label at once, not at the next pass of the event loop.
+    void Refresh();
+    // 0 none, 1 a sunken single border.
+    void setBorderStyle(int style);
+    void setBackColor(const QColor &c);
 
 private:
     QString caption_;

@@ -23,6 +23,19 @@ public:
     void setFontSize(float points);
     void setLocked(bool locked);
     bool multiLine() const { return multiLine_; }
+    // A multi-line box's scroll bars: 0 none, 1 horizontal, 2 vertical, 3 both.
+    int ScrollBars() const { return scrollBars_; }
+    void setScrollBars(int bars);
+
+    // The selection in characters of Text (a CR LF counts two): its start (the caret when
+    // nothing is selected), its length and its text. Setting SelStart empties the selection and
+    // brings the caret into view; setting SelText replaces the selection.
+    int SelStart() const;
+    void setSelStart(int start);
+    int SelLength() const;
+    void setSelLength(int length);
+    QString SelText() const;
+    void setSelText(const QString &text);
 
     QString text() const override { return Text(); }
 
@@ -31,6 +44,11 @@ public:
 private:
     void fromWidget();
     void toWidget();
+    // Positions in Text and in the widget, which shows each CR LF as one line break.
+    int toWidgetPos(int textPos) const;
+    int toTextPos(int widgetPos) const;
+    void selectInWidget(int start, int length);
+    int scrollBars_ = 0;
     QString text_;
     float fontSize_ = 9;
     bool multiLine_;

@@ -1,0 +1,7 @@
+// Keeps a window above all others, or lets it go back among them.
+#pragma once
+
+namespace forms { class Form; }
+
+// Returns whether the window is now kept on top as asked.
+bool setTopMost(forms::Form &window, bool flag);

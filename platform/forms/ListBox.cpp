@@ -1,0 +1,282 @@
+#include "platform/forms/ListBox.h"
+
+#include "platform/forms/Forms.h"
+#include "platform/vb/vb.h"
+
+#include <QAbstractListModel>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace forms {
+
+// The items as plain strings: 32000 of them stay cheap to add, remove and show.
+class ListBox::Model : public QAbstractListModel
+{
+public:
+    QStringList items;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override { return parent.isValid() ? 0 : int(items.size()); }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= items.size())
+            return QVariant();
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return items.at(index.row());
+        return QVariant();
+    }
+    void append(const QString &s, int at)
+    {
+        beginInsertRows(QModelIndex(), at, at);
+        items.insert(at, s);
+        endInsertRows();
+    }
+    void removeRun(int first, int last)
+    {
+        beginRemoveRows(QModelIndex(), first, last);
+        items.remove(first, last - first + 1);
+        endRemoveRows();
+    }
+    void clear()
+    {
+        beginResetModel();
+        items.clear();
+        endResetModel();
+    }
+    void set(int row, const QString &s)
+    {
+        items[row] = s;
+        const QModelIndex i = index(row);
+        emit dataChanged(i, i);
+    }
+};
+
+namespace {
+
+class ListView : public QListView
+{
+public:
+    ListView()
+    {
+        setUniformItemSizes(true);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setSelectionBehavior(QAbstractItemView::SelectRows);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        // The program's key table alone decides what these do.
+        if (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::SelectAll) || e->matches(QKeySequence::Cut) ||
+            e->matches(QKeySequence::Paste)) {
+            e->ignore();
+            return;
+        }
+        QListView::keyPressEvent(e);
+    }
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        if (e->button() == Qt::RightButton) {
+            e->accept();
+            return; // the selection stays
+        }
+        QListView::mousePressEvent(e);
+    }
+    void mouseMoveEvent(QMouseEvent *e) override
+    {
+        if (e->buttons() & Qt::RightButton) {
+            e->accept();
+            return;
+        }
+        QListView::mouseMoveEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent *e) override
+    {
+        if (e->button() == Qt::RightButton) {
+            e->accept();
+            return;
+        }
+        QListView::mouseReleaseEvent(e);
+    }
+};
+
+} // namespace
+
+ListBox::ListBox(Form &form, const QString &name, Control *container)
+    : Control(form, name, new ListView, container)
+{
+    view_ = static_cast<QListView *>(widget());
+    model_ = new Model;
+    model_->setParent(view_);
+    view_->setModel(model_);
+    view_->setFont(uiFont(9));
+    setMultiSelect(0);
+    watch(view_->viewport());
+    QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &now) {
+        if (now.isValid() && Click)
+            runEvent(Click);
+    });
+}
+
+ListBox::~ListBox() = default;
+
+QWidget *ListBox::dropWidget() const { return view_->viewport(); }
+
+void ListBox::setMultiSelect(int mode)
+{
+    if (mode < 0 || mode > 2)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    multiSelect_ = mode;
+    view_->setSelectionMode(mode == 2   ? QAbstractItemView::ExtendedSelection
+                            : mode == 1 ? QAbstractItemView::MultiSelection
+                                        : QAbstractItemView::SingleSelection);
+}
+
+void ListBox::AddItem(const QString &item, int index)
+{
+    const int n = ListCount();
+    if (index > n || index < -1)
+        vb::raiseError(vb::ErrInvalidCall);
+    model_->append(item, index < 0 ? n : index);
+}
+
+void ListBox::RemoveItem(int index)
+{
+    if (index < 0 || index >= ListCount())
+        vb::raiseError(vb::ErrInvalidCall);
+    model_->removeRun(index, index);
+}
+
+void ListBox::Clear() { model_->clear(); }
+
+int ListBox::ListCount() const { return int(model_->items.size()); }
+
+QString ListBox::List(int index) const
+{
+    return index >= 0 && index < ListCount() ? model_->items.at(index) : QString();
+}
+
+void ListBox::setList(int index, const QString &text)
+{
+    if (index < 0 || index >= ListCount())
+        vb::raiseError(vb::ErrInvalidCall);
+    model_->set(index, text);
+}
+
+int ListBox::ListIndex() const
+{
+    const QModelIndex i = view_->selectionModel()->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+void ListBox::setListIndex(int index)
+{
+    if (index < -1 || index >= ListCount())
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    QItemSelectionModel *sel = view_->selectionModel();
+    if (index < 0) {
+        sel->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        if (multiSelect_ == 0)
+            sel->clearSelection();
+        return;
+    }
+    const QModelIndex i = model_->index(index);
+    const bool same = sel->currentIndex() == i;
+    sel->setCurrentIndex(i, multiSelect_ == 0 ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate);
+    view_->scrollTo(i);
+    if (same && Click)
+        Click(); // setting it again still raises Click, as the run time does
+}
+
+QString ListBox::Text() const { return List(ListIndex()); }
+
+bool ListBox::Selected(int index) const
+{
+    if (index < 0 || index >= ListCount())
+        vb::raiseError(vb::ErrInvalidCall);
+    return view_->selectionModel()->isSelected(model_->index(index));
+}
+
+void ListBox::setSelected(int index, bool on)
+{
+    if (index < 0 || index >= ListCount())
+        vb::raiseError(vb::ErrInvalidCall);
+    QItemSelectionModel::SelectionFlags f = on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
+    if (multiSelect_ == 0 && on)
+        f = QItemSelectionModel::ClearAndSelect;
+    view_->selectionModel()->select(model_->index(index), f);
+}
+
+std::vector<int> ListBox::selectedIndexes() const
+{
+    std::vector<int> rows;
+    for (const QItemSelectionRange &r : view_->selectionModel()->selection())
+        for (int row = r.top(); row <= r.bottom(); ++row)
+            rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+int ListBox::SelCount() const { return int(selectedIndexes().size()); }
+
+int ListBox::TopIndex() const
+{
+    if (ListCount() == 0)
+        return 0;
+    const QModelIndex i = view_->indexAt(QPoint(1, 1));
+    if (i.isValid())
+        return i.row();
+    // Not laid out yet (hidden): the scroll position counts items.
+    return std::clamp(view_->verticalScrollBar()->value(), 0, ListCount() - 1);
+}
+
+void ListBox::setTopIndex(int index)
+{
+    if (index < 0 || index >= std::max(1, ListCount()))
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    if (ListCount() == 0)
+        return;
+    view_->scrollTo(model_->index(index), QAbstractItemView::PositionAtTop);
+}
+
+ListBox::Marks ListBox::markSelected() const
+{
+    Marks marks;
+    for (int row : selectedIndexes())
+        marks.emplace_back(model_->index(row));
+    return marks;
+}
+
+void ListBox::removeMarked(const Marks &marks)
+{
+    std::vector<int> rows;
+    rows.reserve(marks.size());
+    for (const QPersistentModelIndex &m : marks)
+        if (m.isValid())
+            rows.push_back(m.row());
+    removeRows(std::move(rows));
+}
+
+void ListBox::removeSelected() { removeRows(selectedIndexes()); }
+
+// Removes runs of neighbouring rows at once, from the end, so that a large selection goes fast.
+void ListBox::removeRows(std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    size_t end = rows.size();
+    while (end > 0) {
+        size_t begin = end - 1;
+        while (begin > 0 && rows[begin - 1] == rows[begin] - 1)
+            --begin;
+        model_->removeRun(rows[begin], rows[end - 1]);
+        end = begin;
+    }
+}
+
+} // namespace forms
