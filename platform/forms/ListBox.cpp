@@ -4,6 +4,7 @@
 #include "platform/vb/vb.h"
 
 #include <QAbstractListModel>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
@@ -40,6 +41,8 @@ public:
         items.remove(first, last - first + 1);
         endRemoveRows();
     }
+    using QAbstractListModel::beginResetModel;
+    using QAbstractListModel::endResetModel;
     void clear()
     {
         beginResetModel();
@@ -116,8 +119,14 @@ ListBox::ListBox(Form &form, const QString &name, Control *container)
     view_->setFont(uiFont(9));
     setMultiSelect(0);
     watch(view_->viewport());
+    // A press on an item raises Click (also on the current one); keys and code that move the
+    // current item raise it through the change.
     QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &now) {
-        if (now.isValid() && Click)
+        if (now.isValid() && Click && QApplication::mouseButtons() == Qt::NoButton)
+            runEvent(Click);
+    });
+    QObject::connect(view_, &QAbstractItemView::pressed, this, [this](const QModelIndex &at) {
+        if (at.isValid() && Click && QApplication::mouseButtons() & Qt::LeftButton)
             runEvent(Click);
     });
 }
@@ -265,10 +274,19 @@ void ListBox::removeMarked(const Marks &marks)
 void ListBox::removeSelected() { removeRows(selectedIndexes()); }
 
 // Removes runs of neighbouring rows at once, from the end, so that a large selection goes fast.
+// Many scattered rows are removed by building the list anew: the selection model would
+// otherwise rework its ranges once per run.
 void ListBox::removeRows(std::vector<int> rows)
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    size_t runs = 0;
+    for (size_t i = 0; i < rows.size(); ++i)
+        runs += i == 0 || rows[i] != rows[i - 1] + 1;
+    if (runs > 64) {
+        rebuildWithout(rows);
+        return;
+    }
     size_t end = rows.size();
     while (end > 0) {
         size_t begin = end - 1;
@@ -277,6 +295,46 @@ void ListBox::removeRows(std::vector<int> rows)
         model_->removeRun(rows[begin], rows[end - 1]);
         end = begin;
     }
+}
+
+void ListBox::rebuildWithout(const std::vector<int> &rows)
+{
+    QItemSelectionModel *sel = view_->selectionModel();
+    const int current = ListIndex();
+    const std::vector<int> selectedBefore = selectedIndexes();
+    std::vector<char> gone(size_t(ListCount()), 0);
+    for (int r : rows)
+        gone[size_t(r)] = 1;
+    std::vector<int> newRow(gone.size(), -1);
+    QStringList kept;
+    kept.reserve(ListCount() - int(rows.size()));
+    for (size_t i = 0; i < gone.size(); ++i)
+        if (!gone[i]) {
+            newRow[i] = int(kept.size());
+            kept << model_->items.at(int(i));
+        }
+    model_->beginResetModel();
+    model_->items = kept;
+    model_->endResetModel();
+    // The items that stay keep their selection, gathered into runs.
+    QItemSelection keep;
+    int runStart = -1, last = -2;
+    for (int r : selectedBefore) {
+        const int n = newRow[size_t(r)];
+        if (n < 0)
+            continue;
+        if (n != last + 1) {
+            if (runStart >= 0)
+                keep.select(model_->index(runStart), model_->index(last));
+            runStart = n;
+        }
+        last = n;
+    }
+    if (runStart >= 0)
+        keep.select(model_->index(runStart), model_->index(last));
+    sel->select(keep, QItemSelectionModel::Select);
+    if (current >= 0 && newRow[size_t(current)] >= 0)
+        sel->setCurrentIndex(model_->index(newRow[size_t(current)]), QItemSelectionModel::NoUpdate);
 }
 
 } // namespace forms

@@ -68,6 +68,7 @@ protected:
 
 private:
     void removeRows(std::vector<int> rows);
+    void rebuildWithout(const std::vector<int> &rows);
     int multiSelect_ = 0;
 };
 
