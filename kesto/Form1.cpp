@@ -75,6 +75,9 @@ Form1::Form1(Kesto &app)
     List1.setMultiSelect(2);
     List1.setOLEDropMode(1);
 
+    // The menu bar came after the window's size was set: the client area keeps its size.
+    setHeight(Height());
+
     setLinkTopic(QStringLiteral("KESTO"));
     setLinkMode(1);
 

@@ -1,0 +1,73 @@
+#include "tests/kesto/KestoFixture.h"
+
+#include "platform/forms/Forms.h"
+
+#include <QListView>
+#include <QtTest/QTest>
+
+KestoTest::KestoTest()
+{
+    qputenv("SUITE_LINK_DIR", QFile::encodeName(sockets.path()));
+    forms::setMsgBoxHook([this](const QString &prompt, int, const QString &) {
+        messages << prompt;
+        return 1;
+    });
+    cwd_ = std::make_unique<ChangeDir>(dir.path());
+}
+
+KestoTest::~KestoTest()
+{
+    forms::setDragHook(nullptr);
+    kesto_.reset();
+    cwd_.reset();
+    forms::setMsgBoxHook(nullptr);
+    qunsetenv("SUITE_LINK_DIR");
+}
+
+void KestoTest::create()
+{
+    kesto_ = std::make_unique<Kesto>(*launcher);
+    kesto_->onEnd = [this] { ended = true; };
+}
+
+void KestoTest::start(const QStringList &args)
+{
+    if (!kesto_)
+        create();
+    kesto_->start(args);
+    forms::DoEvents();
+}
+
+QStringList KestoTest::items()
+{
+    QStringList out;
+    for (int i = 0; i < f().List1.ListCount(); ++i)
+        out << f().List1.List(i);
+    return out;
+}
+
+void KestoTest::fill(const QStringList &names)
+{
+    for (const QString &n : names)
+        f().List1.AddItem(n);
+    f().updateCount();
+}
+
+void KestoTest::clickItem(int index, Qt::KeyboardModifiers keys)
+{
+    QListView *v = f().List1.view();
+    v->scrollTo(v->model()->index(index, 0));
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, keys, v->visualRect(v->model()->index(index, 0)).center());
+}
+
+void KestoTest::press(forms::Control &c, Qt::Key key, Qt::KeyboardModifiers keys)
+{
+    c.widget()->setFocus();
+    QTest::keyClick(c.widget(), key, keys);
+}
+
+QStringList KestoTest::shownMessages()
+{
+    forms::DoEvents();
+    return messages;
+}

@@ -1,0 +1,48 @@
+// A fresh Kesto started in a temporary folder (the file browser shows it), with a socket
+// folder of its own, message boxes recorded, and helpers that act through the real widgets.
+#pragma once
+
+#include "kesto/Form1.h"
+#include "kesto/Kesto.h"
+#include "platform/shell/shell.h"
+#include "tests/support/Drops.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class KestoTest : public ::testing::Test
+{
+protected:
+    KestoTest();
+    ~KestoTest() override;
+
+    // Makes a new Kesto without starting it.
+    void create();
+    // Starts Kesto (a new one unless created) with these arguments (as from the command line).
+    void start(const QStringList &args = {});
+    Kesto &k() { return *kesto_; }
+    Form1 &f() { return kesto_->form1(); }
+
+    QStringList items();
+    // Adds items straight into the list, as earlier drops would have.
+    void fill(const QStringList &names);
+    // Clicks items of the collector list (with keys held) as the user does.
+    void clickItem(int index, Qt::KeyboardModifiers keys = Qt::NoModifier);
+    // A key pressed in a control that has the focus.
+    void press(forms::Control &c, Qt::Key key, Qt::KeyboardModifiers keys = Qt::NoModifier);
+    // Message boxes shown so far (after the events that caused them).
+    QStringList shownMessages();
+
+    TempDir dir;
+    TempDir sockets;
+    shell::RecordingLauncher recording;
+    shell::Launcher *launcher = &recording;
+    QStringList messages;
+    bool ended = false;
+
+private:
+    std::unique_ptr<ChangeDir> cwd_;
+    std::unique_ptr<Kesto> kesto_;
+};
