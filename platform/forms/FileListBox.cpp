@@ -48,6 +48,7 @@ void FileListBox::Refresh()
     Clear();
     for (const QString &n : names)
         AddItem(n);
+    showAppended();
 }
 
 } // namespace forms

@@ -9,36 +9,55 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
 namespace forms {
 
 // The items as plain strings: 32000 of them stay cheap to add, remove and show.
+// The items as plain strings. Items appended at the end are announced to the view in batches
+// (shown counts the announced ones): a view lays out all its rows after each announcement, so
+// a stream of single appends, each in its own pass of the event loop (Link executes), would
+// otherwise cost time in proportion to the list for every item.
 class ListBox::Model : public QAbstractListModel
 {
 public:
     QStringList items;
+    int shown = 0;
 
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override { return parent.isValid() ? 0 : int(items.size()); }
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override { return parent.isValid() ? 0 : shown; }
     QVariant data(const QModelIndex &index, int role) const override
     {
-        if (!index.isValid() || index.row() >= items.size())
+        if (!index.isValid() || index.row() >= shown)
             return QVariant();
         if (role == Qt::DisplayRole || role == Qt::EditRole)
             return items.at(index.row());
         return QVariant();
     }
-    void append(const QString &s, int at)
+    // Announces the appended items.
+    void flush()
     {
+        if (shown == items.size())
+            return;
+        beginInsertRows(QModelIndex(), shown, int(items.size()) - 1);
+        shown = int(items.size());
+        endInsertRows();
+    }
+    void insert(const QString &s, int at)
+    {
+        flush();
         beginInsertRows(QModelIndex(), at, at);
         items.insert(at, s);
+        shown = int(items.size());
         endInsertRows();
     }
     void removeRun(int first, int last)
     {
+        flush();
         beginRemoveRows(QModelIndex(), first, last);
         items.remove(first, last - first + 1);
+        shown = int(items.size());
         endRemoveRows();
     }
     using QAbstractListModel::beginResetModel;
@@ -47,13 +66,16 @@ public:
     {
         beginResetModel();
         items.clear();
+        shown = 0;
         endResetModel();
     }
     void set(int row, const QString &s)
     {
         items[row] = s;
-        const QModelIndex i = index(row);
-        emit dataChanged(i, i);
+        if (row < shown) {
+            const QModelIndex i = index(row);
+            emit dataChanged(i, i);
+        }
     }
 };
 
@@ -115,6 +137,11 @@ ListBox::ListBox(Form &form, const QString &name, Control *container)
     view_ = static_cast<QListView *>(widget());
     model_ = new Model;
     model_->setParent(view_);
+    flushTimer_ = new QTimer(this);
+    flushTimer_->setSingleShot(true);
+    flushTimer_->setInterval(10);
+    QObject::connect(flushTimer_, &QTimer::timeout, this, [this] { showAppended(); });
+
     view_->setModel(model_);
     view_->setFont(uiFont(9));
     setMultiSelect(0);
@@ -150,8 +177,16 @@ void ListBox::AddItem(const QString &item, int index)
     const int n = ListCount();
     if (index > n || index < -1)
         vb::raiseError(vb::ErrInvalidCall);
-    model_->append(item, index < 0 ? n : index);
+    if (index >= 0 && index < n) {
+        model_->insert(item, index);
+        return;
+    }
+    model_->items.append(item);
+    if (!flushTimer_->isActive())
+        flushTimer_->start();
 }
+
+void ListBox::showAppended() const { model_->flush(); }
 
 void ListBox::RemoveItem(int index)
 {
@@ -161,6 +196,23 @@ void ListBox::RemoveItem(int index)
 }
 
 void ListBox::Clear() { model_->clear(); }
+
+bool ListBox::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click, a key or a drop acts on what the user sees: everything appended so far.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+        showAppended();
+        break;
+    default:
+        break;
+    }
+    return Control::eventFilter(watched, event);
+}
 
 int ListBox::ListCount() const { return int(model_->items.size()); }
 
@@ -178,12 +230,14 @@ void ListBox::setList(int index, const QString &text)
 
 int ListBox::ListIndex() const
 {
+    showAppended();
     const QModelIndex i = view_->selectionModel()->currentIndex();
     return i.isValid() ? i.row() : -1;
 }
 
 void ListBox::setListIndex(int index)
 {
+    showAppended();
     if (index < -1 || index >= ListCount())
         vb::raiseError(vb::ErrInvalidPropertyValue);
     QItemSelectionModel *sel = view_->selectionModel();
@@ -205,6 +259,7 @@ QString ListBox::Text() const { return List(ListIndex()); }
 
 bool ListBox::Selected(int index) const
 {
+    showAppended();
     if (index < 0 || index >= ListCount())
         vb::raiseError(vb::ErrInvalidCall);
     return view_->selectionModel()->isSelected(model_->index(index));
@@ -212,6 +267,7 @@ bool ListBox::Selected(int index) const
 
 void ListBox::setSelected(int index, bool on)
 {
+    showAppended();
     if (index < 0 || index >= ListCount())
         vb::raiseError(vb::ErrInvalidCall);
     QItemSelectionModel::SelectionFlags f = on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
@@ -222,6 +278,7 @@ void ListBox::setSelected(int index, bool on)
 
 std::vector<int> ListBox::selectedIndexes() const
 {
+    showAppended();
     std::vector<int> rows;
     for (const QItemSelectionRange &r : view_->selectionModel()->selection())
         for (int row = r.top(); row <= r.bottom(); ++row)
@@ -235,6 +292,7 @@ int ListBox::SelCount() const { return int(selectedIndexes().size()); }
 
 int ListBox::TopIndex() const
 {
+    showAppended();
     if (ListCount() == 0)
         return 0;
     const QModelIndex i = view_->indexAt(QPoint(1, 1));
@@ -246,6 +304,7 @@ int ListBox::TopIndex() const
 
 void ListBox::setTopIndex(int index)
 {
+    showAppended();
     if (index < 0 || index >= std::max(1, ListCount()))
         vb::raiseError(vb::ErrInvalidPropertyValue);
     if (ListCount() == 0)
@@ -263,6 +322,7 @@ ListBox::Marks ListBox::markSelected() const
 
 void ListBox::removeMarked(const Marks &marks)
 {
+    showAppended();
     std::vector<int> rows;
     rows.reserve(marks.size());
     for (const QPersistentModelIndex &m : marks)
@@ -299,6 +359,7 @@ void ListBox::removeRows(std::vector<int> rows)
 
 void ListBox::rebuildWithout(const std::vector<int> &rows)
 {
+    showAppended();
     QItemSelectionModel *sel = view_->selectionModel();
     const int current = ListIndex();
     const std::vector<int> selectedBefore = selectedIndexes();
@@ -315,6 +376,7 @@ void ListBox::rebuildWithout(const std::vector<int> &rows)
         }
     model_->beginResetModel();
     model_->items = kept;
+    model_->shown = int(kept.size());
     model_->endResetModel();
     // The items that stay keep their selection, gathered into runs.
     QItemSelection keep;

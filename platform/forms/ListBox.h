@@ -13,6 +13,7 @@
 #include <vector>
 
 class QListView;
+class QTimer;
 
 namespace forms {
 
@@ -58,10 +59,13 @@ public:
     void removeSelected();
 
     QListView *view() const { return view_; }
+    // Items appended at the end reach the view within about 10 ms; this hands them over now.
+    void showAppended() const;
 
 protected:
     bool clickFromMouse() const override { return false; }
     QWidget *dropWidget() const override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     class Model;
     Model *model_;
     QListView *view_;
@@ -70,6 +74,7 @@ private:
     void removeRows(std::vector<int> rows);
     void rebuildWithout(const std::vector<int> &rows);
     int multiSelect_ = 0;
+    QTimer *flushTimer_ = nullptr;
 };
 
 } // namespace forms

@@ -55,6 +55,7 @@ void KestoTest::fill(const QStringList &names)
 
 void KestoTest::clickItem(int index, Qt::KeyboardModifiers keys)
 {
+    f().List1.showAppended(); // what the user sees after a moment
     QListView *v = f().List1.view();
     v->scrollTo(v->model()->index(index, 0));
     QTest::mouseClick(v->viewport(), Qt::LeftButton, keys, v->visualRect(v->model()->index(index, 0)).center());

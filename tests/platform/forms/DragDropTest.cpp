@@ -91,6 +91,7 @@ protected:
         for (const char *s : {"one", "two", "three"})
             list.AddItem(s);
         form.Show();
+        list.showAppended();
         forms::DoEvents();
     }
     ~DragDrop() override { forms::setDragHook(nullptr); }

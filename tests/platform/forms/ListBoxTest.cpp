@@ -28,7 +28,11 @@ protected:
         form.Show();
         forms::DoEvents();
     }
-    QPoint itemAt(int i) { return list.view()->visualRect(list.view()->model()->index(i, 0)).center(); }
+    QPoint itemAt(int i)
+    {
+        list.showAppended(); // what the user sees after a moment
+        return list.view()->visualRect(list.view()->model()->index(i, 0)).center();
+    }
     void click(int i, Qt::KeyboardModifiers keys = Qt::NoModifier, Qt::MouseButton b = Qt::LeftButton)
     {
         QTest::mouseClick(list.view()->viewport(), b, keys, itemAt(i));
