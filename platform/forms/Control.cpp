@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace forms {
 
 Control::Control(Form &form, const QString &name, QWidget *widget, Control *container, int index)
@@ -23,17 +25,41 @@ Control::Control(Form &form, const QString &name, QWidget *widget, Control *cont
 
 Control::~Control()
 {
+    // The widget's last events (the focus leaving it) are no events of the program's: the window
+    // around may be half gone already.
+    dying_ = true;
     form_.removeControl(this);
+    delete widget_.data();
 }
 
 void Control::watch(QWidget *w)
 {
     w->installEventFilter(this);
+    w->setAttribute(Qt::WA_NoMousePropagation);
 }
 
 void Control::applyGeometry()
 {
     widget_->setGeometry(toPixels(left_), toPixels(top_), toPixels(width_), toPixels(height_));
+}
+
+static float limited(float size)
+{
+    if (size < 0)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    return std::min(size, kMaxTwips);
+}
+
+void Control::copyDesign(const Control &from)
+{
+    left_ = from.left_;
+    top_ = from.top_;
+    width_ = from.width_;
+    height_ = from.height_;
+    applyGeometry();
+    setEnabled(from.enabled_);
+    setToolTipText(from.toolTip_);
+    setVisible(false);
 }
 
 void Control::setLeft(float v)
@@ -50,17 +76,13 @@ void Control::setTop(float v)
 
 void Control::setWidth(float v)
 {
-    if (v < 0)
-        vb::raiseError(vb::ErrInvalidPropertyValue);
-    width_ = v;
+    width_ = limited(v);
     applyGeometry();
 }
 
 void Control::setHeight(float v)
 {
-    if (v < 0)
-        vb::raiseError(vb::ErrInvalidPropertyValue);
-    height_ = v;
+    height_ = limited(v);
     applyGeometry();
 }
 
@@ -73,12 +95,11 @@ void Control::Move(float left, float top)
 
 void Control::Move(float left, float top, float width, float height)
 {
-    if (width < 0 || height < 0)
-        vb::raiseError(vb::ErrInvalidPropertyValue);
+    const float w = limited(width), h = limited(height);
     left_ = left;
     top_ = top;
-    width_ = width;
-    height_ = height;
+    width_ = w;
+    height_ = h;
     applyGeometry();
 }
 
@@ -136,11 +157,27 @@ static int shiftOfMouse(Qt::KeyboardModifiers m)
            (m & Qt::AltModifier ? vbAltMask : 0);
 }
 
+// Where a mouse event happened, in twips of the control's inner area (a picture box counts from
+// inside its border), whichever of the control's widgets took it.
+QPointF Control::mouseTwips(QObject *watched, const QMouseEvent *me) const
+{
+    auto *w = static_cast<QWidget *>(watched);
+    QWidget *origin = inner();
+    const QPointF p = w == origin ? me->position() : QPointF(origin->mapFrom(w, me->position().toPoint()));
+    return p * kTwipsPerPixel;
+}
+
 bool Control::eventFilter(QObject *watched, QEvent *event)
 {
+    if (dying_)
+        return false;
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto *ke = static_cast<QKeyEvent *>(event);
+        // Tab and Shift+Tab move the focus and are no key of the control's.
+        if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) &&
+            !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
         int code = keyCodeOf(ke);
         const int shift = shiftOf(ke);
         if (form_.KeyPreview && code != 0)
@@ -162,20 +199,18 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress: {
         auto *me = static_cast<QMouseEvent *>(event);
         pressed_ = true;
-        if (MouseDown)
-            runEvent([&] {
-                MouseDown(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
-                          float(me->position().y()) * kTwipsPerPixel);
-            });
+        if (MouseDown) {
+            const QPointF at = mouseTwips(watched, me);
+            runEvent([&] { MouseDown(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(at.x()), float(at.y())); });
+        }
         return false;
     }
     case QEvent::MouseButtonRelease: {
         auto *me = static_cast<QMouseEvent *>(event);
-        if (MouseUp)
-            runEvent([&] {
-                MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
-                        float(me->position().y()) * kTwipsPerPixel);
-            });
+        if (MouseUp) {
+            const QPointF at = mouseTwips(watched, me);
+            runEvent([&] { MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(at.x()), float(at.y())); });
+        }
         const bool wasPressed = pressed_;
         pressed_ = false;
         if (wasPressed && clickFromMouse() && Click && me->button() == Qt::LeftButton &&

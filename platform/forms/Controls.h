@@ -10,3 +10,4 @@
 #include "platform/forms/ScrollBar.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Timer.h"
+#include "platform/forms/ControlArray.h"
