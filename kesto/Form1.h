@@ -132,7 +132,7 @@ private:
     void report(const QString &text);
     void reportOverflow();
     // Lets pending events run, at most about every 10 ms: long loops stay responsive
-    // without paying for it at every item.
+    // without paying for it at every item. Does not return once Kesto has ended.
     void pace();
     bool sendToGV(const QString &cmd, int boundMs);
     bool startGV();
@@ -140,7 +140,7 @@ private:
     Kesto &app_;
     std::unique_ptr<SaveHeight> saved_;
     forms::ListBox::Marks dragged_; // the items of the drag under way
-    QElapsedTimer paceClock_, paintClock_;
+    QElapsedTimer paintClock_;
     QStringList pendingReports_;
     bool overflowReported_ = false;
     bool converting_ = false;

@@ -35,14 +35,7 @@ QStringList closedLines(const QString &text)
 
 } // namespace
 
-void Form1::pace()
-{
-    if (paceClock_.isValid() && paceClock_.elapsed() < 10)
-        return;
-    Label1.Refresh();
-    forms::DoEvents();
-    paceClock_.start();
-}
+void Form1::pace() { forms::yieldEvents(); }
 
 void Form1::appendItem(forms::ListBox &list, const QString &item)
 {

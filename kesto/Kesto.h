@@ -7,7 +7,6 @@
 
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 
 namespace shell { class Launcher; }
@@ -30,15 +29,14 @@ public:
     Form1 &form1() { return *form1_; }
     shell::Launcher &launcher() { return launcher_; }
 
-    // Ends the program at once (hides the window and leaves the event loop).
-    void End();
-    bool ended() const { return ended_; }
-    std::function<void()> onEnd;
+    // Ends the program at once: hides the window, leaves the event loop, and unwinds the
+    // handlers that are running.
+    [[noreturn]] void End();
+    bool ended() const { return forms::ended(); }
 
 private:
     shell::Launcher &launcher_;
     forms::Forms forms_;
     MainModule module_;
     std::unique_ptr<Form1> form1_;
-    bool ended_ = false;
 };

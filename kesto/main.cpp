@@ -16,11 +16,11 @@ int main(int argc, char **argv)
     Kesto kesto(launcher);
     QStringList args = QApplication::arguments();
     args.removeFirst();
-    kesto.start(args);
+    forms::runEvent([&] { kesto.start(args); });
+    if (kesto.ended())
+        return 0;
     if (!kesto.forms().linkServer())
         std::fprintf(stderr, "kesto: cannot serve KESTO|KESTO, Tavlo cannot feed this Kesto: %s\n",
                      qPrintable(kesto.forms().linkError()));
-    if (kesto.ended())
-        return 0;
     return app.exec();
 }

@@ -6,6 +6,7 @@
 #include "platform/shell/fs.h"
 #include "platform/shell/shell.h"
 #include "platform/sysinfo/sysinfo.h"
+#include "tavlo/Form2.h"
 #include "tavlo/FormPrn.h"
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"
@@ -98,6 +99,7 @@ Form1::Form1(Tavlo &app)
     Picture1.ZOrder(1);
 
     Command1.Click = [this] { Command1_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
     Command3.Click = [this] { Command3_Click(); };
     Command1.KeyDown = [this](int &k, int s) { Command1_KeyDown(k, s); };
     Command2.KeyDown = [this](int &k, int s) { Command2_KeyDown(k, s); };
@@ -117,6 +119,9 @@ Form1::Form1(Tavlo &app)
     menuKesto.Click = [this] { menuKesto_Click(); };
     menu11.Click = [this] { menu11_Click(); };
     menu13.Click = [this] { menu13_Click(); };
+    menu3.Click = [this] { menu3_Click(); };
+    menu4.Click = [this] { menu4_Click(); };
+    menu5.Click = [this] { menu5_Click(); };
     QObject::connect(&app.sysInfo(), &sysinfo::SystemInfo::displayChanged, this, [this] { SysInfo1_DisplayChanged(); });
 }
 
@@ -130,6 +135,10 @@ void Form1::Form_Load()
     mm.listCount = 0;
     if (mm.cmdArgs.argCount > 0)
         mm.openCommandLine();
+    if (mm.indexFromBoard)
+        newBoard();
+    else
+        mm.subForm = &app_.form2();
     mm.indexFromBoard = vb::False;
     Text3.setText(CStr(mm.fileCount));
     Text1.setText(CStr(mm.curIndex + 1));
@@ -148,8 +157,6 @@ void Form1::menu13_Click()
     forms::DoEvents();
     const std::vector<forms::Form *> windows = app_.forms().all();
     for (forms::Form *f : windows) {
-        if (app_.ended())
-            return;
         f->Unload();
         forms::DoEvents();
     }
@@ -250,8 +257,16 @@ void Form1::handleKey(int keyCode)
         Command3.SetFocus();
         Command3_Click();
         break;
+    case forms::vbKeyEscape:
+        Command2_Click();
+        break;
+    case forms::vbKeyC:
+        copy();
+        break;
+    case forms::vbKeyA:
+        copyAll();
+        break;
     default:
-        // Esc, C and A drive the icon board, which arrives with the board window.
         break;
     }
 }
@@ -402,14 +417,7 @@ void Form1::menu11_Click()
     prn.setHeight(prn.Image1.Height() + 400);
     prn.setWidth(prn.Image1.Width() + 120);
     prn.Image1.setPicture(Picture1.Picture());
-    printer::Printer &p = app_.printer();
-    if (!prn.PrintForm()) {
-        app_.showMessage(QString::fromUtf8("印刷できませんでした。") + QStringLiteral("\r\n") + p.errorString());
-        return;
-    }
-    if (!p.outputFile().isEmpty())
-        app_.showMessage(p.outputFile() + QStringLiteral("\r\n") +
-                         QString::fromUtf8("プリンタが見つからないため、PDFファイルに印刷しました。"));
+    app_.reportPrint(prn.PrintForm());
 }
 
 QString Form1::ShowFileList(const QString &folderspec)

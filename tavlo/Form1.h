@@ -11,6 +11,14 @@
 
 class Tavlo;
 class MainModule;
+class Form2;
+
+// An icon's size for a picture and the scale it was reduced by (0 for icon and cursor files,
+// which are doubled instead).
+struct IconSize
+{
+    float width, height, scale;
+};
 
 class Form1 : public forms::Form
 {
@@ -40,6 +48,13 @@ public:
     forms::Menu menu5;
 
     bool stopCopy = false;
+
+    // The icon board: copy the shown picture onto it, copy it and every following picture,
+    // open a new board.
+    void copy();
+    void copyAll();
+    void newBoard();
+    static IconSize iconSizeFor(float width, float height, float area, bool iconFile);
 
     // Moves the shown slot by step around the list and shows that picture.
     void showStep(int step);
@@ -76,6 +91,10 @@ public:
     void menuKesto_Click();
     void menu11_Click();
     void menu13_Click();
+    void Command2_Click();
+    void menu3_Click();
+    void menu4_Click();
+    void menu5_Click();
 
 private:
     MainModule &m() const;
@@ -83,5 +102,11 @@ private:
     // number; a number beyond the 16-bit range is taken around the list instead of failing.
     void setIndexFromTyped(double v);
     void reportBadPicture();
+    // Sets the toggle's caption and gives the focus to the board when it is the narrower
+    // window, else to this one.
+    void boardShown();
+    // One try of copy on the current board; false when the board could not take the icon.
+    bool copyOnto(Form2 &board);
+    bool dropIcon(Form2 &board, int n);
     Tavlo &app_;
 };

@@ -5,11 +5,14 @@
 
 #include "common/ArgList.h"
 #include "platform/vb/vb.h"
+#include "tavlo/module2.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <array>
 
+class Form2;
 class Tavlo;
 
 class MainModule
@@ -47,9 +50,11 @@ public:
 
     // Owned by the main window.
     vb::Integer stepDir = 0;
+    QPointer<Form2> subForm; // the current icon board; null for nothing
     qint16 subShown = vb::False;
     vb::Integer boardSerial = 0;
     std::array<qint16, kListSlots> iconFile{};
+    IconRecs posRecs{}; // the current board's icons as the main window placed them
 
     bool listFull() const { return fileCount >= kListSlots; }
 

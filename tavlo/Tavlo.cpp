@@ -1,36 +1,45 @@
 #include "tavlo/Tavlo.h"
 
+#include "platform/printer/printer.h"
 #include "tavlo/Form1.h"
+#include "tavlo/Form2.h"
 #include "tavlo/FormPrn.h"
 #include "tavlo/modlessMsgBox.h"
 
-#include <QCoreApplication>
-#include <QMainWindow>
-
 Tavlo::Tavlo(sysinfo::SystemInfo &sys, printer::Printer &printer, shell::Launcher &launcher)
-    : sys_(sys), printer_(printer), launcher_(launcher), module_(*this), form1_(std::make_unique<Form1>(*this))
+    : sys_(sys), printer_(printer), launcher_(launcher), module_(*this),
+      form1_(forms_, [this] { return new Form1(*this); }),
+      form2_(forms_, [this] { return new Form2(*this); }),
+      msgBox_(forms_, [this] { return new modlessMsgBox(*this); }),
+      formPrn_(forms_, [this] { return new FormPrn(*this); })
 {
-    onEnd = [] { QCoreApplication::exit(0); };
 }
 
 Tavlo::~Tavlo() = default;
 
-// A window that was unloaded is replaced on its next use; the old object may still be on the
-// call stack (its own button unloads it), so it goes later.
-template <class F>
-static F &renewIfUnloaded(std::unique_ptr<F> &slot, Tavlo &app)
+Form1 &Tavlo::form1() { return *form1_; }
+Form2 &Tavlo::form2() { return *form2_; }
+
+Form2 *Tavlo::newForm2()
 {
-    if (slot && !slot->isLoaded()) {
-        slot.release()->deleteLater();
-    }
-    if (!slot)
-        slot = std::make_unique<F>(app);
-    slot->Load();
-    return *slot;
+    auto *f = new Form2(*this);
+    forms_.adopt(f);
+    return f;
 }
 
-modlessMsgBox &Tavlo::msgBox() { return renewIfUnloaded(msgBox_, *this); }
-FormPrn &Tavlo::formPrn() { return renewIfUnloaded(formPrn_, *this); }
+modlessMsgBox &Tavlo::msgBox()
+{
+    modlessMsgBox &box = *msgBox_;
+    box.Load();
+    return box;
+}
+
+FormPrn &Tavlo::formPrn()
+{
+    FormPrn &prn = *formPrn_;
+    prn.Load();
+    return prn;
+}
 
 void Tavlo::showMessage(const QString &text)
 {
@@ -39,13 +48,13 @@ void Tavlo::showMessage(const QString &text)
     box.Show();
 }
 
-void Tavlo::End()
+void Tavlo::reportPrint(bool ok)
 {
-    if (ended_)
-        return;
-    ended_ = true;
-    for (forms::Form *f : forms_.all())
-        f->window()->hide();
-    if (onEnd)
-        onEnd();
+    if (!ok)
+        showMessage(QString::fromUtf8("印刷できませんでした。") + QStringLiteral("\r\n") + printer_.errorString());
+    else if (!printer_.outputFile().isEmpty())
+        showMessage(printer_.outputFile() + QStringLiteral("\r\n") +
+                    QString::fromUtf8("プリンタが見つからないため、PDFファイルに印刷しました。"));
 }
+
+void Tavlo::End() { forms::End(); }

@@ -2,6 +2,7 @@
 // a fresh one with fakes; main() makes one with the real services.
 #pragma once
 
+#include "platform/forms/DefaultInstance.h"
 #include "platform/forms/Forms.h"
 #include "tavlo/MainModule.h"
 
@@ -15,6 +16,7 @@ namespace printer { class Printer; }
 namespace shell { class Launcher; }
 
 class Form1;
+class Form2;
 class FormPrn;
 class modlessMsgBox;
 
@@ -31,22 +33,27 @@ public:
 
     MainModule &module() { return module_; }
     forms::Forms &forms() { return forms_; }
-    Form1 &form1() { return *form1_; }
-    // The message window and the print window are made when first used; after an unload the
-    // next use makes them afresh.
+    // The windows by the names the program gives them: each is made on first use, and made
+    // afresh, in its design state, after it was unloaded.
+    Form1 &form1();
+    // The default instance of the board window; further boards are made by newBoard().
+    Form2 &form2();
+    Form2 *newForm2();
     modlessMsgBox &msgBox();
     FormPrn &formPrn();
     // Puts a message into the message window and shows it.
     void showMessage(const QString &text);
+    // Tells the user where a print went when it went to a file, or that it failed.
+    void reportPrint(bool ok);
 
     sysinfo::SystemInfo &sysInfo() { return sys_; }
     printer::Printer &printer() { return printer_; }
     shell::Launcher &launcher() { return launcher_; }
 
-    // Ends the program at once (hides every window and leaves the event loop).
-    void End();
-    bool ended() const { return ended_; }
-    std::function<void()> onEnd;
+    // Ends the program at once: hides every window, leaves the event loop, and unwinds the
+    // handlers that are running.
+    [[noreturn]] void End();
+    bool ended() const { return forms::ended(); }
 
 private:
     sysinfo::SystemInfo &sys_;
@@ -54,8 +61,8 @@ private:
     shell::Launcher &launcher_;
     forms::Forms forms_;
     MainModule module_;
-    std::unique_ptr<Form1> form1_;
-    std::unique_ptr<modlessMsgBox> msgBox_;
-    std::unique_ptr<FormPrn> formPrn_;
-    bool ended_ = false;
+    forms::DefaultInstance<Form1> form1_;
+    forms::DefaultInstance<Form2> form2_;
+    forms::DefaultInstance<modlessMsgBox> msgBox_;
+    forms::DefaultInstance<FormPrn> formPrn_;
 };

@@ -66,7 +66,7 @@ int main(int argc, char **argv)
     std::printf("%-22s %12s %12s %12s %8s\n", "file", "decode ms", "load ms", "showStep ms", "ratio");
     for (const QString &path : {jpg, bmp}) {
         Tavlo tavlo(area, printer, launcher);
-        tavlo.onEnd = [] {};
+        forms::setEndHook([] {});
         tavlo.start({path});
         Form1 &f = tavlo.form1();
         f.showStep(1); // warm the caches and the window once

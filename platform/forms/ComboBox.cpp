@@ -4,9 +4,49 @@
 #include "platform/vb/vb.h"
 
 #include <QComboBox>
+#include <QAbstractItemView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace forms {
+
+namespace {
+
+// Notes a choice made in the drop-down list (a click on an entry, or Enter on one), which the
+// box then reports as activated. The box also reports its edit field's Enter and loss of focus
+// as activated when the text matches an entry; those are no choice.
+class ChoiceWatcher : public QObject
+{
+public:
+    explicit ChoiceWatcher(QComboBox *combo) : combo_(combo)
+    {
+        combo->view()->installEventFilter(this);
+        combo->view()->viewport()->installEventFilter(this);
+    }
+    bool pending = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        QAbstractItemView *view = combo_->view();
+        if (watched == view->viewport() && e->type() == QEvent::MouseButtonRelease) {
+            const auto *me = static_cast<QMouseEvent *>(e);
+            const QModelIndex at = view->indexAt(me->position().toPoint());
+            pending = at.isValid() && (at.flags() & Qt::ItemIsEnabled);
+        } else if (watched == view && e->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(e)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Select)
+                pending = view->currentIndex().isValid();
+        }
+        return false;
+    }
+
+private:
+    QComboBox *combo_;
+};
+
+} // namespace
 
 ComboBox::ComboBox(Form &form, const QString &name, Control *container)
     : Control(form, name, new QComboBox, container)
@@ -14,9 +54,17 @@ ComboBox::ComboBox(Form &form, const QString &name, Control *container)
     combo_ = static_cast<QComboBox *>(widget());
     combo_->setEditable(true);
     combo_->setInsertPolicy(QComboBox::NoInsert);
+    // The system's combo box completes nothing, and its entries match typed text exactly.
+    combo_->setCompleter(nullptr);
     combo_->setFont(uiFont(9));
     watch(combo_->lineEdit());
-    QObject::connect(combo_, &QComboBox::activated, this, [this](int index) {
+    auto *choice = new ChoiceWatcher(combo_);
+    choice->setParent(combo_);
+    QObject::connect(combo_, &QComboBox::activated, this, [this, choice](int index) {
+        const bool chosen = choice->pending;
+        choice->pending = false;
+        if (!chosen)
+            return;
         chosen_ = index;
         if (Click)
             runEvent(Click);

@@ -11,6 +11,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace forms {
 
 Control::Control(Form &form, const QString &name, QWidget *widget, Control *container, int index)
@@ -24,17 +26,41 @@ Control::Control(Form &form, const QString &name, QWidget *widget, Control *cont
 
 Control::~Control()
 {
+    // The widget's last events (the focus leaving it) are no events of the program's: the window
+    // around may be half gone already.
+    dying_ = true;
     form_.removeControl(this);
+    delete widget_.data();
 }
 
 void Control::watch(QWidget *w)
 {
     w->installEventFilter(this);
+    w->setAttribute(Qt::WA_NoMousePropagation);
 }
 
 void Control::applyGeometry()
 {
     widget_->setGeometry(toPixels(left_), toPixels(top_), toPixels(width_), toPixels(height_));
+}
+
+static float limited(float size)
+{
+    if (size < 0)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    return std::min(size, kMaxTwips);
+}
+
+void Control::copyDesign(const Control &from)
+{
+    left_ = from.left_;
+    top_ = from.top_;
+    width_ = from.width_;
+    height_ = from.height_;
+    applyGeometry();
+    setEnabled(from.enabled_);
+    setToolTipText(from.toolTip_);
+    setVisible(false);
 }
 
 void Control::setLeft(float v)
@@ -51,17 +77,13 @@ void Control::setTop(float v)
 
 void Control::setWidth(float v)
 {
-    if (v < 0)
-        vb::raiseError(vb::ErrInvalidPropertyValue);
-    width_ = v;
+    width_ = limited(v);
     applyGeometry();
 }
 
 void Control::setHeight(float v)
 {
-    if (v < 0)
-        vb::raiseError(vb::ErrInvalidPropertyValue);
-    height_ = v;
+    height_ = limited(v);
     applyGeometry();
 }
 
@@ -74,12 +96,11 @@ void Control::Move(float left, float top)
 
 void Control::Move(float left, float top, float width, float height)
 {
-    if (width < 0 || height < 0)
-        vb::raiseError(vb::ErrInvalidPropertyValue);
+    const float w = limited(width), h = limited(height);
     left_ = left;
     top_ = top;
-    width_ = width;
-    height_ = height;
+    width_ = w;
+    height_ = h;
     applyGeometry();
 }
 
@@ -146,7 +167,7 @@ void Control::setOLEDropMode(int mode)
 
 void Control::OLEDrag()
 {
-    QWidget *on = pressWidget_ ? pressWidget_ : widget_;
+    QWidget *on = pressWidget_ ? pressWidget_ : widget_.data();
     if (!dragSource_ || dragSource_->parent() != on) {
         delete dragSource_;
         DragHandlers h;
@@ -180,11 +201,29 @@ static int shiftOfMouse(Qt::KeyboardModifiers m)
            (m & Qt::AltModifier ? vbAltMask : 0);
 }
 
+// Where a mouse event happened, in twips of the control's inner area (a picture box counts from
+// inside its border), whichever of the control's widgets took it.
+QPointF Control::mouseTwips(QObject *watched, const QMouseEvent *me) const
+{
+    auto *w = static_cast<QWidget *>(watched);
+    QWidget *origin = inner();
+    // The widget that took the event may be inside the origin (a list's viewport) or around it
+    // (a picture box's frame): map through the screen, which holds for both.
+    const QPointF p = w == origin ? me->position() : origin->mapFromGlobal(w->mapToGlobal(me->position()));
+    return p * kTwipsPerPixel;
+}
+
 bool Control::eventFilter(QObject *watched, QEvent *event)
 {
+    if (dying_)
+        return false;
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto *ke = static_cast<QKeyEvent *>(event);
+        // Tab and Shift+Tab move the focus and are no key of the control's.
+        if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) &&
+            !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
         int code = keyCodeOf(ke);
         const int shift = shiftOf(ke);
         if (form_.KeyPreview && code != 0)
@@ -209,20 +248,18 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
         pressWidget_ = static_cast<QWidget *>(watched);
         pressAt_ = me->position().toPoint();
         pressButton_ = me->button();
-        if (MouseDown)
-            runEvent([&] {
-                MouseDown(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
-                          float(me->position().y()) * kTwipsPerPixel);
-            });
+        if (MouseDown) {
+            const QPointF at = mouseTwips(watched, me);
+            runEvent([&] { MouseDown(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(at.x()), float(at.y())); });
+        }
         return false;
     }
     case QEvent::MouseButtonRelease: {
         auto *me = static_cast<QMouseEvent *>(event);
-        if (MouseUp)
-            runEvent([&] {
-                MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(me->position().x()) * kTwipsPerPixel,
-                        float(me->position().y()) * kTwipsPerPixel);
-            });
+        if (MouseUp) {
+            const QPointF at = mouseTwips(watched, me);
+            runEvent([&] { MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(at.x()), float(at.y())); });
+        }
         const bool wasPressed = pressed_;
         pressed_ = false;
         if (wasPressed && clickFromMouse() && Click && me->button() == Qt::LeftButton &&

@@ -1,15 +1,20 @@
 // The base of every control: a name, a place in twips that program logic reads and writes,
 // Visible, Enabled, ToolTipText, focus, and the mouse and key events as hooks. The widget
-// follows the twips at 15 twips per pixel; the twips stay exactly as set.
+// follows the twips at 15 twips per pixel; the twips stay exactly as set (a size beyond 32767
+// pixels reads back as that limit). The control owns its widget: deleting it deletes the
+// widget. Mouse events stop at the control that took them; they never reach the window or
+// the container behind it.
 #pragma once
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 
-class QWidget;
+class QMouseEvent;
 
 namespace forms {
 
@@ -29,7 +34,7 @@ public:
     QString Name() const { return name_; }
     int Index() const { return index_; } // element number in a control array, -1 otherwise
     Form &form() const { return form_; }
-    QWidget *widget() const { return widget_; }
+    QWidget *widget() const { return widget_.data(); }
     // Where child controls of this one live (a picture box holding images).
     virtual QWidget *inner() const { return widget_; }
 
@@ -56,6 +61,10 @@ public:
     bool hasFocus() const;
     void ZOrder(int position = 0); // 0 brings it to the front
 
+    // A new element of a control array takes the properties of the element it is made from
+    // (its place, size and the kind's own properties), hidden.
+    virtual void copyDesign(const Control &from);
+
     // Event hooks, set by the window that owns the control. Coordinates are in twips relative
     // to the control; button 1 left, 2 right, 4 middle; shift as in KeyCodes.h.
     std::function<void()> Click;
@@ -81,6 +90,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    QPointF mouseTwips(QObject *watched, const QMouseEvent *me) const;
     // Watches key, mouse and focus events of another widget too (a combo box's edit field).
     void watch(QWidget *w);
     virtual void applyGeometry();
@@ -94,12 +104,13 @@ protected:
 private:
     Form &form_;
     QString name_;
-    QWidget *widget_;
+    QPointer<QWidget> widget_;
     int index_;
     bool visible_ = true;
     bool enabled_ = true;
     QString toolTip_;
     bool pressed_ = false;
+    bool dying_ = false;
     QWidget *pressWidget_ = nullptr; // where the last press landed, with its place and button
     QPoint pressAt_;
     Qt::MouseButton pressButton_ = Qt::NoButton;

@@ -14,3 +14,4 @@
 #include "platform/forms/ScrollBar.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Timer.h"
+#include "platform/forms/ControlArray.h"

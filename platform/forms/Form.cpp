@@ -202,6 +202,7 @@ Form::~Form()
         serveTopic(false);
     delete linkSource_;
     forms_.remove(this);
+    forms_.disown(this);
     // Controls first (they unregister here), then the widgets.
     const std::vector<Control *> controls = controls_;
     for (Control *c : controls)
@@ -226,6 +227,18 @@ void Form::setCaption(const QString &c)
     window_->setWindowTitle(c);
 }
 
+int Form::menuBarHeight(int clientWidth) const
+{
+    if (!menuBar_ || menuBar_->isHidden())
+        return 0;
+    menuBar_->ensurePolished();
+    // As the window's layout computes it.
+    int h = menuBar_->heightForWidth(std::max(clientWidth, menuBar_->minimumWidth()));
+    if (h < 0)
+        h = menuBar_->sizeHint().height();
+    return std::clamp(h, menuBar_->minimumSizeHint().height(), menuBar_->maximumHeight());
+}
+
 float Form::frameWidth() const
 {
     const QMargins d = decorationsOf(window_);
@@ -235,8 +248,7 @@ float Form::frameWidth() const
 float Form::frameHeight() const
 {
     const QMargins d = decorationsOf(window_);
-    const int bar = menuBar_ ? menuBar_->sizeHint().height() : 0;
-    return toTwips(d.top() + d.bottom() + bar);
+    return toTwips(d.top() + d.bottom() + menuBarHeight(toPixels(scaleW_)));
 }
 
 float Form::Width() const { return scaleW_ + frameWidth(); }
@@ -246,10 +258,9 @@ void Form::applyGeometry()
 {
     appliedPos_ = QPoint(toPixels(left_), toPixels(top_));
     appliedClient_ = QSize(toPixels(scaleW_), toPixels(scaleH_));
-    const int bar = menuBar_ ? menuBar_->sizeHint().height() : 0;
     if (placed_)
         window_->move(appliedPos_);
-    window_->resize(appliedClient_.width(), appliedClient_.height() + bar);
+    window_->resize(appliedClient_.width(), appliedClient_.height() + menuBarHeight(appliedClient_.width()));
 }
 
 void Form::setLeft(float v) { Move(v, top_); }
@@ -275,6 +286,8 @@ void Form::Move(float left, float top, float width, float height)
 
 void Form::resizeClient(float w, float h)
 {
+    w = std::min(w, kMaxTwips);
+    h = std::min(h, kMaxTwips);
     const bool changed = w != scaleW_ || h != scaleH_;
     scaleW_ = w;
     scaleH_ = h;
@@ -293,9 +306,12 @@ void Form::clientResized(const QSize &px)
 {
     if (px == appliedClient_)
         return; // our own change coming back
+    // A dimension that did not change keeps its twips (7000 twips are 466.67 pixels).
+    if (px.width() != appliedClient_.width())
+        scaleW_ = toTwips(px.width());
+    if (px.height() != appliedClient_.height())
+        scaleH_ = toTwips(px.height());
     appliedClient_ = px;
-    scaleW_ = toTwips(px.width());
-    scaleH_ = toTwips(px.height());
     runEvent([this] { resized(); });
 }
 
@@ -352,12 +368,6 @@ void Form::setTopMost(bool on)
     }
 }
 
-void Form::SetFocus()
-{
-    window_->raise();
-    window_->activateWindow();
-}
-
 void Form::setOLEDropMode(int mode)
 {
     if (mode != 0 && mode != 1)
@@ -395,6 +405,8 @@ void Form::Show()
     Load();
     if (!loaded_)
         return; // Form_Load unloaded it again
+    if (!shownOnce_)
+        applyGeometry(); // the menu bar is complete by now: the client area keeps its size
     window_->show();
     if (!shownOnce_) {
         shownOnce_ = true;
@@ -407,6 +419,14 @@ void Form::Show()
 void Form::Hide()
 {
     window_->hide();
+}
+
+void Form::SetFocus()
+{
+    if (!window_->isVisible())
+        return;
+    window_->raise();
+    window_->activateWindow();
 }
 
 bool Form::Unload(int mode)
@@ -423,6 +443,7 @@ bool Form::Unload(int mode)
     unloading_ = true;
     window_->hide();
     loaded_ = false;
+    wasUnloaded_ = true;
     shownOnce_ = false;
     forms_.remove(this);
     if (linkMode_ == 1)
@@ -430,6 +451,8 @@ bool Form::Unload(int mode)
     unloading_ = false;
     if (onUnloaded)
         onUnloaded(*this);
+    if (forms_.adopted(this))
+        destroyLater(this);
     return true;
 }
 

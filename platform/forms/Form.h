@@ -67,19 +67,23 @@ public:
     // Keeps the window above the other windows; a shown window stays shown.
     bool TopMost() const;
     void setTopMost(bool on);
-    // Activates the window and gives it the keyboard focus.
-    void SetFocus();
     // 1 (manual): the client area takes drops and raises Form_OLEDragOver and Form_OLEDragDrop.
     int OLEDropMode() const { return dropTarget_ ? 1 : 0; }
     void setOLEDropMode(int mode);
 
     bool isLoaded() const { return loaded_; }
+    // Loaded once and unloaded since: what the program's name for the window refers to next is
+    // a fresh instance in its design state (DefaultInstance).
+    bool wasUnloaded() const { return wasUnloaded_; }
     // Runs Form_Load once and adds the window to the program's collection.
     void Load();
     // Loads if needed, shows the window without an owner and activates it.
     void Show();
     void Hide();
-    // Asks Form_QueryUnload and Form_Unload; false when one of them cancelled.
+    // Makes the window the active one and gives it the focus.
+    void SetFocus();
+    // Asks Form_QueryUnload and Form_Unload; false when one of them cancelled. A window the
+    // collection adopted is destroyed once no handler runs any more.
     bool Unload(int mode = vbFormCode);
     // Called once the window has been unloaded (after Form_Unload).
     std::function<void(Form &)> onUnloaded;
@@ -138,6 +142,9 @@ private:
     void addControl(Control *c) { controls_.push_back(c); }
     void removeControl(Control *c);
     void applyGeometry();
+    // Height of the menu bar over a client area this many pixels wide, as the window's layout
+    // gives it (a narrow window wraps its menu bar into more rows).
+    int menuBarHeight(int clientWidth) const;
     // Sets the client size; raises Form_Resize when it changed.
     void resizeClient(float w, float h);
     void clientResized(const QSize &px);
@@ -160,6 +167,7 @@ private:
     bool loaded_ = false;
     bool shownOnce_ = false;
     bool unloading_ = false;
+    bool wasUnloaded_ = false;
     std::vector<Control *> controls_;
     QString linkTopic_;
     int linkMode_ = 0;

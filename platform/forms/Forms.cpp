@@ -7,6 +7,8 @@
 #include <QFontDatabase>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QScreen>
 
 #include <algorithm>
@@ -17,7 +19,14 @@
 namespace forms {
 
 Forms::Forms() = default;
-Forms::~Forms() = default;
+Forms::~Forms()
+{
+    // Windows the program made and left loaded go with it.
+    const std::vector<QPointer<Form>> owned = owned_;
+    for (const QPointer<Form> &f : owned)
+        delete f.data();
+    collectGarbage();
+}
 
 link::LinkServer *Forms::linkServer()
 {
@@ -55,14 +64,117 @@ void Forms::add(Form *f)
         loaded_.push_back(f);
 }
 
+void Forms::adopt(Form *f)
+{
+    if (!adopted(f))
+        owned_.emplace_back(f);
+}
+
+bool Forms::adopted(const Form *f) const
+{
+    return std::any_of(owned_.begin(), owned_.end(), [f](const QPointer<Form> &o) { return o.data() == f; });
+}
+
 void Forms::remove(Form *f)
 {
     loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), f), loaded_.end());
 }
 
+void Forms::disown(Form *f)
+{
+    owned_.erase(std::remove_if(owned_.begin(), owned_.end(),
+                                [f](const QPointer<Form> &o) { return o.isNull() || o.data() == f; }),
+                 owned_.end());
+}
+
+namespace {
+
+// What the event wrapper, End and the deferred destruction share: one program per process.
+struct Run
+{
+    int depth = 0; // handlers (and DoEvents calls) on the stack
+    bool ended = false;
+    std::function<void()> endHook;
+    std::vector<QPointer<QObject>> graveyard;
+    QElapsedTimer sinceEvents;
+};
+
+Run &run()
+{
+    static Run r;
+    return r;
+}
+
+// Counts a handler (or a DoEvents) as running for the life of the object.
+class Running
+{
+public:
+    Running() { ++run().depth; }
+    ~Running() { --run().depth; }
+    Running(const Running &) = delete;
+    Running &operator=(const Running &) = delete;
+};
+
+} // namespace
+
 void DoEvents()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    {
+        const Running running;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    run().sinceEvents.restart();
+    if (run().ended)
+        throw ProgramEnded{};
+}
+
+void yieldEvents()
+{
+    constexpr qint64 budgetMs = 10;
+    QElapsedTimer &since = run().sinceEvents;
+    if (!since.isValid() || since.elapsed() >= budgetMs)
+        DoEvents();
+    else if (run().ended)
+        throw ProgramEnded{};
+}
+
+void End()
+{
+    Run &r = run();
+    if (!r.ended) {
+        r.ended = true;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            w->hide();
+        if (r.endHook)
+            r.endHook();
+        else
+            QCoreApplication::exit(0);
+    }
+    throw ProgramEnded{};
+}
+
+bool ended() { return run().ended; }
+void setEndHook(std::function<void()> hook) { run().endHook = std::move(hook); }
+void resetEnd() { run().ended = false; }
+
+void destroyLater(QObject *object)
+{
+    if (object)
+        run().graveyard.emplace_back(object);
+}
+
+void collectGarbage()
+{
+    Run &r = run();
+    if (r.depth > 0)
+        return;
+    // A destructor may queue more.
+    while (!r.graveyard.empty()) {
+        std::vector<QPointer<QObject>> dead;
+        dead.swap(r.graveyard);
+        for (const QPointer<QObject> &o : dead)
+            delete o.data();
+    }
 }
 
 static QRect screenRect()
@@ -137,13 +249,24 @@ static void unhandled(int number, const QString &description)
 
 void runEvent(const std::function<void()> &handler)
 {
-    try {
-        handler();
-    } catch (const vb::RuntimeError &e) {
-        unhandled(e.number(), e.description());
-    } catch (const std::bad_alloc &) {
-        unhandled(vb::ErrOutOfMemory, vb::errorDescription(vb::ErrOutOfMemory));
+    if (run().ended)
+        return;
+    {
+        const Running running;
+        try {
+            handler();
+        } catch (const ProgramEnded &) {
+        } catch (const vb::RuntimeError &e) {
+            unhandled(e.number(), e.description());
+        } catch (const std::bad_alloc &) {
+            unhandled(vb::ErrOutOfMemory, vb::errorDescription(vb::ErrOutOfMemory));
+        } catch (const std::exception &e) {
+            unhandled(vb::ErrInternal, QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            unhandled(vb::ErrInternal, vb::errorDescription(vb::ErrInternal));
+        }
     }
+    collectGarbage();
 }
 
 static int &beeps()

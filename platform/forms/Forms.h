@@ -2,6 +2,7 @@
 // screen, the message box and the beep, and the unit conversion between twips and pixels.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QtGlobal>
 
@@ -13,6 +14,7 @@
 #include <memory>
 
 class QFont;
+class QObject;
 class QWidget;
 
 namespace forms {
@@ -24,6 +26,9 @@ constexpr float kTwipsPerPixel = 15.0f; // 96 dots per inch
 // Twips to whole pixels as the widgets take them (negative positions included).
 inline int toPixels(float twips) { return qRound(twips / kTwipsPerPixel); }
 inline float toTwips(int pixels) { return static_cast<float>(pixels) * kTwipsPerPixel; }
+// The most a window or control can be in either direction (32767 pixels); a larger size reads
+// back as this.
+constexpr float kMaxTwips = 32767 * kTwipsPerPixel;
 
 // The program's loaded windows in load order (what the run time's Forms collection holds).
 class Forms
@@ -42,22 +47,60 @@ public:
     link::LinkServer *linkServer();
     QString linkError() const { return linkError_; }
 
+    // A window the program made while running (a second board): the collection deletes it once
+    // it has been unloaded and no handler runs any more, or with the program.
+    void adopt(Form *f);
+    bool adopted(const Form *f) const;
+
     Forms();
     ~Forms();
+    Forms(const Forms &) = delete;
+    Forms &operator=(const Forms &) = delete;
 
 private:
     friend class Form;
     void add(Form *f);
     void remove(Form *f);
+    void disown(Form *f);
     std::vector<Form *> loaded_;
+    std::vector<QPointer<Form>> owned_;
     QString linkApplication_;
     std::unique_ptr<link::LinkServer> server_;
     bool serverTried_ = false;
     QString linkError_;
 };
 
-// Lets pending window events run, as the program's long operations do between steps.
+// Lets pending window events run, as the program's long operations do between steps. After the
+// program ended (End, or an End inside the events run here) it does not return: the handler
+// that called it is unwound.
 void DoEvents();
+// The same for loops that would call DoEvents after every small step: lets events run only
+// when about 10 ms have passed since they last ran, so that the window stays responsive at a
+// fraction of the cost.
+void yieldEvents();
+
+// Ends the program at once, as the run time's End does: every window is hidden, the event loop
+// is left, and the handlers that are running are unwound (no Unload event runs, and no handler
+// code runs on afterwards).
+[[noreturn]] void End();
+bool ended();
+// Replaces leaving the event loop (tests; a program with something to do first).
+void setEndHook(std::function<void()> hook);
+// Forgets that the program ended, so that a test can start another one in the same process.
+void resetEnd();
+
+// Thrown by End and by DoEvents after the end, caught by runEvent. Not a std::exception, so
+// that no handler's own catch takes it.
+struct ProgramEnded
+{
+};
+
+// Destroys an object (an unloaded window or control) once no event handler is running any
+// more, so that a handler that unloads its own window, or a window closed inside DoEvents, never
+// finds its objects gone when it carries on.
+void destroyLater(QObject *object);
+// Destroys what destroyLater queued, unless a handler is running.
+void collectGarbage();
 
 // The screen the windows live on, in twips.
 float screenWidth();
@@ -74,8 +117,9 @@ using MsgBoxHook = std::function<int(const QString &prompt, int buttons, const Q
 int MsgBox(const QString &prompt, int buttons = 0, const QString &title = QString());
 void setMsgBoxHook(MsgBoxHook hook);
 
-// Runs an event handler for the window system. A run-time error that the handler lets through
-// is reported and ends the program, as the run time does with an error no handler traps.
+// Runs an event handler for the window system. Anything the handler lets through, a run-time
+// error or any other exception, is reported and ends the program, as the run time does with an
+// error no handler traps. Nothing runs after the program ended.
 void runEvent(const std::function<void()> &handler);
 using UnhandledErrorHook = std::function<void(int number, const QString &description)>;
 // Replaces the report-and-end (tests, or a program with its own last resort).

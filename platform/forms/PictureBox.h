@@ -3,6 +3,8 @@
 #include "platform/forms/Control.h"
 #include "platform/picture/picture.h"
 
+#include <algorithm>
+
 namespace forms {
 
 // A picture box: shows its picture at the top left at the picture's own size, sizes itself to
@@ -20,8 +22,8 @@ public:
     int BorderStyle() const { return borderStyle_; }
     void setBorderStyle(int style);
     float borderTwips() const { return borderStyle_ ? 30.0f : 0.0f; }
-    float ScaleWidth() const { return width_ - 2 * borderTwips(); }
-    float ScaleHeight() const { return height_ - 2 * borderTwips(); }
+    float ScaleWidth() const { return std::max(0.0f, width_ - 2 * borderTwips()); }
+    float ScaleHeight() const { return std::max(0.0f, height_ - 2 * borderTwips()); }
     QWidget *inner() const override;
     void Refresh();
 

@@ -21,15 +21,19 @@ ScrollBar::ScrollBar(Form &form, const QString &name, Qt::Orientation orientatio
 {
     bar_ = static_cast<QScrollBar *>(widget());
     bar_->setTracking(true);
+    // The bar takes the focus from a click and from Tab, so that its key events reach the
+    // program.
+    bar_->setFocusPolicy(Qt::StrongFocus);
     applyRange();
-    // Programmatic changes raise Change in the caller's stack; only the user's go through
-    // runEvent, whose caller is the event loop.
+    // Changes the program makes (a new Value, or a new Min or Max that moves the value) raise
+    // Change in the caller's stack, so that an error there reaches the caller; only the user's
+    // go through runEvent, whose caller is the event loop.
     QObject::connect(bar_, &QScrollBar::valueChanged, this, [this] {
         if (bar_->isSliderDown()) {
             if (Scroll)
                 runEvent(Scroll);
         } else if (Change) {
-            if (settingValue_)
+            if (programmatic_)
                 Change();
             else
                 runEvent(Change);
@@ -43,6 +47,7 @@ ScrollBar::ScrollBar(Form &form, const QString &name, Qt::Orientation orientatio
 
 void ScrollBar::applyRange()
 {
+    const QScopedValueRollback<bool> programmatic(programmatic_, true);
     bar_->setRange(std::min(min_, max_), std::max(min_, max_));
     bar_->setSingleStep(small_);
     bar_->setPageStep(large_);
@@ -69,7 +74,7 @@ void ScrollBar::setValue(int v)
     checkRange(v);
     if (v < std::min(min_, max_) || v > std::max(min_, max_))
         vb::raiseError(vb::ErrInvalidPropertyValue);
-    const QScopedValueRollback<bool> programmatic(settingValue_, true);
+    const QScopedValueRollback<bool> programmatic(programmatic_, true);
     bar_->setValue(v);
 }
 

@@ -31,7 +31,7 @@ private:
     void applyRange();
     QScrollBar *bar_;
     int min_ = 0, max_ = 32767, small_ = 1, large_ = 1;
-    bool settingValue_ = false;
+    bool programmatic_ = false;
 };
 
 } // namespace forms

@@ -37,11 +37,8 @@ Content sniff(const QByteArray &file)
 
 } // namespace
 
-Picture loadPicture(const QString &path)
+static std::shared_ptr<PictureData> loadFile(const QString &path)
 {
-    // An empty name asks for an empty picture, as the run time's LoadPicture does.
-    if (path.isEmpty())
-        return Picture();
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         vb::raiseError(vb::ErrFileNotFound);
@@ -52,19 +49,29 @@ Picture loadPicture(const QString &path)
         vb::raiseError(vb::ErrPathFileAccess);
     const Content content = sniff(f.peek(64));
     if (content == Content::Bitmap)
-        return Picture(detail::loadBitmap(f));
+        return detail::loadBitmap(f);
     const QByteArray file = f.readAll();
     if (file.size() != info.size())
         detail::damaged();
     switch (content) {
-    case Content::Jpeg: return Picture(detail::loadJpeg(file));
-    case Content::Icon: return Picture(detail::loadIcon(file));
-    case Content::Wmf: return Picture(detail::loadWmf(file));
-    case Content::Emf: return Picture(detail::loadEmf(file));
+    case Content::Jpeg: return detail::loadJpeg(file);
+    case Content::Icon: return detail::loadIcon(file);
+    case Content::Wmf: return detail::loadWmf(file);
+    case Content::Emf: return detail::loadEmf(file);
     case Content::Bitmap:
     case Content::Unknown: break;
     }
     detail::damaged();
+}
+
+Picture loadPicture(const QString &path)
+{
+    // An empty name asks for an empty picture, as the run time's LoadPicture does.
+    if (path.isEmpty())
+        return Picture();
+    Picture p(loadFile(path));
+    p.source_ = QFileInfo(path).absoluteFilePath();
+    return p;
 }
 
 } // namespace picture

@@ -44,12 +44,15 @@ public:
     QImage toImage() const;
     // The picture scaled to size.
     QImage toImage(const QSize &size) const;
+    // The file the picture was loaded from; empty for a picture made in memory.
+    QString sourcePath() const { return source_; }
 
 private:
     explicit Picture(std::shared_ptr<const PictureData> d);
     friend Picture loadPicture(const QString &path);
 
     std::shared_ptr<const PictureData> d_;
+    QString source_;
 };
 
 // Loads any kind the picture list admits, whatever the file's extension says: bitmap (also

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -40,8 +41,11 @@ bool SystemPrinter::ensurePrinter()
         const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
         outputFile_ = QDir(pdfFolder_).filePath(QStringLiteral("tavlo-print-%1.pdf").arg(stamp));
         printer_->setOutputFileName(outputFile_);
+        // A file has no paper of its own: the paper usual where the user lives.
+        const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+        printer_->setPageSize(QPageSize(letter ? QPageSize::Letter : QPageSize::A4));
     }
-    printer_->setPageSize(QPageSize(QPageSize::A4));
+    // A printer keeps its own paper.
     return true;
 }
 

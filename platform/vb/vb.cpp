@@ -21,6 +21,7 @@ QString errorDescription(int number)
     case ErrSubscript: return QStringLiteral("Subscript out of range");
     case ErrDivisionByZero: return QStringLiteral("Division by zero");
     case ErrTypeMismatch: return QStringLiteral("Type mismatch");
+    case ErrInternal: return QStringLiteral("Internal error");
     case ErrBadFileName: return QStringLiteral("Bad file name or number");
     case ErrFileNotFound: return QStringLiteral("File not found");
     case ErrFileAlreadyOpen: return QStringLiteral("File already open");
@@ -34,6 +35,9 @@ QString errorDescription(int number)
     case ErrDdeRefused: return QStringLiteral("Foreign application won't perform DDE method or operation");
     case ErrDdeTimeout: return QStringLiteral("Timeout while waiting for DDE response");
     case ErrDdeNoLink: return QStringLiteral("Invalid DDE link format");
+    case ErrNoSuchElement: return QStringLiteral("Control array element doesn't exist");
+    case ErrAlreadyLoaded: return QStringLiteral("Object already loaded");
+    case ErrDesignElement: return QStringLiteral("Can't unload controls created at design time");
     case ErrInvalidPropertyValue: return QStringLiteral("Invalid property value");
     case ErrInvalidPicture: return QStringLiteral("Invalid picture");
     case ErrPrinter: return QStringLiteral("Printer error");

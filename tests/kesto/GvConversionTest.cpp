@@ -126,7 +126,7 @@ TEST_F(GvConversion, ThreeSamplePicturesBecomeBitmapsInConvert)
     clickItem(1);
     dragSelectionOntoLabel2();
     EXPECT_EQ(gv.started.size(), 1);
-    f().Unload();
+    forms::runEvent([&] { f().Unload(); });
     EXPECT_TRUE(ended);
     EXPECT_EQ(logged("execute: ").last(), gvlink::exitGV());
     ASSERT_EQ(gv.processes.size(), 1u);

@@ -7,6 +7,11 @@
 
 KestoTest::KestoTest()
 {
+    forms::resetEnd();
+    forms::setEndHook([this] { ended = true; });
+    forms::setUnhandledErrorHook([](int number, const QString &description) {
+        ADD_FAILURE() << "unhandled run-time error " << number << ": " << description.toStdString();
+    });
     qputenv("SUITE_LINK_DIR", QFile::encodeName(sockets.path()));
     forms::setMsgBoxHook([this](const QString &prompt, int, const QString &) {
         messages << prompt;
@@ -21,20 +26,22 @@ KestoTest::~KestoTest()
     kesto_.reset();
     cwd_.reset();
     forms::setMsgBoxHook(nullptr);
+    forms::setEndHook(nullptr);
+    forms::setUnhandledErrorHook(nullptr);
+    forms::resetEnd();
     qunsetenv("SUITE_LINK_DIR");
 }
 
 void KestoTest::create()
 {
     kesto_ = std::make_unique<Kesto>(*launcher);
-    kesto_->onEnd = [this] { ended = true; };
 }
 
 void KestoTest::start(const QStringList &args)
 {
     if (!kesto_)
         create();
-    kesto_->start(args);
+    forms::runEvent([&] { kesto_->start(args); });
     forms::DoEvents();
 }
 

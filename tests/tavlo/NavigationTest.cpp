@@ -290,7 +290,7 @@ TEST_F(Navigation, ClosingTheMainWindowEndsTheProgram)
     startWith(2);
     f().window()->close();
     EXPECT_TRUE(ended);
-    EXPECT_FALSE(m().FindForm("Form1"));
+    EXPECT_FALSE(f().Visible());
 }
 
 TEST_F(Navigation, CloseAllUnloadsEveryWindowAndEnds)
@@ -298,9 +298,9 @@ TEST_F(Navigation, CloseAllUnloadsEveryWindowAndEnds)
     startWith(2);
     t().showMessage("x");
     ASSERT_EQ(t().forms().count(), 2);
-    f().menu13_Click();
+    act([&] { f().menu13_Click(); });
     EXPECT_TRUE(ended);
-    EXPECT_FALSE(m().FindForm("Form1"));
+    EXPECT_FALSE(f().Visible());
     EXPECT_FALSE(t().msgBox().Visible()) << "the program's end hides every window";
 }
 

@@ -54,7 +54,6 @@ TEST_F(Printing, WithoutAPrinterThePictureGoesToAPdfFile)
 {
     printer::SystemPrinter pdf(dir.file("out"), true);
     Tavlo tavlo(area, pdf, launcher);
-    tavlo.onEnd = [] {};
     tavlo.start({picture("p.bmp", 64, 48)});
     tavlo.form1().Command1_Click();
     tavlo.form1().menu11_Click();

@@ -7,15 +7,35 @@
 #include <QFileInfo>
 #include <QImage>
 
-TavloTest::TavloTest() = default;
+TavloTest::TavloTest()
+{
+    forms::resetEnd();
+    forms::setEndHook([this] { ended = true; });
+    forms::setUnhandledErrorHook([](int number, const QString &description) {
+        ADD_FAILURE() << "unhandled run-time error " << number << ": " << description.toStdString();
+    });
+}
 
-TavloTest::~TavloTest() = default;
+TavloTest::~TavloTest()
+{
+    tavlo_.reset();
+    forms::setEndHook(nullptr);
+    forms::setUnhandledErrorHook(nullptr);
+    forms::resetEnd();
+}
 
 void TavloTest::start(const QStringList &args)
 {
+    tavlo_.reset();
+    forms::resetEnd();
+    ended = false;
     tavlo_ = std::make_unique<Tavlo>(area, printer, launcher);
-    tavlo_->onEnd = [this] { ended = true; };
-    tavlo_->start(args);
+    forms::runEvent([&] { tavlo_->start(args); });
+}
+
+void TavloTest::act(const std::function<void()> &handler)
+{
+    forms::runEvent(handler);
 }
 
 QString TavloTest::picture(const QString &name, int w, int h)

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 class TavloTest : public ::testing::Test
@@ -22,6 +23,9 @@ protected:
 
     // Starts a new Tavlo with these arguments (as from the command line).
     void start(const QStringList &args);
+    // Runs a handler as the window system does: an End inside it ends the program and the
+    // handler, and nothing runs on.
+    void act(const std::function<void()> &handler);
     Tavlo &t() { return *tavlo_; }
     MainModule &m() { return tavlo_->module(); }
     Form1 &f() { return tavlo_->form1(); }
