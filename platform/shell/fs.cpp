@@ -34,6 +34,13 @@ static QStringList entries(const QString &folder, bool wantDirs, bool *ok)
         const QString name = QFile::decodeName(e->d_name);
         if (name == QLatin1String(".") || name == QLatin1String(".."))
             continue;
+        // The entry's own type where the file system gives it; a link (or an unknown type)
+        // counts as what it points to.
+        if (e->d_type == DT_DIR || e->d_type == DT_REG) {
+            if ((e->d_type == DT_DIR) == wantDirs)
+                out << name;
+            continue;
+        }
         struct stat st;
         const QByteArray full = QFile::encodeName(buildPath(folder, name));
         if (stat(full.constData(), &st) != 0)
