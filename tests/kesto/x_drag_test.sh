@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Real drags under an X server: two Kestos side by side; a right-button drag of two items from
+# the first one's list onto the second one's list moves them over, and a file dragged from the
+# first one's file list onto its own list joins it. Driven with xdotool, checked over Link.
+#   x_drag_test.sh BIN-DIR            (starts its own Xvfb)
+# Exits 77 (skipped) without xvfb-run or xdotool.
+set -uo pipefail
+bin=$1
+if [ -z "${KESTO_X_INNER:-}" ]; then
+  command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "no xvfb-run or xdotool"; exit 77; }
+  KESTO_X_INNER=1 exec xvfb-run -a -s '-screen 0 1280x1024x24' "$0" "$@"
+fi
+unset QT_QPA_PLATFORM
+work=$(mktemp -d)
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+mkdir -p "$work/a/pics" "$work/b" "$work/sa" "$work/sb"
+chmod 700 "$work/sa" "$work/sb"
+for n in alpha beta gamma; do : > "$work/a/pics/$n.jpg"; done
+
+# The first window at 20,20; the second at 600,20 (without a window manager both open at 0,0).
+window_of() {
+  for _ in $(seq 1 50); do
+    w=$(xdotool search --all --pid "$1" --onlyvisible --name '^KESTO$' 2>/dev/null | head -n 1)
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+(cd "$work/a/pics" && SUITE_LINK_DIR=$work/sa exec "$bin/kesto") & pids+=($!)
+wa=$(window_of "${pids[0]}") || fail "the first Kesto shows no window"
+xdotool windowmove --sync "$wa" 20 20
+(cd "$work/b" && SUITE_LINK_DIR=$work/sb exec "$bin/kesto") & pids+=($!)
+wb=$(window_of "${pids[1]}") || fail "the second Kesto shows no window"
+xdotool windowmove --sync "$wb" 600 20
+count() { SUITE_LINK_DIR=$work/$1 "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' request Label1; }
+SUITE_LINK_DIR=$work/sa "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' \
+  execute /p/one.jpg execute /p/two.jpg execute /p/three.jpg execute /p/four.jpg >/dev/null || fail "no Link to the first Kesto"
+sleep 0.5
+
+# The list sits 217 pixels below the window's top (the menu bar and 2985 twips), rows 13 apart.
+list_y=$((20 + 217))
+row() { echo $((list_y + 6 + 13 * $1)); }
+xdotool mousemove 80 "$(row 1)" click 1
+sleep 0.3
+xdotool keydown shift mousemove 80 "$(row 2)" click 1 keyup shift
+sleep 0.3
+xdotool mousemove 80 "$(row 1)" mousedown 3
+for s in $(seq 1 20); do xdotool mousemove $((80 + s * 30)) $(($(row 1) + s * 3)); sleep 0.05; done
+xdotool mouseup 3
+sleep 1
+a=$(count sa) b=$(count sb)
+[ "$a" = 2 ] || fail "the first list holds $a items after the drag, not 2"
+[ "$b" = 2 ] || fail "the second list holds $b items after the drag, not 2"
+
+# beta.jpg, the second file of the first window's file list, onto its own collector list.
+file_y=$((20 + 18 + 26 + 6 + 13))
+xdotool mousemove 60 "$file_y" click 1
+sleep 0.3
+xdotool mousedown 3
+for s in $(seq 1 20); do xdotool mousemove 60 $((file_y + s * 9)); sleep 0.05; done
+xdotool mouseup 3
+sleep 1
+a=$(count sa)
+[ "$a" = 3 ] || fail "the first list holds $a items after the file drag, not 3"
+echo "two windows: 2 items moved over; one file from the browser joined the list"
+exit 0
