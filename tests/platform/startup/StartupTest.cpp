@@ -263,6 +263,10 @@ TEST(PlatformChoice, AWindowProgramRunsOnX11UnderAWaylandSession)
     env.insert("XDG_SESSION_TYPE", "wayland");
     env.insert("WAYLAND_DISPLAY", "wayland-none");
     env.insert("SUITE_LINK_DIR", sockets.path());
+    // libxkbcommon-x11 copies atom names with strndup from buffers that hold no NUL, which is
+    // sound, but which the sanitizer's strict string checks take for an overflow.
+    if (env.contains("ASAN_OPTIONS"))
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":strict_string_checks=0");
     QProcess varvo;
     varvo.setProcessEnvironment(env);
     varvo.start(QStringLiteral(SUITE_BIN_DIR "/varvo"), {});
