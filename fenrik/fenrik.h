@@ -6,7 +6,7 @@
  */
 #pragma once
 
-#include "fenrik/console.h"
+#include "console/console.h"
 
 #include <cstdint>
 #include <cstdio>

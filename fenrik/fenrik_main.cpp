@@ -7,6 +7,7 @@
  * file names, one per line.
  */
 #include "fenrik/fenrik.h"
+#include "platform/startup/startup.h"
 
 #include <sys/stat.h>
 
@@ -14,6 +15,25 @@ enum { LIST_MEMORY_MARK = 569 };
 
 extern const char fenrik_version[];
 const char fenrik_version[] = "version 1.00";
+
+static const startup::ProgramInfo fenrik_info = {"fenrik", "[/t] [/p] [/h] [/l N] [/?] [FILE]...", R"(Indexes Visual Basic source files (forms, modules, classes). Without /t it writes a token
+trace to standard output; with /t it writes three tab-separated tables in code page 932 into
+the current folder: File1.txt (a row per file), Func2.txt (a row per Sub or Function) and
+Args3.txt (a row per argument). Standard input is read when no FILE is named.
+
+  /t          write the three tables instead of the trace
+  /p          the inputs are lists of source file names, one a line
+  /h, /l N    accepted; they change nothing
+  /?          run the help program Kolmar through the interpreter that COMSPEC names
+  --help      show this text and end (only as the first argument)
+  --version   show the version and end (only as the first argument)
+
+Options begin with a slash, in any letter case, and may stand anywhere. An argument that names
+an existing file or folder, or that holds a further slash (/home/u/a.bas), is a file name.
+Exit status: 0 done, 1 an unknown option or a file that cannot be read or written.
+Example: prosko /f samples/vbproject/PhotoIndex.vbp | fenrik /p /t
+See fenrik(1).
+)"};
 
 // Opens a table file and writes its header line.
 static FILE *open_table(const char *name, const char *header)
@@ -39,6 +59,8 @@ static void index_input(const char *name)
 
 int main(int argc, char **argv)
 {
+    if (const auto answered = startup::answerInfoRequest(argc, argv, fenrik_info))
+        return *answered;
     prog_name = argc > 0 && argv[0] ? argv[0] : "fenrik";
     const int count = argc > 0 ? argc - 1 : 0;
     const int consumed = parse_options(count, argv + (argc > 0 ? 1 : 0), "hlpt");

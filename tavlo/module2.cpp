@@ -100,35 +100,63 @@ void sortByAspect(IconRecs &recs, int count, int first) { selectionSort(recs, co
 void sortByArea(IconRecs &recs, int count, int first) { selectionSort(recs, count, first, byArea); }
 void sortByList(IconRecs &recs, int count, int first) { selectionSort(recs, count, first, byList); }
 
-bool pointInIcon(qint32 y, qint32 x, const forms::Image &icon)
-{
-    const double top = icon.Top(), left = icon.Left();
-    return top <= y && y <= top + icon.Height() && left <= x && x <= left + icon.Width();
-}
-
-bool crossesIcon(const forms::Image &a, const forms::Image &b)
-{
-    const double aTop = a.Top(), aLeft = a.Left(), bTop = b.Top(), bLeft = b.Left();
-    return aTop <= bTop && bTop <= aTop + a.Height() && bLeft <= aLeft && bLeft + b.Width() >= aLeft + a.Width();
-}
-
 namespace {
 
-// Whether a corner of a lies in b, the corners taken to whole twips.
-bool cornerIn(const forms::Image &a, const forms::Image &b)
+// An icon's place and size as the overlap test reads them.
+struct Box
 {
-    const double top = a.Top(), left = a.Left(), bottom = top + a.Height(), right = left + a.Width();
-    return pointInIcon(vb::CLng(top), vb::CLng(left), b) || pointInIcon(vb::CLng(top), vb::CLng(right), b) ||
-           pointInIcon(vb::CLng(bottom), vb::CLng(left), b) || pointInIcon(vb::CLng(bottom), vb::CLng(right), b);
-}
+    double top, left, height, width;
+    explicit Box(const forms::Image &i) : top(i.Top()), left(i.Left()), height(i.Height()), width(i.Width()) {}
+    bool holds(double y, double x) const { return top <= y && y <= top + height && left <= x && x <= left + width; }
+    // b's top edge within this box's height, and b from side to side of it.
+    // Boxes more than a twip apart can share nothing, whichever way their corners round.
+    bool farFrom(const Box &b) const
+    {
+        return b.top > top + height + 1 || top > b.top + b.height + 1 || b.left > left + width + 1 ||
+               left > b.left + b.width + 1;
+    }
+    bool crossedBy(const Box &b) const
+    {
+        return top <= b.top && b.top <= top + height && b.left <= left && b.left + b.width >= left + width;
+    }
+};
+
+// The four corners of a box, each taken to whole twips: top-left, top-right, bottom-left,
+// bottom-right.
+struct Corners
+{
+    double y[4], x[4];
+    explicit Corners(const Box &b)
+    {
+        const double top = vb::CLng(b.top), bottom = vb::CLng(b.top + b.height);
+        const double left = vb::CLng(b.left), right = vb::CLng(b.left + b.width);
+        y[0] = top, x[0] = left;
+        y[1] = top, x[1] = right;
+        y[2] = bottom, x[2] = left;
+        y[3] = bottom, x[3] = right;
+    }
+    bool anyIn(const Box &b) const
+    {
+        for (int k = 0; k < 4; ++k)
+            if (b.holds(y[k], x[k]))
+                return true;
+        return false;
+    }
+};
 
 } // namespace
 
+bool pointInIcon(qint32 y, qint32 x, const forms::Image &icon) { return Box(icon).holds(y, x); }
+
+bool crossesIcon(const forms::Image &a, const forms::Image &b) { return Box(a).crossedBy(Box(b)); }
+
 int findOverlap(const Form2 &board, const forms::Image &c, const IconRecs &recs, int n)
 {
+    const Box cb(c);
+    const Corners cc(cb);
     for (int i = 0; i < n; ++i) {
-        const forms::Image &o = board.Image1(recs.at(size_t(i)).iconIndex);
-        if (cornerIn(c, o) || crossesIcon(c, o) || crossesIcon(o, c) || cornerIn(o, c))
+        const Box ob(board.Image1(recs.at(size_t(i)).iconIndex));
+        if (!cb.farFrom(ob) && (cc.anyIn(ob) || ob.crossedBy(cb) || cb.crossedBy(ob) || Corners(ob).anyIn(cb)))
             return i;
         forms::yieldEvents();
     }

@@ -5,9 +5,11 @@
 #include "platform/forms/Label.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/KeyCodes.h"
 #include "platform/vb/vb.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPainter>
@@ -92,6 +94,26 @@ protected:
         if (pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
             pressed_ = false;
             runEvent([this] { form_.Form_Click(); });
+        }
+    }
+    // Keys reach the window itself only when none of its controls can take the focus (the
+    // window then holds it); a key a control let pass on its way up is no key of the window's.
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        const bool tab = (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) &&
+                         !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (!hasFocus() || tab) {
+            QWidget::keyPressEvent(e);
+            return;
+        }
+        int code = keyCodeOf(e);
+        const int shift = shiftOf(e);
+        if (code != 0)
+            runEvent([&] { form_.Form_KeyDown(code, shift); });
+        const QString text = e->text();
+        if (!text.isEmpty() && text.at(0).unicode() != 0x7F) {
+            int ascii = text.at(0).unicode();
+            runEvent([&] { form_.Form_KeyPress(ascii); });
         }
     }
     void paintEvent(QPaintEvent *) override
@@ -470,6 +492,7 @@ void Form::activated()
     for (Control *c : controls_)
         if (c->Visible() && c->Enabled() && c->widget()->focusPolicy() != Qt::NoFocus)
             return;
+    client_->setFocus(Qt::ActiveWindowFocusReason);
     Form_GotFocus();
 }
 

@@ -57,16 +57,17 @@ qint16 checked16(long long v)
     return static_cast<qint16>(v);
 }
 
+// Nearest whole number, halves to the even neighbour, whatever the floating-point rounding
+// mode is (the layout engine calls this millions of times: no mode switching).
 static double roundHalfEven(double x)
 {
-    // nearbyint follows the current rounding mode; make sure it is to-nearest-even.
-    const int saved = std::fegetround();
-    if (saved != FE_TONEAREST)
-        std::fesetround(FE_TONEAREST);
-    const double r = std::nearbyint(x);
-    if (saved != FE_TONEAREST)
-        std::fesetround(saved);
-    return r;
+    if (!(std::fabs(x) < 4503599627370496.0)) // 2^52: whole already (or not a number)
+        return x;
+    const double down = std::floor(x);
+    const double rest = x - down; // exact
+    if (rest != 0.5)
+        return rest < 0.5 ? down : down + 1;
+    return (static_cast<long long>(down) & 1) ? down + 1 : down;
 }
 
 qint16 CInt(double x)

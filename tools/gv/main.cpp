@@ -1,6 +1,7 @@
 // gv: a stand-in for the outside image viewer GV. Started as "gv /DDE" it serves application
 // "GV", topic "Display", and carries out the GV command texts it receives.
 #include "platform/link/link.h"
+#include "platform/startup/startup.h"
 #include "tools/gv/Viewer.h"
 
 #include <QApplication>
@@ -10,9 +11,7 @@
 
 namespace {
 
-const char *const Help = R"(usage: gv [/DDE] [--log FILE] [--delay MS] [--block] [FILE...]
-
-A stand-in for the image viewer GV. With /DDE it serves the Link topic "GV|Display" and carries
+const startup::ProgramInfo Info = {"gv", "[/DDE] [--log FILE] [--delay MS] [--block] [FILE...]", R"(A stand-in for the image viewer GV. With /DDE it serves the Link topic "GV|Display" and carries
 out the commands it is sent: FileOpen (path bare or quoted), ZoomRate(n), MaxDisp(ON,ON,colour),
 DispMsg, ShowGV, AutoOpenDocument, IconGV (ON or OFF), ClipCopyViewImage(), Quantize(ON,n,m,ON),
 FileSaveEx("path",ON,ON) and ExitGV(), one or several bracketed commands per execute or one bare
@@ -30,14 +29,18 @@ options:
   --block       carry out the commands inside the execute, as a viewer that handles one thing
                 at a time: neither that execute nor any request is answered until they are done
   -h, --help    this text
+  --version     the version
 
-The Link socket folder is $SUITE_LINK_DIR when that is set.
-)";
+The Link socket folder is $SUITE_LINK_DIR when that is set. The suite's package installs this
+program as tavlo-gv. See tavlo-gv(1).
+)"};
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (const auto answered = startup::startWindowProgram(argc, argv, Info))
+        return *answered;
     QApplication app(argc, argv);
     gv::Options options;
     bool dde = false;
@@ -49,8 +52,9 @@ int main(int argc, char **argv)
         if (lower == QLatin1String("/dde") || lower == QLatin1String("-dde") || lower == QLatin1String("--dde")) {
             dde = true;
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help") || a == QLatin1String("/?")) {
-            std::fputs(Help, stdout);
-            return 0;
+            return startup::writeHelp(stdout, argv[0], Info) ? 0 : 1;
+        } else if (a == QLatin1String("--version")) {
+            return startup::writeVersion(stdout, argv[0], Info) ? 0 : 1;
         } else if (a == QLatin1String("--log") && i + 1 < args.size()) {
             options.logPath = args[++i];
         } else if (a == QLatin1String("--delay") && i + 1 < args.size()) {

@@ -1,6 +1,7 @@
 // linkctl: a Link client for scripts and tests. Opens one conversation, runs the actions of its
 // command line in order and prints what requests answer, one answer a line.
 #include "platform/link/link.h"
+#include "platform/startup/startup.h"
 #include "platform/vb/vb.h"
 
 #include <QCoreApplication>
@@ -22,9 +23,7 @@ enum Exit {
     ExitNotReady = 7, // await: the awaited text did not come within its bound
 };
 
-const char *const Usage = R"(usage: linkctl [options] APP|TOPIC ACTION...
-
-Opens a Link conversation with application APP on topic TOPIC and runs the actions in order:
+const startup::ProgramInfo Info = {"linkctl", "[options] APP|TOPIC ACTION...", R"(Opens a Link conversation with application APP on topic TOPIC and runs the actions in order:
   execute TEXT            executes TEXT on the server
   request ITEM            prints the text of ITEM
   await ITEM TEXT[,TEXT]  requests ITEM until its text is one of the TEXTs, then prints it;
@@ -36,12 +35,13 @@ options:
                           for a server that is still starting (default 0: try once)
   --await-bound MS        how long an await may take (default 30000)
   -h, --help              this text
+  --version               the version
 
 The sockets are looked for in $SUITE_LINK_DIR when it is set.
 exit status: 0 done, 2 bad usage, 3 nothing answers APP|TOPIC (error 282), 4 refused
 (error 285), 5 timed out (error 286), 6 other link error (for instance the server quit),
-7 an await did not get its text in time.
-)";
+7 an await did not get its text in time. See linkctl(1).
+)"};
 
 void out(const QString &text)
 {
@@ -83,6 +83,8 @@ struct Action
 
 int main(int argc, char **argv)
 {
+    if (const auto answered = startup::answerInfoRequest(argc, argv, Info))
+        return *answered;
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
 
@@ -98,9 +100,10 @@ int main(int argc, char **argv)
             return true;
         };
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
-            std::fputs(Usage, stdout);
-            return ExitOk;
+            return startup::writeHelp(stdout, argv[0], Info) ? ExitOk : ExitLost;
         }
+        if (a == QLatin1String("--version"))
+            return startup::writeVersion(stdout, argv[0], Info) ? ExitOk : ExitLost;
         if (a == QLatin1String("-t") || a == QLatin1String("--timeout")) {
             if (!value(timeout))
                 return fail(ExitUsage, QStringLiteral("%1 needs a number of tenths of a second").arg(a));

@@ -6,7 +6,7 @@
  * well, so an argument that names an existing file or folder, or that holds a
  * further slash, is a name and never an option.
  */
-#include "fenrik/console.h"
+#include "console/console.h"
 
 #include <cerrno>
 #include <climits>

@@ -5,7 +5,7 @@
  * the CR of every CR LF has been dropped the way a Windows text-mode stream
  * drops it. Every fatal condition ends the program here with status 1.
  */
-#include "fenrik/console.h"
+#include "console/console.h"
 
 #include <cerrno>
 #include <cstdlib>

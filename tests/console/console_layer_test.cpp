@@ -3,7 +3,7 @@
  * rotation, the tokenizer, tab expansion and the line reader.
  */
 #include "console_run.h"
-#include "fenrik/console.h"
+#include "console/console.h"
 
 #include <gtest/gtest.h>
 

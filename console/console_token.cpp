@@ -6,7 +6,7 @@
  * trail byte is never taken for a separator or a quote. Tokens keep at most 255
  * bytes of text; a longer token still covers all of its bytes in the line.
  */
-#include "fenrik/console.h"
+#include "console/console.h"
 
 #include <cstdlib>
 #include <cstring>

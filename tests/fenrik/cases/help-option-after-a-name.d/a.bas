@@ -1,0 +1,2 @@
+Private Sub Form_Load()
+End Sub
