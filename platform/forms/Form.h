@@ -118,6 +118,11 @@ public:
     virtual void Form_LinkExecute(const QString &cmdStr, int &cancel) { (void)cmdStr, (void)cancel; }
     virtual void Form_LinkError(int linkErr) { (void)linkErr; }
     virtual void Form_LinkClose() {}
+    // A control of the program dropped on the window's background at the end of a manual drag.
+    virtual void Form_DragDrop(Control &source, float x, float y) { (void)source, (void)x, (void)y; }
+
+    // The program's window a widget belongs to, or null.
+    static Form *of(QWidget *w);
 
 private:
     friend class Control;
