@@ -17,9 +17,17 @@ constexpr int PollPauseMs = 10;
 const QString Ok = QStringLiteral("OK");
 const QString Ng = QStringLiteral("NG");
 
+std::function<void()> &pump()
+{
+    static std::function<void()> p;
+    return p;
+}
+
 void processEvents()
 {
-    if (QCoreApplication::instance())
+    if (pump())
+        pump()();
+    else if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 }
 
@@ -78,6 +86,8 @@ QString kestoSetup() { return QStringLiteral("[DispMsg(OFF)][ShowGV(OFF)][AutoOp
 QString iconShow() { return QStringLiteral("[IconGV(ON)][ShowGV(ON)]"); }
 QString exitGV() { return QStringLiteral("ExitGV()"); }
 
+void setEventPump(std::function<void()> p) { pump() = std::move(p); }
+
 void linkToGV(link::LinkBox &box, int openWaitMs)
 {
     box.setLinkTopic(topic());
@@ -103,7 +113,7 @@ bool waitReadyTavlo(link::LinkBox &box, int boundMs)
     for (;;) {
         const bool answered = poll(box);
         processEvents();
-        if (box.text() == Ok)
+        if (box.text() == Ok || box.text() == Ng)
             return true;
         if (deadline.hasExpired())
             return false;

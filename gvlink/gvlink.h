@@ -2,8 +2,9 @@
 // GV is ready for the next command.
 //
 // Readiness: a request of the box's LinkItem ("DIBRequest") copies GV's answer into the box.
-// "OK" means GV has finished the previous command; Kesto also takes "NG" (the previous command
-// failed) as finished. While GV works it answers with an empty text, or not at all.
+// "OK" means GV has finished the previous command, "NG" that it finished it and failed (a file
+// it could not open): either way GV is ready for the next one. While GV works it answers with
+// an empty text, or not at all.
 //
 // What counts as what while waiting:
 // - A request that times out (error 286) means "not ready yet": the wait polls again.
@@ -12,14 +13,17 @@
 // - The wait is bounded: when ReadyBoundMs (30 s) pass from its start without a ready answer,
 //   it gives up (waitReady* return false, send* report NotReady with error 286). A request under
 //   way when the bound passes is finished first, so a wait may last up to one LinkTimeout longer.
-// - Between polls pending events are processed (QCoreApplication::processEvents), so windows
-//   stay responsive and Link executes from other programs arrive; when GV answered "not ready"
-//   at once, the wait also lets about 10 ms pass with events processed before the next poll.
+// - Between polls pending events are processed (QCoreApplication::processEvents, or the pump a
+//   window program sets), so windows stay responsive and Link executes from other programs
+//   arrive; when GV answered "not ready" at once, the wait also lets about 10 ms pass with events
+//   processed before the next poll. Whatever the pump throws ends the wait and passes on.
 #pragma once
 
 #include "platform/link/link.h"
 
 #include <QString>
+
+#include <functional>
 
 namespace gvlink {
 
@@ -45,8 +49,12 @@ QString exitGV();                            // ExitGV()
 // openWaitMs have passed; then that error is raised. Other errors are raised at once.
 void linkToGV(link::LinkBox &box, int openWaitMs = 10000);
 
-// Tavlo's wait: empties the box's text, then requests until the text is "OK". True when ready,
-// false when the bound passed.
+// What the waits call to let pending events run. A window program sets its own (one that also
+// ends the wait when the program ends); null restores QCoreApplication::processEvents.
+void setEventPump(std::function<void()> pump);
+
+// Tavlo's wait: empties the box's text, then requests until the text is "OK" or "NG". True when
+// ready, false when the bound passed.
 bool waitReadyTavlo(link::LinkBox &box, int boundMs = ReadyBoundMs);
 // Kesto's wait: until the text is "OK" (looked at before each request) or the request answered
 // "NG", then empties the box's text. True when ready, false when the bound passed (the text is

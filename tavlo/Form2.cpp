@@ -7,6 +7,7 @@
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"
 #include "tavlo/modlessMsgBox.h"
+#include "gvlink/gvlink.h"
 
 #include <algorithm>
 
@@ -102,6 +103,15 @@ Form2::Form2(Tavlo &app)
     menu6.Click = [this] { menu6_Click(); };
     menu7.Click = [this] { menu7_Click(); };
     menu8.Click = [this] { menu8_Click(); };
+    menuKesto.Click = [this] { menuKesto_Click(); };
+    menuShow.Click = [this] { menuShow_Click(); };
+    menuStopGV.Click = [this] { menuStopGV_Click(); };
+    Timer1.Tick = [this] { Timer1_Timer(); };
+    Image1.MouseDown = [this](int i, int b, int sh, float x, float y) { Image1_MouseDown(i, b, sh, x, y); };
+    Image1.Click = [this](int i) { Image1_Click(i); };
+    Image1.DblClick = [this](int i) { Image1_DblClick(i); };
+    Image1.DragDrop = [this](int i, forms::Control &src, float x, float y) { Image1_DragDrop(i, src, x, y); };
+    Picture1.DragDrop = [this](forms::Control &src, float x, float y) { Picture1_DragDrop(src, x, y); };
 }
 
 Form2::~Form2() = default;
@@ -121,6 +131,10 @@ void Form2::Form_Load()
 void Form2::Form_Activate()
 {
     try {
+        if (gvShownIdx >= 0) {
+            execGV(gvlink::clipCopyViewImage());
+            gvShownIdx = -1;
+        }
         VScroll1_Change();
     } catch (const vb::RuntimeError &) {
         // An error during activation ends it quietly.
@@ -153,6 +167,13 @@ void Form2::Form_QueryUnload(int &, int)
 void Form2::Form_Unload(int &)
 {
     leaveAsCurrentBoard();
+    if (Text1.LinkMode() != 0) {
+        execGV(gvlink::exitGV());
+        try {
+            Text1.setLinkMode(0);
+        } catch (const vb::RuntimeError &) {
+        }
+    }
     if (m().FindForm(QStringLiteral("modlessMsgBox")))
         app_.msgBox().Unload();
     m().rowStart = 0;

@@ -77,7 +77,33 @@ public:
     // The board's records of its visible icons in index order, sorted by position; their count.
     int recordVisibleIcons();
 
+    // The links to GV (Text1) and Kesto (Text2).
+    // Sends one command to GV once it is ready; true when sending failed.
+    bool execGV(const QString &cmd);
+    // Starts GV, links to it and executes first at once; true when the conversation is open.
+    bool openGV(const QString &first);
+    // Sends one picture's full path to Kesto; raises the Link error when Kesto cannot be reached.
+    void sendToKesto(int slot);
+    // Shows icon i's picture in GV at the icon's zoom.
+    void showInGV(int i);
+    // The fileNames slot of icon i: its picture number less one.
+    int slotOf(int i) const;
+    // How long the slide show waits on each picture (the timer's interval).
+    int slideIntervalMs = 3000;
+
+    // Icon clicks: the handling the mouse press runs, and the control's own click.
+    void clickIcon(int i);
+
     // Handlers.
+    void Image1_MouseDown(int index, int button, int shift, float x, float y);
+    void Image1_Click(int index);
+    void Image1_DblClick(int index);
+    void Image1_DragDrop(int index, forms::Control &source, float x, float y);
+    void Picture1_DragDrop(forms::Control &source, float x, float y);
+    void Timer1_Timer();
+    void menuShow_Click();
+    void menuStopGV_Click();
+    void menuKesto_Click();
     void Form_Load() override;
     void Form_Activate() override;
     void Form_Resize() override;
@@ -105,5 +131,7 @@ private:
     void leaveAsCurrentBoard();
     // Shows the message window 300 twips above and right of the board's corner.
     void showMessageBeside(const QString &text);
+    // Tells the user that Kesto could not take a transfer.
+    void reportKestoDown(const QString &why);
     Tavlo &app_;
 };

@@ -1,5 +1,7 @@
 #include "tavlo/Tavlo.h"
 
+#include "gvlink/gvlink.h"
+
 #include "platform/printer/printer.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Form2.h"
@@ -13,6 +15,8 @@ Tavlo::Tavlo(sysinfo::SystemInfo &sys, printer::Printer &printer, shell::Launche
       msgBox_(forms_, [this] { return new modlessMsgBox(*this); }),
       formPrn_(forms_, [this] { return new FormPrn(*this); })
 {
+    // The waits for GV let events run as every other long operation does.
+    gvlink::setEventPump(forms::DoEvents);
 }
 
 Tavlo::~Tavlo() = default;

@@ -9,11 +9,32 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QApplication>
+#include <QCursor>
+#include <QVariant>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace forms {
+
+static const char *const kControlProperty = "_forms_control";
+
+namespace {
+
+struct ManualDrag
+{
+    QPointer<Control> source;
+    QPointer<Control> over; // the control the pointer was over last
+};
+
+ManualDrag &manualDrag()
+{
+    static ManualDrag d;
+    return d;
+}
+
+} // namespace
 
 Control::Control(Form &form, const QString &name, QWidget *widget, Control *container, int index)
     : QObject(&form), form_(form), name_(name), widget_(widget), index_(index)
@@ -26,6 +47,8 @@ Control::Control(Form &form, const QString &name, QWidget *widget, Control *cont
 
 Control::~Control()
 {
+    if (manualDrag().source == this && widget_)
+        widget_->releaseMouse();
     // The widget's last events (the focus leaving it) are no events of the program's: the window
     // around may be half gone already.
     dying_ = true;
@@ -37,6 +60,77 @@ void Control::watch(QWidget *w)
 {
     w->installEventFilter(this);
     w->setAttribute(Qt::WA_NoMousePropagation);
+    w->setProperty(kControlProperty, QVariant::fromValue(static_cast<QObject *>(this)));
+}
+
+Control *Control::of(QWidget *w)
+{
+    for (; w; w = w->parentWidget()) {
+        const QVariant v = w->property(kControlProperty);
+        if (v.isValid())
+            return qobject_cast<Control *>(v.value<QObject *>());
+        if (w->isWindow())
+            break;
+    }
+    return nullptr;
+}
+
+// ---- the manual drag ----
+
+
+void Control::Drag(int action)
+{
+    ManualDrag &d = manualDrag();
+    if (action == 1) {
+        if (d.source)
+            return;
+        d.source = this;
+        d.over = nullptr;
+        widget_->grabMouse(Qt::DragMoveCursor);
+    } else if (d.source == this) {
+        const QPoint global = QCursor::pos();
+        widget_->releaseMouse();
+        d.source = nullptr;
+        if (action == 2)
+            dropAt(global);
+    }
+}
+
+void Control::dragMoved(const QPoint &global)
+{
+    ManualDrag &d = manualDrag();
+    Control *target = of(QApplication::widgetAt(global));
+    auto over = [&](Control *c, int state) {
+        if (c && c->DragOver) {
+            const QPointF at = QPointF(c->inner()->mapFromGlobal(global)) * kTwipsPerPixel;
+            runEvent([&] { c->DragOver(*this, float(at.x()), float(at.y()), state); });
+        }
+    };
+    if (target != d.over) {
+        over(d.over, 1);
+        over(target, 0);
+        d.over = target;
+    } else {
+        over(target, 2);
+    }
+}
+
+void Control::dropAt(const QPoint &global)
+{
+    QWidget *under = QApplication::widgetAt(global);
+    if (Control *target = of(under)) {
+        if (target->DragDrop) {
+            const QPointF at = QPointF(target->inner()->mapFromGlobal(global)) * kTwipsPerPixel;
+            runEvent([&] { target->DragDrop(*this, float(at.x()), float(at.y())); });
+        }
+        return;
+    }
+    // The background of one of the program's windows.
+    Form *f = Form::of(under);
+    if (f) {
+        const QPointF at = QPointF(f->client()->mapFromGlobal(global)) * kTwipsPerPixel;
+        runEvent([&] { f->Form_DragDrop(*this, float(at.x()), float(at.y())); });
+    }
 }
 
 void Control::applyGeometry()
@@ -254,8 +348,21 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
+    case QEvent::MouseMove:
+        if (manualDrag().source == this) {
+            dragMoved(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+            return true;
+        }
+        return false;
     case QEvent::MouseButtonRelease: {
         auto *me = static_cast<QMouseEvent *>(event);
+        if (manualDrag().source == this) {
+            pressed_ = false;
+            widget_->releaseMouse();
+            manualDrag().source = nullptr;
+            dropAt(me->globalPosition().toPoint());
+            return true;
+        }
         if (MouseUp) {
             const QPointF at = mouseTwips(watched, me);
             runEvent([&] { MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(at.x()), float(at.y())); });

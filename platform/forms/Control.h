@@ -61,6 +61,18 @@ public:
     bool hasFocus() const;
     void ZOrder(int position = 0); // 0 brings it to the front
 
+    // The run time's own drag inside the program (a manual drag): Drag(1) begins it, usually in
+    // MouseDown; the control follows the pointer as a drag cursor, and releasing the button
+    // raises DragDrop on the control under the pointer (X, Y relative to it), or Form_DragDrop on
+    // a window's background. The source sees no MouseUp and no Click for that release.
+    // Drag(0) cancels, Drag(2) drops where the pointer is.
+    void Drag(int action = 1);
+    std::function<void(Control &source, float x, float y)> DragDrop;
+    // state 0 entering, 1 leaving, 2 over.
+    std::function<void(Control &source, float x, float y, int state)> DragOver;
+    // The control a widget belongs to (its own widget, an inner part of it), or null.
+    static Control *of(QWidget *w);
+
     // A new element of a control array takes the properties of the element it is made from
     // (its place, size and the kind's own properties), hidden.
     virtual void copyDesign(const Control &from);
@@ -91,6 +103,9 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     QPointF mouseTwips(QObject *watched, const QMouseEvent *me) const;
+    // The manual drag's end: the drop on what lies under the pointer.
+    void dropAt(const QPoint &global);
+    void dragMoved(const QPoint &global);
     // Watches key, mouse and focus events of another widget too (a combo box's edit field).
     void watch(QWidget *w);
     virtual void applyGeometry();

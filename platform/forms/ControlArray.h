@@ -86,6 +86,8 @@ public:
     std::function<void(int index, int button, int shift, float x, float y)> MouseUp;
     std::function<void(int index, int &keyCode, int shift)> KeyDown;
     std::function<void(int index, int &keyAscii)> KeyPress;
+    std::function<void(int index, Control &source, float x, float y)> DragDrop;
+    std::function<void(int index, Control &source, float x, float y, int state)> DragOver;
 
 private:
     C &make(int index)
@@ -98,6 +100,8 @@ private:
         c->MouseUp = [this, index](int b, int s, float x, float y) { if (MouseUp) MouseUp(index, b, s, x, y); };
         c->KeyDown = [this, index](int &k, int s) { if (KeyDown) KeyDown(index, k, s); };
         c->KeyPress = [this, index](int &k) { if (KeyPress) KeyPress(index, k); };
+        c->DragDrop = [this, index](Control &s, float x, float y) { if (DragDrop) DragDrop(index, s, x, y); };
+        c->DragOver = [this, index](Control &s, float x, float y, int st) { if (DragOver) DragOver(index, s, x, y, st); };
         return *c;
     }
 

@@ -41,6 +41,7 @@ class FormWindow : public QMainWindow
 {
 public:
     explicit FormWindow(Form &form) : form_(form) {}
+    Form &form() const { return form_; }
 
 protected:
     bool event(QEvent *e) override
@@ -131,6 +132,15 @@ private:
     Form &form_;
     bool pressed_ = false;
 };
+
+Form *Form::of(QWidget *w)
+{
+    if (!w)
+        return nullptr;
+    if (auto *fw = dynamic_cast<FormWindow *>(w->window()))
+        return &fw->form();
+    return nullptr;
+}
 
 Form::Form(Forms &forms, const QString &name, float scaleWidth, float scaleHeight)
     : forms_(forms), window_(new FormWindow(*this)), client_(new FormClient(*this)), scaleW_(scaleWidth), scaleH_(scaleHeight)

@@ -134,6 +134,11 @@ public:
     {
         (void)data, (void)effect, (void)button, (void)shift, (void)x, (void)y;
     }
+    // A control of the program dropped on the window's background at the end of a manual drag.
+    virtual void Form_DragDrop(Control &source, float x, float y) { (void)source, (void)x, (void)y; }
+
+    // The program's window a widget belongs to, or null.
+    static Form *of(QWidget *w);
 
 private:
     friend class Control;

@@ -145,6 +145,17 @@ void DoEvents()
         throw ProgramEnded{};
 }
 
+void WaitEvents()
+{
+    {
+        const Running running;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    run().lastEvents = coarseMs();
+    if (run().ended)
+        throw ProgramEnded{};
+}
+
 void yieldEvents()
 {
     constexpr qint64 budgetMs = 10;

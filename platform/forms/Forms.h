@@ -74,6 +74,9 @@ private:
 // program ended (End, or an End inside the events run here) it does not return: the handler
 // that called it is unwound.
 void DoEvents();
+// Waits until an event comes (a timer, the user) and lets the pending events run: for loops that
+// wait for a flag an event sets, without spinning.
+void WaitEvents();
 // The same for loops that would call DoEvents after every small step: lets events run only
 // when about 10 ms have passed since they last ran, so that the window stays responsive at a
 // fraction of the cost.

@@ -74,14 +74,19 @@ TEST_F(GvWait, TavloEmptiesFirstAndWaitsForAFreshOK)
     EXPECT_EQ(box.text(), QStringLiteral("OK"));
     EXPECT_EQ(requests(), 3);
 
-    // NG is no answer for Tavlo: it waits until the bound.
-    script(QStringLiteral("NG"));
+    // NG (the last command failed) is ready too: the next command may go at once.
+    script(QStringLiteral(",NG"));
+    EXPECT_TRUE(gvlink::waitReadyTavlo(box, 20000));
+    EXPECT_EQ(box.text(), QStringLiteral("NG"));
+    EXPECT_EQ(requests(), 2);
+
+    // Nothing but "not ready": the bound ends the wait.
+    script(QStringLiteral(""));
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(gvlink::waitReadyTavlo(box, 300));
     EXPECT_GE(clock.elapsed(), 300);
     EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_EQ(box.text(), QStringLiteral("NG"));
 }
 
 TEST_F(GvWait, KestoLooksFirstTakesNGAndEmptiesAfter)
