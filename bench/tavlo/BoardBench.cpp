@@ -11,6 +11,9 @@
 #include "tavlo/Form1.h"
 #include "tavlo/Form2.h"
 #include "tavlo/Tavlo.h"
+#include "bench/tavlo/BenchSupport.h"
+
+using namespace bench;
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,20 +30,6 @@
 
 namespace {
 
-double elapsedMs(const std::function<void()> &work)
-{
-    QElapsedTimer clock;
-    clock.start();
-    work();
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> t)
-{
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
 // Resident memory now and at its peak, in MiB.
 std::pair<double, double> residentMiB()
 {
@@ -54,17 +43,6 @@ std::pair<double, double> residentMiB()
                 peak = line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
         }
     return {now, peak};
-}
-
-QImage scene(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            line[x] = qRgb((x * 255 / w) ^ (y & 31), (y * 255 / h) ^ (x & 15), ((x + y) * 7) & 255);
-    }
-    return img;
 }
 
 struct Suite

@@ -6,6 +6,9 @@
 #include "platform/sysinfo/sysinfo.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Tavlo.h"
+#include "bench/tavlo/BenchSupport.h"
+
+using namespace bench;
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,32 +22,6 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
-
-static double median(std::vector<double> t)
-{
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
-static double elapsedMs(const std::function<void()> &work)
-{
-    QElapsedTimer clock;
-    clock.start();
-    work();
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
-// A photograph-like picture: smooth gradients with fine detail, so the codecs work for real.
-static QImage scene(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            line[x] = qRgb((x * 255 / w) ^ (y & 31), (y * 255 / h) ^ (x & 15), ((x + y) * 7) & 255);
-    }
-    return img;
-}
 
 int main(int argc, char **argv)
 {

@@ -22,16 +22,61 @@ static const char *const kControlProperty = "_forms_control";
 
 namespace {
 
-struct ManualDrag
+// The manual drag under way: while it lasts, the pointer's moves and the release go to the
+// drag, wherever the window system delivers them (the source holds the mouse grab, but a
+// synthetic event, or a platform without grabs, may deliver them elsewhere).
+class ManualDrag : public QObject
 {
+public:
     QPointer<Control> source;
     QPointer<Control> over; // the control the pointer was over last
+
+    void begin(Control *c)
+    {
+        source = c;
+        over = nullptr;
+        qApp->installEventFilter(this);
+    }
+    Control *end()
+    {
+        qApp->removeEventFilter(this);
+        Control *c = source;
+        source = nullptr;
+        return c;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
 ManualDrag &manualDrag()
 {
     static ManualDrag d;
     return d;
+}
+
+bool ManualDrag::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!source || !watched->isWidgetType())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        source->dragMoved(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+        return true;
+    case QEvent::MouseButtonRelease: {
+        const QPoint global = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+        Control *c = end();
+        if (c->widget())
+            c->widget()->releaseMouse();
+        c->dropAt(global);
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -47,8 +92,11 @@ Control::Control(Form &form, const QString &name, QWidget *widget, Control *cont
 
 Control::~Control()
 {
-    if (manualDrag().source == this && widget_)
-        widget_->releaseMouse();
+    if (manualDrag().source == this) {
+        manualDrag().end();
+        if (widget_)
+            widget_->releaseMouse();
+    }
     // The widget's last events (the focus leaving it) are no events of the program's: the window
     // around may be half gone already.
     dying_ = true;
@@ -84,13 +132,12 @@ void Control::Drag(int action)
     if (action == 1) {
         if (d.source)
             return;
-        d.source = this;
-        d.over = nullptr;
+        d.begin(this);
         widget_->grabMouse(Qt::DragMoveCursor);
     } else if (d.source == this) {
         const QPoint global = QCursor::pos();
         widget_->releaseMouse();
-        d.source = nullptr;
+        d.end();
         if (action == 2)
             dropAt(global);
     }
@@ -348,21 +395,8 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
-    case QEvent::MouseMove:
-        if (manualDrag().source == this) {
-            dragMoved(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
-            return true;
-        }
-        return false;
     case QEvent::MouseButtonRelease: {
         auto *me = static_cast<QMouseEvent *>(event);
-        if (manualDrag().source == this) {
-            pressed_ = false;
-            widget_->releaseMouse();
-            manualDrag().source = nullptr;
-            dropAt(me->globalPosition().toPoint());
-            return true;
-        }
         if (MouseUp) {
             const QPointF at = mouseTwips(watched, me);
             runEvent([&] { MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(at.x()), float(at.y())); });

@@ -103,9 +103,14 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     QPointF mouseTwips(QObject *watched, const QMouseEvent *me) const;
-    // The manual drag's end: the drop on what lies under the pointer.
-    void dropAt(const QPoint &global);
+
+public:
+    // The manual drag's steps, driven by the layer: the pointer moved; the drop on what lies
+    // under the pointer.
     void dragMoved(const QPoint &global);
+    void dropAt(const QPoint &global);
+
+protected:
     // Watches key, mouse and focus events of another widget too (a combo box's edit field).
     void watch(QWidget *w);
     virtual void applyGeometry();

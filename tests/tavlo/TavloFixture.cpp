@@ -29,7 +29,7 @@ void TavloTest::start(const QStringList &args)
     tavlo_.reset();
     forms::resetEnd();
     ended = false;
-    tavlo_ = std::make_unique<Tavlo>(area, printer, launcher);
+    tavlo_ = std::make_unique<Tavlo>(area, printer, realLauncher ? *realLauncher : launcher);
     forms::runEvent([&] { tavlo_->start(args); });
 }
 

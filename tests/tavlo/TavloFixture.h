@@ -43,6 +43,8 @@ protected:
     sysinfo::FixedWorkArea area{0, 0, 15360, 11520};
     printer::RecordingPrinter printer;
     shell::RecordingLauncher launcher;
+    // Starts programs instead of the recording launcher when set (before start()).
+    shell::Launcher *realLauncher = nullptr;
     bool ended = false;
 
 private:

@@ -260,3 +260,50 @@ TEST(Wiring, DeletingAControlTakesItsWidgetAlong)
     EXPECT_EQ(form.control("Image1"), nullptr);
     form.window()->repaint(); // nothing left to paint from freed memory
 }
+
+TEST(Wiring, AManualDragDropsOnTheControlUnderThePointer)
+{
+    struct DropForm : forms::Form
+    {
+        explicit DropForm(forms::Forms &f) : Form(f, "F", 4800, 3600) {}
+        void Form_DragDrop(forms::Control &source, float x, float y) override
+        {
+            dropped = source.Name();
+            at = QPointF(x, y);
+        }
+        QString dropped;
+        QPointF at;
+    };
+    forms::Forms all;
+    DropForm form(all);
+    forms::Label source(form, "Label1");
+    forms::PictureBox target(form, "Picture1");
+    source.Move(0, 0, 900, 300);
+    target.Move(1500, 0, 1500, 1500);
+    source.MouseDown = [&](int, int, float, float) { source.Drag(1); };
+    int clicks = 0;
+    source.Click = [&] { ++clicks; };
+    QString over;
+    target.DragOver = [&](forms::Control &s, float, float, int state) { over += s.Name() + QString::number(state); };
+    QString dropped;
+    QPointF at;
+    target.DragDrop = [&](forms::Control &s, float x, float y) {
+        dropped = s.Name();
+        at = QPointF(x, y);
+    };
+    showActive(form);
+
+    QTest::mousePress(source.widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(target.inner(), QPoint(10, 12));
+    QTest::mouseRelease(target.inner(), Qt::LeftButton, {}, QPoint(10, 12));
+    EXPECT_EQ(dropped, "Label1");
+    EXPECT_EQ(at, QPointF(150, 180)) << "relative to the target's inside";
+    EXPECT_TRUE(over.startsWith("Label10")) << over.toStdString();
+    EXPECT_EQ(clicks, 0) << "the release ended the drag, no click";
+
+    // Dropped on the window's background.
+    QTest::mousePress(source.widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(form.client(), Qt::LeftButton, {}, QPoint(40, 200));
+    EXPECT_EQ(form.dropped, "Label1");
+    EXPECT_EQ(form.at, QPointF(600, 3000));
+}

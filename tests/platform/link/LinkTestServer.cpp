@@ -9,7 +9,7 @@
 // nothing; the last one repeats), "big:N" (item Big becomes N letters), "throw" (the handler
 // fails), "remove" (removes the topic), "die" (ends the process at
 // once, without answering), "quit". Any other text is only recorded.
-// Items: Text, Events (one line per LinkOpen/LinkExecute/LinkClose/LinkError), Open (number of
+// Items: Text (also as Text1), Events (one line per LinkOpen/LinkExecute/LinkClose/LinkError), Open (number of
 // open conversations), Script, Requests (requests of Script so far), Big.
 #include "platform/link/link.h"
 #include "platform/vb/vb.h"
@@ -70,7 +70,7 @@ public:
     std::optional<QString> linkItem(const QString &item) override
     {
         const QString key = item.toLower();
-        if (key == QLatin1String("text"))
+        if (key == QLatin1String("text") || key == QLatin1String("text1")) // Text1: as Kesto names it
             return text_;
         if (key == QLatin1String("events"))
             return events_.join(QLatin1Char('\n'));
