@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace forms {
 
@@ -19,31 +20,33 @@ namespace {
 class ChoiceWatcher : public QObject
 {
 public:
-    explicit ChoiceWatcher(QComboBox *combo) : combo_(combo)
+    explicit ChoiceWatcher(QComboBox *combo) : view_(combo->view()), viewport_(combo->view()->viewport())
     {
-        combo->view()->installEventFilter(this);
-        combo->view()->viewport()->installEventFilter(this);
+        view_->installEventFilter(this);
+        viewport_->installEventFilter(this);
     }
     bool pending = false;
 
 protected:
+    // Looks at nothing but the two widgets it watches: while the box is being destroyed its
+    // children still send events here, and the box itself is gone by then.
     bool eventFilter(QObject *watched, QEvent *e) override
     {
-        QAbstractItemView *view = combo_->view();
-        if (watched == view->viewport() && e->type() == QEvent::MouseButtonRelease) {
+        if (e->type() == QEvent::MouseButtonRelease && watched == viewport_ && view_) {
             const auto *me = static_cast<QMouseEvent *>(e);
-            const QModelIndex at = view->indexAt(me->position().toPoint());
+            const QModelIndex at = view_->indexAt(me->position().toPoint());
             pending = at.isValid() && (at.flags() & Qt::ItemIsEnabled);
-        } else if (watched == view && e->type() == QEvent::KeyPress) {
+        } else if (e->type() == QEvent::KeyPress && watched == view_) {
             const int key = static_cast<QKeyEvent *>(e)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Select)
-                pending = view->currentIndex().isValid();
+                pending = view_->currentIndex().isValid();
         }
         return false;
     }
 
 private:
-    QComboBox *combo_;
+    QPointer<QAbstractItemView> view_;
+    QPointer<QWidget> viewport_;
 };
 
 } // namespace
