@@ -122,6 +122,14 @@ Form1::Form1(Tavlo &app)
     menu3.Click = [this] { menu3_Click(); };
     menu4.Click = [this] { menu4_Click(); };
     menu5.Click = [this] { menu5_Click(); };
+    setOLEDropMode(1);
+    Picture1.setOLEDropMode(1);
+    Picture1.MouseDown = [this](int b, int s, float x, float y) { Picture1_MouseDown(b, s, x, y); };
+    Picture1.OLEStartDrag = [this](forms::DataObject &d, int &e) { Picture1_OLEStartDrag(d, e); };
+    Picture1.OLECompleteDrag = [this](int &e) { Picture1_OLECompleteDrag(e); };
+    Picture1.OLEDragDrop = [this](forms::DataObject &d, int &e, int b, int s, float x, float y) {
+        Picture1_OLEDragDrop(d, e, b, s, x, y);
+    };
     QObject::connect(&app.sysInfo(), &sysinfo::SystemInfo::displayChanged, this, [this] { SysInfo1_DisplayChanged(); });
 }
 

@@ -56,6 +56,12 @@ public:
     void newBoard();
     static IconSize iconSizeFor(float width, float height, float area, bool iconFile);
 
+    // Drops: the lines of a dropped text, each ended by CR LF (or LF, or CR), and one empty text
+    // after them; error 6 for a text longer than 32767 characters.
+    static QStringList splitLines(const QString &text);
+    // Appends one dropped picture to the list, or reads a dropped list file.
+    void addDroppedItem(const QString &path);
+
     // Moves the shown slot by step around the list and shows that picture.
     void showStep(int step);
     void handleKey(int keyCode);
@@ -95,6 +101,11 @@ public:
     void menu3_Click();
     void menu4_Click();
     void menu5_Click();
+    void Picture1_MouseDown(int button, int shift, float x, float y);
+    void Picture1_OLEStartDrag(forms::DataObject &data, int &allowedEffects);
+    void Picture1_OLECompleteDrag(int &effect);
+    void Picture1_OLEDragDrop(forms::DataObject &data, int &effect, int button, int shift, float x, float y);
+    void Form_OLEDragDrop(forms::DataObject &data, int &effect, int button, int shift, float x, float y) override;
 
 private:
     MainModule &m() const;

@@ -111,6 +111,8 @@ Form2::Form2(Tavlo &app)
     Image1.Click = [this](int i) { Image1_Click(i); };
     Image1.DblClick = [this](int i) { Image1_DblClick(i); };
     Image1.DragDrop = [this](int i, forms::Control &src, float x, float y) { Image1_DragDrop(i, src, x, y); };
+    Image1.OLEStartDrag = [this](int i, forms::DataObject &d, int &e) { Image1_OLEStartDrag(i, d, e); };
+    Image1.OLECompleteDrag = [this](int i, int &e) { Image1_OLECompleteDrag(i, e); };
     Picture1.DragDrop = [this](forms::Control &src, float x, float y) { Picture1_DragDrop(src, x, y); };
 }
 

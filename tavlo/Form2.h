@@ -99,6 +99,8 @@ public:
     void Image1_Click(int index);
     void Image1_DblClick(int index);
     void Image1_DragDrop(int index, forms::Control &source, float x, float y);
+    void Image1_OLEStartDrag(int index, forms::DataObject &data, int &allowedEffects);
+    void Image1_OLECompleteDrag(int index, int &effect);
     void Picture1_DragDrop(forms::Control &source, float x, float y);
     void Timer1_Timer();
     void menuShow_Click();

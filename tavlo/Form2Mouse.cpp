@@ -4,6 +4,8 @@
 // GV.
 #include "tavlo/Form2.h"
 
+#include "platform/forms/Clipboard.h"
+#include "platform/forms/DragDrop.h"
 #include "platform/forms/KeyCodes.h"
 #include "tavlo/Form1.h"
 #include "tavlo/MainModule.h"
@@ -15,10 +17,17 @@ void Form2::Image1_MouseDown(int index, int, int shift, float x, float y)
     grabY = y;
     dragIndex = qint16(index);
     const bool ctrl = (shift & forms::vbCtrlMask) != 0;
-    if (fileDragMode)
+    if (fileDragMode) {
         ctrlHeld = ctrl;
-    else
+        Image1(index).OLEDrag();
+    } else {
         Image1(index).Drag(1);
+    }
+    if (ctrl) {
+        const int s = slotOf(index);
+        if (s >= 0 && s < m().fileCount)
+            forms::Clipboard::SetText(m().fileNames[size_t(s)]);
+    }
     shiftHeld = (shift & forms::vbShiftMask) != 0;
     clickIcon(index);
 }
@@ -70,6 +79,25 @@ void Form2::Image1_DragDrop(int index, forms::Control &source, float x, float y)
     forms::Image &moved = Image1(dragIndex);
     moved.Move(x - grabX + target.Left(), y - grabY + target.Top());
     moved.ZOrder(0);
+}
+
+void Form2::Image1_OLEStartDrag(int index, forms::DataObject &data, int &allowedEffects)
+{
+    allowedEffects |= forms::vbDropEffectCopy;
+    if (ctrlHeld) {
+        const QImage picture = Image1(index).Picture().toImage();
+        forms::Clipboard::SetData(picture);
+        data.SetData(picture, forms::vbCFDIB);
+        return;
+    }
+    const int s = slotOf(index);
+    if (s >= 0 && s < m().fileCount)
+        data.SetData(m().fileNames[size_t(s)] + QStringLiteral("\r\n"));
+}
+
+void Form2::Image1_OLECompleteDrag(int, int &)
+{
+    Picture1.SetFocus();
 }
 
 void Form2::Picture1_DragDrop(forms::Control &source, float x, float y)

@@ -88,6 +88,8 @@ public:
     std::function<void(int index, int &keyAscii)> KeyPress;
     std::function<void(int index, Control &source, float x, float y)> DragDrop;
     std::function<void(int index, Control &source, float x, float y, int state)> DragOver;
+    std::function<void(int index, DataObject &data, int &allowedEffects)> OLEStartDrag;
+    std::function<void(int index, int &effect)> OLECompleteDrag;
 
 private:
     C &make(int index)
@@ -102,6 +104,8 @@ private:
         c->KeyPress = [this, index](int &k) { if (KeyPress) KeyPress(index, k); };
         c->DragDrop = [this, index](Control &s, float x, float y) { if (DragDrop) DragDrop(index, s, x, y); };
         c->DragOver = [this, index](Control &s, float x, float y, int st) { if (DragOver) DragOver(index, s, x, y, st); };
+        c->OLEStartDrag = [this, index](DataObject &d, int &e) { if (OLEStartDrag) OLEStartDrag(index, d, e); };
+        c->OLECompleteDrag = [this, index](int &e) { if (OLECompleteDrag) OLECompleteDrag(index, e); };
         return *c;
     }
 
