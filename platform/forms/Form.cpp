@@ -3,6 +3,7 @@
 #include "platform/forms/Control.h"
 #include "platform/forms/DragDrop.h"
 #include "platform/forms/Label.h"
+#include "platform/forms/ListBox.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
@@ -186,6 +187,13 @@ public:
             return t->Text();
         if (auto *l = qobject_cast<Label *>(c))
             return l->Caption();
+        // A list answers with its items, each followed by CR LF.
+        if (auto *list = qobject_cast<ListBox *>(c)) {
+            QString items;
+            for (int i = 0; i < list->ListCount(); ++i)
+                items += list->List(i) + QStringLiteral("\r\n");
+            return items;
+        }
         return std::nullopt;
     }
 

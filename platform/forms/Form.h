@@ -104,7 +104,8 @@ public:
     QMenuBar *menuBar();
 
     // A Link source: with LinkMode 1 the form serves LinkTopic on the program's Link server and
-    // answers requests for an item with the text of its control of that name.
+    // answers requests for an item with the text of its control of that name (a list: its items,
+    // each followed by CR LF).
     QString LinkTopic() const { return linkTopic_; }
     void setLinkTopic(const QString &topic);
     int LinkMode() const { return linkMode_; }

@@ -149,21 +149,22 @@ TEST_F(BoardLinks, WithoutAPathToGVTheBoardSaysSo)
 class KestoLinks : public BoardLinks
 {
 protected:
+    // The real Kesto.
     void startKesto()
     {
-        ASSERT_EQ(kesto.startAndWaitLine("link_test_server", {"--app", "KESTO", "--topic", "KESTO"}), "ready");
+        kesto.start("kesto", {});
+        ASSERT_TRUE(linktest::waitForServer("KESTO|KESTO"));
     }
+    // Kesto's collector list, read over Link.
     QStringList received()
     {
         link::PlainLinkBox probe;
         probe.setLinkTopic("KESTO|KESTO");
         probe.setLinkMode(2);
-        probe.setLinkItem("Events");
+        probe.setLinkItem("List1");
         probe.LinkRequest();
-        QStringList out;
-        for (const QString &l : probe.text().split('\n'))
-            if (l.startsWith("execute "))
-                out << l.mid(8);
+        QStringList out = probe.text().split("\r\n");
+        out.removeLast();
         return out;
     }
     linktest::Program kesto;
