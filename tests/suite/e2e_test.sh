@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# The whole suite end to end, with the real programs on an X server, driven as a user drives
+# them (keys and mouse through xdotool) and checked by what they leave behind: the GV stand-in's
+# command log, Kesto's list read over Link, the bitmaps GV writes.
+#
+# Tavlo starts with /gv= (the stand-in), /dr= (Kesto) and a list file; Kesto is started from
+# Tavlo's menu; next, copy three times, the board shown and packed by aspect, the slide show
+# over GV, every icon sent to Kesto; in Kesto the received names dragged onto the conversion
+# area and converted by GV into bitmaps under Convert; last, a real drag across processes: an
+# icon of the board in file-name drag mode dropped on Kesto's list.
+#   e2e_test.sh BIN-DIR SAMPLES-DIR [SCREENSHOT-DIR]   (starts its own Xvfb)
+# Exits 77 (skipped) without xvfb-run or xdotool.
+set -uo pipefail
+bin=$1 samples=$2 shots=${3:-}
+if [ -z "${SUITE_E2E_INNER:-}" ]; then
+  command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "no xvfb-run or xdotool"; exit 77; }
+  SUITE_E2E_INNER=1 exec xvfb-run -a -s '-screen 0 1280x1024x24' "$0" "$@"
+fi
+unset QT_QPA_PLATFORM
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0"
+work=$(mktemp -d)
+export SUITE_LINK_DIR=$work/link
+mkdir -p "$SUITE_LINK_DIR" "$work/pics" "$work/k"
+chmod 700 "$SUITE_LINK_DIR"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  pkill -P $$ 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  [ -n "$shots" ] && import -window root "$shots/e2e-failure.png" 2>/dev/null
+  [ -f "$work/gv.log" ] && sed 's/^/  gv: /' "$work/gv.log"
+  exit 1
+}
+say() { echo "-- $*"; }
+linkctl() { "$bin/linkctl" --open-wait 5000 "$@"; }
+kesto_list() { linkctl 'KESTO|KESTO' request List1 | tr -d '\r' | sed '/^$/d'; }
+kesto_count() { linkctl 'KESTO|KESTO' request Label1; }
+count_is() { test "$(kesto_count)" = "$1"; }
+bitmaps_are() { test "$(ls "$work/k/Convert" 2>/dev/null | grep -c '\.bmp$')" = "$1"; }
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+  local t=$1; shift
+  for _ in $(seq 1 $((t * 5))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
+  return 1
+}
+window() { xdotool search --all --pid "$1" --onlyvisible --name "$2" 2>/dev/null | head -n 1; }
+wait_window() {
+  local w
+  for _ in $(seq 1 75); do w=$(window "$1" "$2"); [ -n "$w" ] && { echo "$w"; return 0; }; sleep 0.2; done
+  return 1
+}
+# Without a window manager nothing moves the focus: give it to the window, then type.
+key() { xdotool windowfocus --sync "$1" 2>/dev/null; xdotool key --window "$1" "$2"; sleep 0.6; }
+
+# Three pictures of three shapes, listed wide, square-ish, tall.
+cp "$samples/wide.jpg" "$samples/photo.jpg" "$samples/tall.jpg" "$work/pics/"
+wide=$work/pics/wide.jpg photo=$work/pics/photo.jpg tall=$work/pics/tall.jpg
+printf '; e2e\r\n%s\r\n%s\r\n%s\r\n' "$wide" "$photo" "$tall" > "$work/e2e.lst"
+# GV and Kesto as Tavlo and Kesto start them, with the stand-in's command log.
+printf '#!/bin/sh\nexec "%s/gv" "$@" --log "%s/gv.log"\n' "$bin" "$work" > "$work/gv.sh"
+printf '#!/bin/sh\ncd "%s/k" && exec "%s/kesto" "/gv=%s/gv.sh"\n' "$work" "$bin" "$work" > "$work/kesto.sh"
+chmod +x "$work/gv.sh" "$work/kesto.sh"
+
+say "Tavlo starts on the list"
+(cd "$work" && exec "$bin/tavlo" "/gv=$work/gv.sh" "/dr=$work/kesto.sh" "$work/e2e.lst") &
+tavlo=$!
+pids+=("$tavlo")
+f1=$(wait_window "$tavlo" '^Form1$') || fail "no main window"
+
+say "Kesto started from Tavlo's menu (Ctrl+S)"
+key "$f1" ctrl+s
+wait_for 15 linkctl 'KESTO|KESTO' request Label1 || fail "Kesto does not answer over Link"
+kpid=$(pgrep -n -f "$bin/kesto") || fail "no Kesto process"
+pids+=("$kpid")
+kw=$(wait_window "$kpid" '^KESTO$') || fail "no Kesto window"
+xdotool windowmove --sync "$kw" 700 20
+
+say "next, copy: three times"
+for expect in "$wide" "$photo" "$tall"; do
+  key "$f1" KP_Add
+  [ "$(xdotool getwindowname "$f1")" = "$expect" ] || fail "the main window shows $(xdotool getwindowname "$f1"), not $expect"
+  key "$f1" c
+done
+key "$f1" Escape
+board=$(wait_window "$tavlo" '^Form2-0$') || fail "Esc shows no board"
+xdotool windowmove --sync "$board" 340 400
+xdotool windowraise "$board"
+sleep 0.5
+
+say "縦横比順配置 (Ctrl+T), then the slide show (Show Me By GV)"
+key "$board" ctrl+t
+key "$board" alt+g
+wait_for 40 grep -q 'execute: ExitGV()' "$work/gv.log" || fail "the slide show never ended GV"
+shown=$(grep '^execute: ' "$work/gv.log" | sed 's/^execute: //')
+want=$(printf '%s\n' "[MaxDisp(ON,ON,Black)]" "[FileOpen($tall)]" "[FileOpen($photo)]" "[FileOpen($wide)]" "ExitGV()")
+[ "$shown" = "$want" ] || fail "the slide show sent:
+$shown"
+[ -n "$shots" ] && import -window root "$shots/e2e-tavlo-board.png"
+
+say "Kestoへ全て転送する: every icon to Kesto, in position order"
+sleep 1
+key "$board" alt+a
+wait_for 10 count_is 3 || fail "Kesto holds $(kesto_count) names, not 3"
+got=$(kesto_list)
+[ "$got" = "$(printf '%s\n' "$tall" "$photo" "$wide")" ] || fail "Kesto received:
+$got"
+[ -n "$shots" ] && import -window root "$shots/e2e-kesto-received.png"
+
+say "in Kesto: the three names dragged onto the conversion area"
+: > "$work/gv.log"
+# Kesto at 700,20: its list 217 pixels below the window's top, rows 13 apart; the conversion
+# area around 161,190 of the window.
+list_y=$((20 + 217))
+row() { echo $((list_y + 6 + 13 * $1)); }
+xdotool mousemove 780 "$(row 0)" click 1
+sleep 0.3
+xdotool keydown shift mousemove 780 "$(row 2)" click 1 keyup shift
+sleep 0.3
+xdotool mousemove 780 "$(row 0)" mousedown 3
+for s in $(seq 1 20); do xdotool mousemove $((780 + s * 4)) $(($(row 0) - s * 2)); sleep 0.05; done
+xdotool mousemove 861 210
+sleep 0.2
+xdotool mouseup 3
+wait_for 40 bitmaps_are 3 || fail "Convert holds: $(ls "$work/k/Convert" 2>/dev/null)"
+wait_for 10 count_is 0 || fail "the converted names stay in Kesto's list ($(kesto_count))"
+for n in wide photo tall; do
+  [ -s "$work/k/Convert/$n.bmp" ] || fail "no bitmap for $n"
+  head -c 2 "$work/k/Convert/$n.bmp" | grep -q BM || fail "$n.bmp is no bitmap"
+done
+grep -q "execute: \[FileSaveEx(\"$work/k/Convert/tall.bmp\",ON,ON)\]" "$work/gv.log" || fail "GV was not asked to save tall.bmp"
+
+say "a real drag across processes: a board icon in file-name drag mode onto Kesto's list"
+key "$board" d
+eval "$(xdotool getwindowgeometry --shell "$board")"
+bx=$X by=$Y
+xdotool mousemove $((bx + 10)) $((by + 40)) mousedown 1
+for s in $(seq 1 25); do xdotool mousemove $((bx + 10 + s * 30)) $((by + 40 - s * 8)); sleep 0.05; done
+xdotool mousemove 780 "$(row 3)"
+sleep 0.3
+xdotool mouseup 1
+wait_for 10 count_is 1 || fail "Kesto holds $(kesto_count) names after the drag, not 1"
+[ "$(kesto_list)" = "$tall" ] || fail "the drag brought: $(kesto_list)"
+[ -n "$shots" ] && import -window root "$shots/e2e-after-drag.png"
+
+say "全終了 (Ctrl+Q) ends Tavlo"
+key "$f1" ctrl+q 2>/dev/null # the window is gone before the key's release reaches it
+for _ in $(seq 1 50); do kill -0 "$tavlo" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$tavlo" 2>/dev/null && fail "Tavlo still runs after 全終了"
+echo "end to end: slide show, transfer, conversion and a drag across processes all arrived"
+exit 0
