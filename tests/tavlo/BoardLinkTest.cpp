@@ -97,6 +97,14 @@ TEST_F(BoardLinks, TheZoomFollowsTheIconsScaleAndIsSentAtOnceAfterLinking)
     EXPECT_EQ(executed().count("[ClipCopyViewImage()]"), 1);
     EXPECT_EQ(b.gvShownIdx, -1);
 
+    // A double click in file-name drag mode: the caption, then GV; an icon file's icon only the caption.
+    b.menu2.action()->trigger();
+    QTest::mouseDClick(b.Image1(3).widget(), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(b.Caption(), m().fileNames[3]);
+    QTest::mouseDClick(b.Image1(1).widget(), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(b.Caption(), m().fileNames[1]);
+    EXPECT_EQ(executed().mid(7), QStringList({"ZoomRate(100)", open(1)}));
+
     // Closing the board ends GV.
     act([&] { b.Unload(); });
     EXPECT_EQ(executed().last(), "ExitGV()");
