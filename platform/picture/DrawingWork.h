@@ -6,9 +6,11 @@
 // figures below were measured on that path (Qt 6.4, 2 cores). What they model:
 // - every record, and far more every element it adds to the document;
 // - every point of a line or shape;
-// - filling: the pixels covered, and the edges that cross each pixel row. Qt's antialiasing
-//   rasterizer slows down with the square of the edges that cross one row (a zigzag of 100
-//   full-height edges takes 1.5 s to fill at 1280 x 1024), so a few crowded shapes can cost more
+// - filling and stroking: the pixels covered; the slanted and curved edges, each row and column
+//   of which costs about as much as a hundred pixels of area (a thin diagonal line across a
+//   1280 x 1024 picture takes 1.3 ms, a level or upright one 0.04 ms); and the edges that cross
+//   each pixel row: Qt's antialiasing rasterizer slows down with the square of their number (a
+//   zigzag of 100 full-height edges takes 1.5 s to fill), so a few crowded shapes can cost more
 //   than thousands of plain ones;
 // - text by its glyphs and their size, bitmaps by their pixels.
 #pragma once
@@ -32,10 +34,13 @@ public:
 
     // A record that draws nothing.
     void record();
-    // A shape or line: box is what it covers and rows the edge crossings of pixel rows (the sum
-    // of the vertical extents of its edges), in pixels; points the points the record gives.
-    // A filled shape fills its box; a line is stroked with a pen penWidth pixels wide.
-    void shape(const QSizeF &box, double rows, qint64 points, bool filled, double penWidth);
+    // A shape or line. box: what it covers; rows: the pixel rows its edges cross (the sum of
+    // their heights), which tells how crowded a row is; slantRows and slantColumns: the heights
+    // and widths of its slanted (or curved) edges, which cost far more than upright and level
+    // ones; points: the points the record gives; all in pixels. A filled shape fills its box;
+    // every shape or line is stroked with a pen penWidth pixels wide.
+    void shape(const QSizeF &box, double rows, double slantRows, double slantColumns, qint64 points, bool filled,
+               double penWidth);
     // chars glyphs of text height pixels high.
     void text(qint64 chars, double height);
     // A bitmap of sourcePixels pixels shown over dest pixels.
@@ -47,7 +52,7 @@ public:
 
 private:
     double area(const QSizeF &box) const;
-    double fill(const QSizeF &box, double rows, double pixels) const;
+    double fill(const QSizeF &box, double rows, double slantRows, double slantColumns, double pixels) const;
 
     QSizeF frame_;
     double spent_ = 0;

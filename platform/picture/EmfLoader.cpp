@@ -519,7 +519,7 @@ private:
     // edges cross (the closing edge of each closed figure included).
     struct Extent
     {
-        double left = 0, top = 0, right = 0, bottom = 0, rows = 0;
+        double left = 0, top = 0, right = 0, bottom = 0, rows = 0, slantRows = 0, slantColumns = 0;
         qint64 points = 0;
         bool any = false;
         void add(double x, double y)
@@ -543,6 +543,19 @@ private:
             add(o.right, o.bottom);
             points += o.points - 2;
             rows += o.rows;
+            slantRows += o.slantRows;
+            slantColumns += o.slantColumns;
+        }
+        // An edge of dx by dy pixels.
+        void edge(double dx, double dy)
+        {
+            dx = std::abs(dx);
+            dy = std::abs(dy);
+            rows += dy;
+            if (dx > 0 && dy > 0) {
+                slantRows += dy;
+                slantColumns += dx;
+            }
         }
         QSizeF box() const { return QSizeF(right - left, bottom - top); }
     };
@@ -554,7 +567,7 @@ private:
     {
         Extent e;
         const double sx = naturalX(), sy = naturalY();
-        double firstY = 0, lastY = 0;
+        double firstX = 0, firstY = 0, lastX = 0, lastY = 0;
         qint64 k = 0;
         auto point = [&](qint64 i, double *x, double *y) {
             *x = wide ? b_.i32(at + 8 * i) : b_.i16(at + 4 * i);
@@ -565,24 +578,28 @@ private:
             for (qint64 j = 0; j < figure && k < count; ++j, ++k) {
                 double x, y;
                 point(k, &x, &y);
+                x *= sx;
+                y *= sy;
                 if (j == 0 && fromCurrent) {
-                    e.add(dc_.x * sx, dc_.y * sy);
-                    lastY = dc_.y * sy;
-                    firstY = lastY;
-                    e.rows += std::abs(y * sy - lastY);
+                    firstX = lastX = dc_.x * sx;
+                    firstY = lastY = dc_.y * sy;
+                    e.add(lastX, lastY);
+                    e.edge(x - lastX, y - lastY);
                 } else if (j == 0) {
-                    firstY = y * sy;
+                    firstX = x;
+                    firstY = y;
                 } else {
-                    e.rows += std::abs(y * sy - lastY);
+                    e.edge(x - lastX, y - lastY);
                 }
-                e.add(x * sx, y * sy);
-                lastY = y * sy;
+                e.add(x, y);
+                lastX = x;
+                lastY = y;
                 if (j + 1 == figure || k + 1 == count) {
                     if (closed)
-                        e.rows += std::abs(lastY - firstY);
-                    if (fromCurrent) {
-                        dc_.x = x;
-                        dc_.y = y;
+                        e.edge(lastX - firstX, lastY - firstY);
+                    if (fromCurrent && sx != 0 && sy != 0) {
+                        dc_.x = x / sx;
+                        dc_.y = y / sy;
                     }
                 }
             }
@@ -590,13 +607,18 @@ private:
         return e;
     }
 
-    // A box record at `at`: left, top, right, bottom.
-    Extent box(qint64 at)
+    // A box record at `at`: left, top, right, bottom; curved holds its outline curved (an
+    // ellipse, an arc) rather than upright and level.
+    Extent box(qint64 at, bool curved)
     {
         Extent e;
         e.add(b_.i32(at) * naturalX(), b_.i32(at + 4) * naturalY());
         e.add(b_.i32(at + 8) * naturalX(), b_.i32(at + 12) * naturalY());
         e.rows = 2 * (e.bottom - e.top);
+        if (curved) {
+            e.slantRows = e.rows;
+            e.slantColumns = 2 * (e.right - e.left);
+        }
         e.points = 0; // drawn as the shape it is, not as points
         return e;
     }
@@ -609,7 +631,7 @@ private:
             work_.record();
             return;
         }
-        work_.shape(e.box(), e.rows, e.points, filled, dc_.penWidth * naturalX());
+        work_.shape(e.box(), e.rows, e.slantRows, e.slantColumns, e.points, filled, dc_.penWidth * naturalX());
     }
 
     // The pixels of a bitmap whose header lies at the offset given at offsetAt.
@@ -636,7 +658,7 @@ private:
             e.add(0, 0);
             e.add(std::abs(dest.width()), std::abs(dest.height()));
             e.rows = 2 * e.bottom;
-            work_.shape(e.box(), e.rows, 4, true, 0);
+            work_.shape(e.box(), e.rows, 0, 0, 4, true, 0);
             return;
         }
         work_.bitmap(source, dest);
@@ -669,18 +691,22 @@ private:
                  closed);
             break;
         }
-        case Rectangle: case Ellipse: case RoundRect: case Chord: case Pie:
-            draw(box(pos + 8), true);
+        case Rectangle:
+            draw(box(pos + 8, false), true);
+            break;
+        case Ellipse: case RoundRect: case Chord: case Pie:
+            draw(box(pos + 8, true), true);
             break;
         case Arc: case ArcTo:
-            draw(box(pos + 8), false);
+            draw(box(pos + 8, true), false);
             break;
         case AngleArc: {
             const double r = b_.u32(pos + 16);
             Extent e;
             e.add(0, 0);
             e.add(2 * r * naturalX(), 2 * r * naturalY());
-            e.rows = 2 * e.bottom;
+            e.rows = e.slantRows = 2 * e.bottom;
+            e.slantColumns = 2 * e.right;
             draw(e, false);
             break;
         }
@@ -688,7 +714,7 @@ private:
             Extent e;
             e.add(dc_.x * naturalX(), dc_.y * naturalY());
             e.add(b_.i32(pos + 8) * naturalX(), b_.i32(pos + 12) * naturalY());
-            e.rows = e.bottom - e.top;
+            e.edge(e.right - e.left, e.bottom - e.top);
             draw(e, false);
             break;
         }
@@ -708,7 +734,8 @@ private:
             break;
         case FillPath: case StrokeAndFillPath: case StrokePath:
             inPath_ = false;
-            work_.shape(path_.box(), path_.rows, path_.points, type != StrokePath, dc_.penWidth * naturalX());
+            work_.shape(path_.box(), path_.rows, path_.slantRows, path_.slantColumns, path_.points, type != StrokePath,
+                        dc_.penWidth * naturalX());
             break;
         case ExtTextOutA: case ExtTextOutW:
             work_.text(b_.u32(pos + 44), textHeight());
@@ -750,7 +777,7 @@ private:
                   std::abs(double(b_.i32(data + 28)) - b_.i32(data + 20)) * natural_.y());
             e.rows = 2 * double(rects) * e.bottom;
             e.points = 4 * rects;
-            work_.shape(e.box(), e.rows, e.points, true, 0);
+            work_.shape(e.box(), e.rows, 0, 0, e.points, true, 0);
             break;
         }
         case GradientFill: {
@@ -759,7 +786,7 @@ private:
             e.add(1e12, 1e12);
             e.rows = 2e12;
             e.points = b_.u32(pos + 24) + 3 * qint64(b_.u32(pos + 28));
-            work_.shape(e.box(), e.rows, e.points, true, 0);
+            work_.shape(e.box(), e.rows, e.rows, 2e12, e.points, true, 0);
             break;
         }
         default:
