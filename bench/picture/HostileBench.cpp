@@ -9,6 +9,7 @@
 #include "tools/mksamples/EmfWriter.h"
 #include "tools/mksamples/WmfWriter.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -106,6 +107,52 @@ QByteArray emfLongPolygon(int points)
     return w.finish(emfFrame());
 }
 
+// A run-length bitmap of side x side pixels whose data ends at once: every pixel is the
+// background, from a file of about a kilobyte.
+QByteArray rleBomb(int side)
+{
+    QByteArray b;
+    auto u16 = [&b](quint16 v) { b.append(char(v & 0xFF)).append(char(v >> 8)); };
+    auto u32 = [&](quint32 v) { u16(quint16(v)); u16(quint16(v >> 16)); };
+    const quint32 offBits = 14 + 40 + 256 * 4;
+    b.append("BM");
+    u32(offBits + 2);
+    u32(0);
+    u32(offBits);
+    u32(40);
+    u32(quint32(side));
+    u32(quint32(side));
+    u16(1);
+    u16(8);
+    u32(1); // RLE8
+    u32(2);
+    u32(2835);
+    u32(2835);
+    u32(256);
+    u32(0);
+    for (int i = 0; i < 256; ++i)
+        u32(quint32(i * 0x010101));
+    b.append('\0').append('\1'); // end of bitmap
+    return b;
+}
+
+// A JPEG of w x h pixels of one colour.
+QByteArray flatJpegSized(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(qRgb(40, 120, 200));
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 50);
+    return out;
+}
+
+QByteArray flatJpeg(int side)
+{
+    return flatJpegSized(side, side);
+}
+
 struct Case
 {
     const char *name;
@@ -133,6 +180,9 @@ const std::vector<Case> &cases()
         {"emf-polygon-of-100-points", [] { return emfLongPolygon(100); }, "j.emf"},
         {"sample-wmf", nullptr, SUITE_SOURCE_DIR "/samples/drawing.wmf"},
         {"sample-emf", nullptr, SUITE_SOURCE_DIR "/samples/drawing.emf"},
+        {"rle8-8192x8192-of-1KB", [] { return rleBomb(8192); }, "p.bmp"},
+        {"jpeg-8192x8192-flat", [] { return flatJpeg(8192); }, "q.jpg"},
+        {"jpeg-4000x3000-flat", [] { return flatJpegSized(4000, 3000); }, "r.jpg"},
         {"dev-zero", nullptr, "/dev/zero"},
         {"dev-urandom", nullptr, "/dev/urandom"},
         {"fifo", nullptr, "fifo.bmp"},
