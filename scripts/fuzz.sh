@@ -8,8 +8,8 @@
 #
 # The machine is shared and the fuzzers run under nice, so a wall clock of 1 s is no measure
 # of one input: inputs slower than 1 s are set aside while fuzzing (libFuzzer stops only past
-# 10 s) and timed again afterwards, three times; an input is a hang when even its fastest run
-# takes over a second.
+# 10 s, and such an input is timed again too) and timed again afterwards, three times; an input
+# is a hang when even its fastest run takes over a second.
 #   scripts/fuzz.sh [SECONDS] [TARGET ...]
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -53,15 +53,16 @@ while read -r target max_len folders; do
     -malloc_limit_mb=512 -max_len="$max_len" -print_final_stats=1 -artifact_prefix="$findings/" \
     "$corpus" "$seeds" >"$log" 2>&1
   rc=$?
-  # Slow inputs timed again: a hang only when the fastest of three runs takes over a second.
-  for unit in "$findings"/slow-unit-*; do
+  # Slow inputs (and those past 10 s: the machine may have been busy) timed again: a hang only
+  # when the fastest of three runs takes over a second.
+  for unit in "$findings"/slow-unit-* "$findings"/timeout-*; do
     [ -f "$unit" ] || continue
     fastest=$("$bin/$target" -timeout=30 "$unit" "$unit" "$unit" 2>&1 | sed -n 's/^Executed .* in \([0-9]*\) ms$/\1/p' | sort -n | head -1)
     if [ -n "$fastest" ] && [ "$fastest" -le 1000 ]; then
       mkdir -p "$findings/unconfirmed"
       mv "$unit" "$findings/unconfirmed/$(basename "$unit")-${fastest}ms"
     else
-      mv "$unit" "$findings/hang-$(basename "$unit" | sed 's/^slow-unit-//')-${fastest:-?}ms"
+      mv "$unit" "$findings/hang-$(basename "$unit" | sed 's/^slow-unit-//; s/^timeout-//')-${fastest:-?}ms"
     fi
   done
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
