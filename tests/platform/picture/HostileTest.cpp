@@ -68,6 +68,37 @@ TEST(HostilePictures, EnhancedRecordsShorterThanTheirTypeAreDamaged)
     EXPECT_EQ(picture::loadPictureBytes(w.finish(emfFrame(100, 100))).kind(), picture::Kind::EnhMetafile);
 }
 
+TEST(HostilePictures, HugeTextAdvancesAddUpWithoutOverflow)
+{
+    // Found by fuzzing: a double-byte character whose two bytes each advance by 2021161080
+    // units made their sum overflow.
+    EmfWriter w;
+    w.selectObject(w.createFont(16, 400, EmfWriter::CharsetShiftJis, QStringLiteral("Gothic")));
+    QByteArray body;
+    auto u32 = [&body](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            body.append(char((v >> (8 * i)) & 0xFF));
+    };
+    for (int i = 0; i < 4; ++i)
+        u32(0); // bounds
+    u32(1);     // compatible graphics mode
+    u32(0);
+    u32(0);
+    u32(10); // reference point
+    u32(20);
+    u32(2);  // characters (bytes)
+    u32(76); // the string, from the record's start
+    u32(0);  // options
+    for (int i = 0; i < 4; ++i)
+        u32(0); // no rectangle
+    u32(80); // the advances
+    body.append("\x83\x65\0\0", 4); // katakana TE
+    u32(2021161080);
+    u32(2021161080);
+    w.record(83, body); // ExtTextOutA
+    EXPECT_EQ(picture::loadPictureBytes(w.finish(emfFrame(200, 100))).kind(), picture::Kind::EnhMetafile);
+}
+
 TEST(HostilePictures, MetafilesThatAskForTooMuchDrawingAreDamaged)
 {
     // Two thousand ellipses as large as the picture: seconds of filling.
