@@ -385,14 +385,46 @@ static bool ends_expression(char c)
     return c == ')' || c == ',' || c == ':' || c == '\n' || c == '\'';
 }
 
+/* What measure_expression found at each place of the text of one outermost call: a part that
+   fails is measured once, not again by every part that encloses it (which took time doubling
+   with each level of parentheses). */
+enum { MEMO_SIZE = 2 * LINE_SIZE };
+static const char *memo_base;
+static int memo_length[2][MEMO_SIZE];
+static bool memo_known[2][MEMO_SIZE];
+
+static int measure_expression(const char *text, bool sign_allowed);
+
 // Bytes of the constant expression at text (numbers, parentheses, + - * / ^), 0 if none.
 int expression_length(const char *text, bool sign_allowed)
+{
+    memo_base = text;
+    std::memset(memo_known, 0, sizeof memo_known);
+    return measure_expression(text, sign_allowed);
+}
+
+// expression_length at a place of the outermost call's text, each place measured once.
+static int measure_uncached(const char *text, bool sign_allowed);
+
+static int measure_expression(const char *text, bool sign_allowed)
+{
+    const long at = static_cast<long>(text - memo_base);
+    if (at < 0 || at >= MEMO_SIZE)
+        return measure_uncached(text, sign_allowed);
+    if (!memo_known[sign_allowed][at]) {
+        memo_length[sign_allowed][at] = measure_uncached(text, sign_allowed);
+        memo_known[sign_allowed][at] = true;
+    }
+    return memo_length[sign_allowed][at];
+}
+
+static int measure_uncached(const char *text, bool sign_allowed)
 {
     int n = 0;
     while (text[n] == ' ')
         ++n;
     if (text[n] == '(') {
-        const int inner = expression_length(text + n + 1, true);
+        const int inner = measure_expression(text + n + 1, true);
         if (inner == 0)
             return 0;
         n += 1 + inner;
@@ -415,7 +447,7 @@ int expression_length(const char *text, bool sign_allowed)
             ++n;
         const char c = text[n];
         if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^') {
-            const int rest = expression_length(text + n + 1, false);
+            const int rest = measure_expression(text + n + 1, false);
             if (rest == 0)
                 return good;
             n += 1 + rest;

@@ -4,9 +4,8 @@
 #include "platform/cp932/cp932.h"
 #include "platform/shell/fs.h"
 #include "tavlo/Form1.h"
+#include "tavlo/ListFile.h"
 #include "tavlo/Tavlo.h"
-
-#include <QFile>
 
 void MainModule::resetPictureList()
 {
@@ -84,79 +83,17 @@ qint16 MainModule::FileKind(const QString &name)
     return ext == QLatin1String(".lst") ? 4 : 0;
 }
 
-namespace {
-
-// Reads the comma-separated fields of a list file one after the other: a field ends at a
-// comma or a line end (CR, LF or CR LF); blanks before it are skipped, blanks after an
-// unquoted field removed; a quoted field runs to the next quote and what follows it up to the
-// next comma or line end is dropped.
-class FieldReader
-{
-public:
-    explicit FieldReader(const QString &text) : s_(text) {}
-    bool atEnd() const { return pos_ >= s_.size(); }
-
-    QString next()
-    {
-        while (pos_ < s_.size() && s_.at(pos_) == QLatin1Char(' '))
-            ++pos_;
-        QString field;
-        if (pos_ < s_.size() && s_.at(pos_) == QLatin1Char('"')) {
-            const int close = s_.indexOf(QLatin1Char('"'), pos_ + 1);
-            const int end = close < 0 ? s_.size() : close;
-            field = s_.mid(pos_ + 1, end - pos_ - 1);
-            pos_ = close < 0 ? s_.size() : close + 1;
-            while (pos_ < s_.size() && !isFieldEnd(s_.at(pos_)))
-                ++pos_;
-        } else {
-            const int begin = pos_;
-            while (pos_ < s_.size() && !isFieldEnd(s_.at(pos_)))
-                ++pos_;
-            field = s_.mid(begin, pos_ - begin);
-            while (field.endsWith(QLatin1Char(' ')))
-                field.chop(1);
-        }
-        skipTerminator();
-        return field;
-    }
-
-private:
-    static bool isFieldEnd(QChar c)
-    {
-        return c == QLatin1Char(',') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
-    }
-    void skipTerminator()
-    {
-        if (pos_ >= s_.size())
-            return;
-        if (s_.at(pos_) == QLatin1Char(',')) {
-            ++pos_;
-        } else if (s_.at(pos_) == QLatin1Char('\r')) {
-            ++pos_;
-            if (pos_ < s_.size() && s_.at(pos_) == QLatin1Char('\n'))
-                ++pos_;
-        } else if (s_.at(pos_) == QLatin1Char('\n')) {
-            ++pos_;
-        }
-    }
-
-    const QString &s_;
-    int pos_ = 0;
-};
-
-} // namespace
-
 qint16 MainModule::ReadListFile(const QString &path)
 {
-    if (path.isEmpty() || fs::folderExists(path))
+    // Only a regular file is a list file: a device (which never ends) or a FIFO (which could
+    // block the window for good) fails to open, as does a file longer than a list can be.
+    QByteArray bytes;
+    if (fs::readRegularFile(path, kMaxListFileBytes, &bytes) != fs::FileCheck::Regular)
         return 1;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 1;
-    const QString text = cp932::decode(file.readAll());
-    file.close();
+    const QString text = cp932::decode(bytes);
+    bytes.clear();
 
-    FieldReader fields(text);
+    ListFieldReader fields(text);
     // Reading ends when the picture list is full: there is no slot for a further name.
     while (!fields.atEnd() && !listFull()) {
         const size_t slot = static_cast<size_t>(fileCount);

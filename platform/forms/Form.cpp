@@ -13,7 +13,9 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -118,15 +120,20 @@ protected:
             runEvent([&] { form_.Form_KeyPress(ascii); });
         }
     }
-    void paintEvent(QPaintEvent *) override
+    void paintEvent(QPaintEvent *e) override
     {
         if (form_.printed_.empty())
             return;
         QPainter p(this);
         p.setFont(font());
         const QFontMetrics fm(font());
-        for (const auto &line : form_.printed_)
-            p.drawText(QPointF(line.at.x() / kTwipsPerPixel, line.at.y() / kTwipsPerPixel + fm.ascent()), line.text);
+        const QRect exposed = e->rect();
+        for (const auto &line : form_.printed_) {
+            const QPointF at(line.at.x() / kTwipsPerPixel, line.at.y() / kTwipsPerPixel);
+            if (at.y() > exposed.bottom() || at.y() + fm.height() < exposed.top() || at.x() > exposed.right())
+                continue; // only the lines of the part to paint are laid out
+            p.drawText(QPointF(at.x(), at.y() + fm.ascent()), line.text);
+        }
     }
 
 private:
@@ -516,10 +523,24 @@ void Form::activated()
 
 void Form::Print(const QString &text)
 {
-    printed_.push_back({QPointF(CurrentX, CurrentY), text});
+    // Only what can still be seen is kept: text that starts beyond the most the client area
+    // can show (the larger of its size and the desktop's), or the part of a line beyond that
+    // width, never shows and would only slow every repaint down.
+    const QFontMetrics fm(client_->font());
+    QSize most = client_->size();
+    if (const QScreen *screen = client_->screen())
+        most = most.expandedTo(screen->virtualSize());
+    const int x = toPixels(CurrentX), y = toPixels(CurrentY);
+    if (x < most.width() && y < most.height() && x + fm.height() >= 0 && y + fm.height() >= 0) {
+        // A character is at least a pixel wide: no more characters than pixels can show.
+        QString shown = text.left(std::max(0, most.width() - std::max(0, x)) + 1);
+        while (shown.size() > 1 && x + fm.horizontalAdvance(shown.left(shown.size() / 2)) > most.width())
+            shown.truncate(shown.size() / 2 + 1);
+        printed_.push_back({QPointF(CurrentX, CurrentY), shown});
+        client_->update();
+    }
     CurrentX = 0;
-    CurrentY += toTwips(QFontMetrics(client_->font()).height());
-    client_->update();
+    CurrentY += toTwips(fm.height());
 }
 
 QStringList Form::printedText() const

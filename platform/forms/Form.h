@@ -89,6 +89,9 @@ public:
     std::function<void(Form &)> onUnloaded;
 
     // Text printed on the client area at CurrentX, CurrentY; the next line starts below it.
+    // Only what can still be seen is kept (and returned by printedText): nothing of a line that
+    // starts beyond the most the client area can show, the larger of its size and the
+    // desktop's, and no more of a line than that width shows.
     void Print(const QString &text);
     void Cls();
     QStringList printedText() const;

@@ -224,10 +224,18 @@ int LinkServer::Private::openCount() const
 void LinkServer::Private::accept()
 {
     while (QLocalSocket *socket = server->nextPendingConnection()) {
+        // At the limit, the connection that has waited longest without opening a conversation
+        // makes room: idle connections can never lock out a client that opens one at once.
         if (conversations.size() >= size_t(MaxSockets)) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+            const auto idle = std::find_if(conversations.begin(), conversations.end(),
+                                           [](const auto &e) { return !e.second->initiated && !e.second->busy; });
+            if (idle == conversations.end()) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
+            qCInfo(lcLink) << application << "ends an idle connection to make room";
+            end(idle->first);
         }
         auto c = std::make_unique<Conversation>();
         const int id = nextId++;
@@ -327,9 +335,9 @@ void LinkServer::Private::handle(Conversation &c, const wire::Frame &f)
         }
         TopicHandler *handler = it->second;
         if (openCount() >= MaxConversations) {
+            // Refused before it exists: no error of the topic's conversations.
             refuse(c, f.seq, vb::ErrDdeNoResponse, QStringLiteral("%1 already holds %2 conversations").arg(application).arg(MaxConversations));
             c.ending = true;
-            guarded([&] { handler->linkError(7); return 0; }, 0, &why);
             return;
         }
         const bool cancel = guarded([&] { return handler->linkOpen(); }, true, &why);

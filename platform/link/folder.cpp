@@ -8,6 +8,7 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -33,6 +34,15 @@ QString chooseFolder()
 }
 
 #ifdef Q_OS_UNIX
+// The file by which the suite knows a folder it created for its sockets.
+constexpr char FolderMark[] = ".suite-link-folder";
+
+bool isFolderMark(const QByteArray &path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+}
+
 QString sysError(const QString &what, const QString &path)
 {
     return QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(errno)));
@@ -50,9 +60,21 @@ bool prepareSocketFolder(QString *error)
     const QString parent = QFileInfo(path).absolutePath();
     if (!QFileInfo(parent).isDir())
         QDir().mkpath(parent);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+    // A folder the user had is the user's: it is used as it is or refused, never changed. The
+    // suite's own folder (one of the default names, or one it created where SUITE_LINK_DIR
+    // pointed, which it marks) it may close to others again.
+    const bool named = !qEnvironmentVariableIsEmpty("SUITE_LINK_DIR");
+    const QByteArray mark = native + "/" + FolderMark;
+    const bool created = ::mkdir(native.constData(), 0700) == 0;
+    if (created) {
+        const int fd = ::open(mark.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (!created && errno != EEXIST) {
         why = sysError(QStringLiteral("cannot create the Link socket folder"), path);
     } else {
+        const bool ours = created || !named || isFolderMark(mark);
         struct stat st;
         if (::lstat(native.constData(), &st) != 0)
             why = sysError(QStringLiteral("cannot examine the Link socket folder"), path);
@@ -64,7 +86,12 @@ bool prepareSocketFolder(QString *error)
             why = QStringLiteral("the Link socket folder %1 belongs to another user").arg(path);
         else if (st.st_mode & (S_IWGRP | S_IWOTH))
             why = QStringLiteral("others may write to the Link socket folder %1; remove it").arg(path);
-        else if ((st.st_mode & 07777) != 0700 && ::chmod(native.constData(), 0700) != 0)
+        else if (!ours && (st.st_mode & (S_IRWXG | S_IRWXO)))
+            why = QStringLiteral("others may enter the Link socket folder %1 (mode %2) that SUITE_LINK_DIR names; "
+                                 "name a folder only you can enter, or one that does not exist yet")
+                      .arg(path)
+                      .arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
+        else if (ours && (st.st_mode & 07777) != 0700 && ::chmod(native.constData(), 0700) != 0)
             why = sysError(QStringLiteral("cannot close the Link socket folder to others"), path);
     }
 #else

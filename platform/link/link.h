@@ -46,9 +46,11 @@ constexpr int MaxTextBytes = 1 << 20;
 // $XDG_RUNTIME_DIR/tavlo-link, else <temp>/tavlo-link-<uid>. Created with mode 0700 on first use.
 QString socketFolder();
 // Creates the folder when missing and checks that only this user can enter it (owned by the
-// user, no access for group or others, not a symbolic link). A folder of ours that others may
-// read is closed to them; one that others may write to, or that belongs to someone else, is
-// refused. False with a message in *error when it cannot be used.
+// user, no access for group or others, not a symbolic link). The suite's own folder (a default
+// name, or one it has just created) that others may read is closed to them; a folder that
+// $SUITE_LINK_DIR names and that existed already is never changed: others may not enter it.
+// One that others may write to, or that belongs to someone else, is refused. False with a
+// message in *error when it cannot be used.
 bool prepareSocketFolder(QString *error = nullptr);
 // Full path of the socket that serves an application name.
 QString socketPath(const QString &application);
@@ -60,8 +62,9 @@ public:
     virtual ~TopicHandler() = default;
     virtual bool linkOpen() { return false; }             // return true to cancel (refuse) the conversation
     virtual bool linkExecute(const QString &command) = 0; // return true to cancel (refuse) the command
-    // Called with 7 when a conversation is turned away because the server already holds the
-    // most conversations it takes (128).
+    // A Link error of this topic's conversations. A conversation that the server turns away
+    // before it exists (the server already holds the most it takes, 128) is none: the client
+    // is refused and the topic hears nothing of it.
     virtual void linkError(int number) { (void)number; }
     // A conversation on this topic ended: the client closed it, went away or sent a frame that
     // could not be read.

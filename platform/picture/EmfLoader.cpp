@@ -16,6 +16,7 @@
 //   FcFini(), which aborts the process once Qt holds fontconfig's caches: such text is left out
 //   (without the font the indices were made for it could not be shown anyway).
 #include "platform/picture/Bytes.h"
+#include "platform/picture/DrawingWork.h"
 #include "platform/picture/PictureData.h"
 #include "platform/picture/Text.h"
 
@@ -28,6 +29,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace picture::detail {
 
@@ -41,13 +43,27 @@ enum Type : quint32 {
     SetViewportExtEx = 11,
     Eof = 14,
     SetMapMode = 17,
+    MoveToEx = 27,
     ScaleViewportExtEx = 31,
     ScaleWindowExtEx = 32,
     SaveDc = 33,
     RestoreDc = 34,
+    SetWorldTransform = 35,
+    ModifyWorldTransform = 36,
     SelectObject = 37,
     CreatePen = 38,
+    CreateBrushIndirect = 39,
     DeleteObject = 40,
+    AngleArc = 41, Ellipse = 42, Rectangle = 43, RoundRect = 44, Arc = 45, Chord = 46, Pie = 47,
+    CreatePalette = 49, SetPaletteEntries = 50,
+    LineTo = 54, ArcTo = 55, PolyDraw = 56,
+    BeginPath = 59, EndPath = 60, FillPath = 62, StrokeAndFillPath = 63, StrokePath = 64, AbortPath = 68,
+    GdiComment = 70, FillRgn = 71, FrameRgn = 72, InvertRgn = 73, PaintRgn = 74, ExtSelectClipRgn = 75,
+    PolyDraw16 = 92,
+    DrawEscape = 105, ExtEscape = 106, NamedEscape = 110,
+    SetIcmProfileA = 112, SetIcmProfileW = 113,
+    GradientFill = 118,
+    ColorMatchToTargetW = 121, CreateColorSpaceW = 122,
     BitBlt = 76, StretchBlt = 77, MaskBlt = 78, PlgBlt = 79, SetDiBitsToDevice = 80, StretchDiBits = 81,
     ExtTextOutA = 83, ExtTextOutW = 84,
     PolyTextOutA = 96, PolyTextOutW = 97,
@@ -60,23 +76,121 @@ enum Type : quint32 {
     AlphaBlend = 114, TransparentBlt = 116,
 };
 
+// The fixed part of each record type, in bytes with type and size: a record shorter than that
+// would have the metafile library read values that were never written.
+qint64 minimumSize(quint32 type)
+{
+    switch (type) {
+    case 2: case 3: case 4: case 5: case 6: return 28; // poly records
+    case 7: case 8: return 32;
+    case 9: case 10: case 11: case 12: case 13: return 16; // extents, origins, brush origin
+    case 14: return 20; // end of file
+    case 15: return 20; // SetPixelV
+    case 16: case 17: case 18: case 19: case 20: case 21: case 22: return 12;
+    case 23: return 32; // SetColorAdjustment
+    case 24: case 25: return 12;
+    case 26: case 27: return 16; // OffsetClipRgn, MoveToEx
+    case 28: return 8;
+    case 29: case 30: return 24; // ExcludeClipRect, IntersectClipRect
+    case 31: case 32: return 24; // ScaleViewportExtEx, ScaleWindowExtEx
+    case 33: return 8;
+    case 34: return 12;
+    case 35: return 32; // SetWorldTransform
+    case 36: return 36; // ModifyWorldTransform
+    case 37: return 12;
+    case 38: return 28;
+    case 39: return 24;
+    case 40: return 12;
+    case 41: return 28; // AngleArc
+    case 42: case 43: return 24; // Ellipse, Rectangle
+    case 44: return 32; // RoundRect
+    case 45: case 46: case 47: return 40; // Arc, Chord, Pie
+    case 48: return 12;
+    case 49: return 16;
+    case 50: return 20;
+    case 51: return 16;
+    case 52: return 8;
+    case 53: return 24; // ExtFloodFill
+    case 54: return 16; // LineTo
+    case 55: return 40; // ArcTo
+    case 56: return 28; // PolyDraw
+    case 57: case 58: return 12;
+    case 59: case 60: case 61: return 8;
+    case 62: case 63: case 64: return 24;
+    case 65: case 66: return 8;
+    case 67: return 12;
+    case 68: return 8;
+    case 70: return 12; // comment
+    case 71: return 32 + 32; // FillRgn with its region header
+    case 72: return 40 + 32; // FrameRgn
+    case 73: case 74: return 28 + 32; // InvertRgn, PaintRgn
+    case 75: return 16; // ExtSelectClipRgn
+    case 76: return 100; // BitBlt
+    case 77: return 108; // StretchBlt
+    case 78: return 128; // MaskBlt
+    case 79: return 140; // PlgBlt
+    case 80: return 76; // SetDIBitsToDevice
+    case 81: return 80; // StretchDIBits
+    case 82: return 104; // ExtCreateFontIndirectW
+    case 83: case 84: return 76; // ExtTextOutA, ExtTextOutW
+    case 85: case 86: case 87: case 88: case 89: return 28;
+    case 90: case 91: return 32;
+    case 92: return 28; // PolyDraw16
+    case 93: case 94: return 32;
+    case 95: return 52; // ExtCreatePen
+    case 96: case 97: return 40; // PolyTextOutA, PolyTextOutW
+    case 98: return 12;
+    case 99: return 12 + 328; // CreateColorSpace
+    case 100: case 101: return 12;
+    case 102: return 12;
+    case 103: return 28;
+    case 104: return 48; // PixelFormat
+    case 105: case 106: return 16; // DrawEscape, ExtEscape
+    case 108: return 36; // SmallTextOut
+    case 109: return 16;
+    case 110: return 20; // NamedEscape
+    case 111: return 24;
+    case 112: case 113: return 20; // SetIcmProfile
+    case 114: return 108; // AlphaBlend
+    case 115: return 12;
+    case 116: return 108; // TransparentBlt
+    case 118: return 36; // GradientFill
+    case 119: return 12;
+    case 120: return 16;
+    case 121: return 24; // ColorMatchToTargetW
+    case 122: return 12 + 592; // CreateColorSpaceW
+    default: return 8;
+    }
+}
+
 constexpr quint32 PenGeometric = 0x00010000;
+// More drawing than the work bound admits never makes this much SVG; a guard all the same.
+constexpr qsizetype MaxSvgBytes = 64 * 1024 * 1024;
 constexpr quint32 PenNull = 5;
 
-// What SaveDC keeps and RestoreDC brings back, as far as the rewriting needs it: the mapping
-// a pen's width is scaled by, and the selected font.
+// What SaveDC keeps and RestoreDC brings back, as far as the rewriting and the estimate of the
+// drawing work need it: the mapping, the selected pen and font, the current position.
 struct DcState
 {
     quint32 mode = 1;
-    double windowX = 1;
-    double viewportX = 1;
+    double windowX = 1, windowY = 1;
+    double viewportX = 1, viewportY = 1;
+    double worldX = 1, worldY = 1; // how much the world transform enlarges along each axis
     quint32 font = 0;
+    double penWidth = 0; // logical units; 0 for a pen of one pixel
+    double fontHeight = 0; // logical units; 0 for the default font
+    double x = 0, y = 0;
 };
 
 class EmfWalk
 {
 public:
-    EmfWalk(const Bytes &b, double pixelsPerMm) : b_(b), pixelsPerMm_(pixelsPerMm) {}
+    // naturalPerDevice: the picture's pixels at its natural size per reference device pixel;
+    // frame: the natural size.
+    EmfWalk(const Bytes &b, QPointF pixelsPerMm, QPointF naturalPerDevice, const QSizeF &frame)
+        : b_(b), pixelsPerMm_(pixelsPerMm), natural_(naturalPerDevice), work_(frame)
+    {
+    }
 
     // The records from `from` to `end`, checked, with pens rewritten; raises 481 on a record
     // that does not fit or the lack of an end record.
@@ -90,10 +204,14 @@ public:
                 damaged();
             const quint32 type = b_.u32(pos);
             const qint64 size = b_.u32(pos + 4);
-            if (size < 8 || size % 4 != 0 || size > end - pos)
+            if (size < minimumSize(type) || size % 4 != 0 || size > end - pos)
                 damaged();
             check(type, pos, size);
-            track(type, pos, size);
+            estimate(type, pos);
+            track(type, pos);
+            // Past the bound the picture would hold the window too long or take too much memory.
+            if (work_.exceeded())
+                damaged();
             // Glyph-index text is left out; pens and text may be rewritten; the rest is kept.
             if (!glyphIndices(type, pos, size) && !rewritePen(out, type, pos, size)
                 && !rewriteText(out, type, pos, size))
@@ -166,107 +284,522 @@ private:
             break;
         }
         case BitBlt: case StretchBlt: case TransparentBlt: case AlphaBlend:
-            need(size >= 100);
             bitmap(pos, size, 84);
             break;
         case MaskBlt:
-            need(size >= 128);
             bitmap(pos, size, 84);
+            bitmap(pos, size, 112);
             break;
         case PlgBlt:
-            need(size >= 140);
-            bitmap(pos, size, 92);
+            bitmap(pos, size, 96);
             break;
         case SetDiBitsToDevice: case StretchDiBits:
-            need(size >= 64);
             bitmap(pos, size, 48);
             break;
         case CreateMonoBrush: case CreateDibPatternBrushPt:
-            need(size >= 32);
             bitmap(pos, size, 16);
             break;
-        case CreatePen:
-            need(size >= 28);
-            break;
-        case ExtCreateFontIndirectW:
-            need(size >= 104);
-            break;
-        case SelectObject:
-        case DeleteObject:
-            need(size >= 12);
-            break;
         case ExtCreatePen:
-            need(size >= 52 && 52 + 4 * qint64(b_.u32(pos + 48)) <= size);
+            need(52 + 4 * qint64(b_.u32(pos + 48)) <= size);
             bitmap(pos, size, 12);
             break;
+        case PolyDraw:
+            need(28 + 9 * qint64(b_.u32(pos + 24)) <= size);
+            break;
+        case PolyDraw16:
+            need(28 + 5 * qint64(b_.u32(pos + 24)) <= size);
+            break;
+        case CreatePalette:
+            need(16 + 4 * qint64(b_.u16(pos + 14)) <= size);
+            break;
+        case SetPaletteEntries:
+            need(20 + 4 * qint64(b_.u32(pos + 16)) <= size);
+            break;
+        case GdiComment:
+            need(12 + qint64(b_.u32(pos + 8)) <= size);
+            break;
+        case FillRgn: case FrameRgn: case InvertRgn: case PaintRgn:
+            region(pos, size, 24, minimumSize(type) - 32);
+            break;
+        case ExtSelectClipRgn:
+            if (b_.u32(pos + 8) != 0)
+                region(pos, size, 8, 16);
+            break;
+        case DrawEscape: case ExtEscape:
+            need(16 + qint64(b_.u32(pos + 12)) <= size);
+            break;
+        case NamedEscape:
+            need(20 + qint64(b_.u32(pos + 12)) + qint64(b_.u32(pos + 16)) <= size);
+            break;
+        case SetIcmProfileA: case SetIcmProfileW:
+            need(20 + qint64(b_.u32(pos + 12)) + qint64(b_.u32(pos + 16)) <= size);
+            break;
+        case ColorMatchToTargetW:
+            need(24 + qint64(b_.u32(pos + 16)) + qint64(b_.u32(pos + 20)) <= size);
+            break;
+        case CreateColorSpaceW:
+            need(12 + 592 + qint64(b_.u32(pos + 600)) <= size);
+            break;
+        case GradientFill: {
+            const qint64 vertices = b_.u32(pos + 24);
+            const qint64 shapes = b_.u32(pos + 28);
+            const quint32 mode = b_.u32(pos + 32);
+            need(mode <= 2 && 36 + 16 * vertices + (mode == 2 ? 12 : 8) * shapes <= size);
+            break;
+        }
+        case SmallTextOut: {
+            const qint64 chars = b_.u32(pos + 16);
+            const quint32 options = b_.u32(pos + 20);
+            const qint64 fixed = 36 + ((options & 0x0100) ? 0 : 16);
+            need(fixed <= size && chars * ((options & 0x0200) ? 1 : 2) <= size - fixed);
+            break;
+        }
+        case PolyTextOutA: case PolyTextOutW: {
+            const qint64 strings = b_.u32(pos + 36);
+            need(40 + 40 * strings <= size);
+            for (qint64 i = 0; i < strings; ++i) {
+                const qint64 at = pos + 40 + 40 * i;
+                const qint64 chars = b_.u32(at + 8);
+                const qint64 offString = b_.u32(at + 12);
+                const qint64 offDx = b_.u32(at + 36);
+                need(chars <= size && offString <= size && chars * (type == PolyTextOutW ? 2 : 1) <= size - offString);
+                need(offDx == 0 || (offDx <= size && chars * 4 <= size - offDx));
+            }
+            break;
+        }
         default:
             break;
         }
     }
 
-    void track(quint32 type, qint64 pos, qint64 size)
+    // A region given by its length at lengthAt from the record's start, its data at dataAt:
+    // the header and the rectangles it counts must lie in the record.
+    void region(qint64 pos, qint64 size, qint64 lengthAt, qint64 dataAt) const
+    {
+        const qint64 length = b_.u32(pos + lengthAt);
+        need(length >= 32 && dataAt + length <= size);
+        const qint64 rects = b_.u32(pos + dataAt + 8);
+        need(rects <= (length - 32) / 16);
+    }
+
+    void track(quint32 type, qint64 pos)
     {
         switch (type) {
         case SetMapMode:
-            if (size >= 12)
-                dc_.mode = b_.u32(pos + 8);
+            dc_.mode = b_.u32(pos + 8);
             break;
         case SetWindowExtEx:
-            if (size >= 16 && b_.i32(pos + 8) != 0)
+            if (b_.i32(pos + 8) != 0)
                 dc_.windowX = b_.i32(pos + 8);
+            if (b_.i32(pos + 12) != 0)
+                dc_.windowY = b_.i32(pos + 12);
             break;
         case SetViewportExtEx:
-            if (size >= 16 && b_.i32(pos + 8) != 0)
+            if (b_.i32(pos + 8) != 0)
                 dc_.viewportX = b_.i32(pos + 8);
+            if (b_.i32(pos + 12) != 0)
+                dc_.viewportY = b_.i32(pos + 12);
             break;
         case ScaleViewportExtEx:
-        case ScaleWindowExtEx:
-            if (size >= 24 && b_.i32(pos + 8) != 0 && b_.i32(pos + 12) != 0) {
-                double &ext = type == ScaleWindowExtEx ? dc_.windowX : dc_.viewportX;
-                ext = ext * b_.i32(pos + 8) / b_.i32(pos + 12);
+        case ScaleWindowExtEx: {
+            double &extX = type == ScaleWindowExtEx ? dc_.windowX : dc_.viewportX;
+            double &extY = type == ScaleWindowExtEx ? dc_.windowY : dc_.viewportY;
+            if (b_.i32(pos + 8) != 0 && b_.i32(pos + 12) != 0)
+                extX = bounded(extX * b_.i32(pos + 8) / b_.i32(pos + 12));
+            if (b_.i32(pos + 16) != 0 && b_.i32(pos + 20) != 0)
+                extY = bounded(extY * b_.i32(pos + 16) / b_.i32(pos + 20));
+            break;
+        }
+        case SetWorldTransform:
+            dc_.worldX = stretch(pos + 8, pos + 12);
+            dc_.worldY = stretch(pos + 16, pos + 20);
+            break;
+        case ModifyWorldTransform:
+            switch (b_.u32(pos + 32)) {
+            case 1: // identity
+                dc_.worldX = dc_.worldY = 1;
+                break;
+            case 2: // left multiply
+            case 3: // right multiply
+                dc_.worldX = bounded(dc_.worldX * std::max(stretch(pos + 8, pos + 12), stretch(pos + 16, pos + 20)));
+                dc_.worldY = bounded(dc_.worldY * std::max(stretch(pos + 8, pos + 12), stretch(pos + 16, pos + 20)));
+                break;
+            case 4: // set
+                dc_.worldX = stretch(pos + 8, pos + 12);
+                dc_.worldY = stretch(pos + 16, pos + 20);
+                break;
+            default:
+                break;
             }
             break;
         case SaveDc:
             saved_.append(dc_);
             break;
-        case RestoreDc:
-            if (size >= 12) {
-                const qint64 back = b_.i32(pos + 8);
-                const qint64 keep = back < 0 ? saved_.size() + back : back - 1;
-                if (keep >= 0 && keep < saved_.size()) {
-                    dc_ = saved_.at(keep);
-                    saved_.resize(keep);
-                }
+        case RestoreDc: {
+            const qint64 back = b_.i32(pos + 8);
+            const qint64 keep = back < 0 ? saved_.size() + back : back - 1;
+            if (keep >= 0 && keep < saved_.size()) {
+                dc_ = saved_.at(keep);
+                saved_.resize(keep);
             }
             break;
+        }
         case ExtCreateFontIndirectW:
             fontCharsets_.insert(b_.u32(pos + 8), b_.u8(pos + 35));
+            fontHeights_.insert(b_.u32(pos + 8), std::abs(double(b_.i32(pos + 12))));
             break;
-        case SelectObject:
-            if (fontCharsets_.contains(b_.u32(pos + 8)))
-                dc_.font = b_.u32(pos + 8);
+        case CreatePen:
+            penWidths_.insert(b_.u32(pos + 8), std::abs(double(b_.i32(pos + 16))));
             break;
+        case ExtCreatePen:
+            penWidths_.insert(b_.u32(pos + 8), (b_.u32(pos + 28) & PenGeometric) ? double(b_.u32(pos + 32)) : 0.0);
+            break;
+        case SelectObject: {
+            const quint32 handle = b_.u32(pos + 8);
+            if (fontCharsets_.contains(handle)) {
+                dc_.font = handle;
+                dc_.fontHeight = fontHeights_.value(handle);
+            }
+            if (penWidths_.contains(handle))
+                dc_.penWidth = penWidths_.value(handle);
+            else if (handle >= 0x80000006 && handle <= 0x80000008) // stock pens
+                dc_.penWidth = 0;
+            break;
+        }
         case DeleteObject:
             fontCharsets_.remove(b_.u32(pos + 8));
+            fontHeights_.remove(b_.u32(pos + 8));
+            penWidths_.remove(b_.u32(pos + 8));
+            break;
+        case MoveToEx:
+        case LineTo:
+            dc_.x = b_.i32(pos + 8);
+            dc_.y = b_.i32(pos + 12);
             break;
         default:
             break;
         }
     }
 
-    // Device pixels per logical unit along x.
-    double scale() const
+    static double bounded(double v) { return std::isfinite(v) ? std::clamp(v, -1e12, 1e12) : 1e12; }
+
+    // How much a world transform of the four 32-bit floats at a, b (a row of the matrix)
+    // enlarges along one axis.
+    double stretch(qint64 a, qint64 b) const
     {
+        float fa, fb;
+        const quint32 ua = b_.u32(a), ub = b_.u32(b);
+        std::memcpy(&fa, &ua, sizeof fa);
+        std::memcpy(&fb, &ub, sizeof fb);
+        return bounded(std::hypot(double(fa), double(fb)));
+    }
+
+    // Device pixels per logical unit along each axis.
+    double scale(bool vertical) const
+    {
+        const double ppm = vertical ? pixelsPerMm_.y() : pixelsPerMm_.x();
         switch (dc_.mode) {
-        case 2: return pixelsPerMm_ * 0.1;
-        case 3: return pixelsPerMm_ * 0.01;
-        case 4: return pixelsPerMm_ * 0.254;
-        case 5: return pixelsPerMm_ * 0.0254;
-        case 6: return pixelsPerMm_ * 25.4 / 1440;
+        case 2: return ppm * 0.1;
+        case 3: return ppm * 0.01;
+        case 4: return ppm * 0.254;
+        case 5: return ppm * 0.0254;
+        case 6: return ppm * 25.4 / 1440;
         case 7:
-        case 8: return std::abs(dc_.viewportX / dc_.windowX);
+        case 8: return vertical ? std::abs(dc_.viewportY / dc_.windowY) : std::abs(dc_.viewportX / dc_.windowX);
         default: return 1;
         }
+    }
+    double scale() const { return scale(false); }
+
+    // Natural pixels per logical unit along each axis, as far as the estimate needs them.
+    double naturalX() const { return bounded(scale(false) * dc_.worldX * natural_.x()); }
+    double naturalY() const { return bounded(scale(true) * dc_.worldY * natural_.y()); }
+
+    // What the points of a line or shape cover, in natural pixels: their box, the rows their
+    // edges cross (the closing edge of each closed figure included).
+    struct Extent
+    {
+        double left = 0, top = 0, right = 0, bottom = 0, rows = 0, slantRows = 0, slantColumns = 0;
+        qint64 points = 0;
+        bool any = false;
+        void add(double x, double y)
+        {
+            if (!any) {
+                left = right = x;
+                top = bottom = y;
+                any = true;
+            }
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            ++points;
+        }
+        void unite(const Extent &o)
+        {
+            if (!o.any)
+                return;
+            add(o.left, o.top);
+            add(o.right, o.bottom);
+            points += o.points - 2;
+            rows += o.rows;
+            slantRows += o.slantRows;
+            slantColumns += o.slantColumns;
+        }
+        // An edge of dx by dy pixels.
+        void edge(double dx, double dy)
+        {
+            dx = std::abs(dx);
+            dy = std::abs(dy);
+            rows += dy;
+            if (dx > 0 && dy > 0) {
+                slantRows += dy;
+                slantColumns += dx;
+            }
+        }
+        QSizeF box() const { return QSizeF(right - left, bottom - top); }
+    };
+
+    // The points of a record: count of them from at, 16 or 32 bits each, in figures of the
+    // given sizes (one figure of all when figures is empty); from the current position first
+    // for the "To" records.
+    Extent points(qint64 at, qint64 count, bool wide, const QVector<qint64> &figures, bool closed, bool fromCurrent)
+    {
+        Extent e;
+        const double sx = naturalX(), sy = naturalY();
+        double firstX = 0, firstY = 0, lastX = 0, lastY = 0;
+        qint64 k = 0;
+        auto point = [&](qint64 i, double *x, double *y) {
+            *x = wide ? b_.i32(at + 8 * i) : b_.i16(at + 4 * i);
+            *y = wide ? b_.i32(at + 8 * i + 4) : b_.i16(at + 4 * i + 2);
+        };
+        const QVector<qint64> sizes = figures.isEmpty() ? QVector<qint64>{count} : figures;
+        for (qint64 figure : sizes) {
+            for (qint64 j = 0; j < figure && k < count; ++j, ++k) {
+                double x, y;
+                point(k, &x, &y);
+                x *= sx;
+                y *= sy;
+                if (j == 0 && fromCurrent) {
+                    firstX = lastX = dc_.x * sx;
+                    firstY = lastY = dc_.y * sy;
+                    e.add(lastX, lastY);
+                    e.edge(x - lastX, y - lastY);
+                } else if (j == 0) {
+                    firstX = x;
+                    firstY = y;
+                } else {
+                    e.edge(x - lastX, y - lastY);
+                }
+                e.add(x, y);
+                lastX = x;
+                lastY = y;
+                if (j + 1 == figure || k + 1 == count) {
+                    if (closed)
+                        e.edge(lastX - firstX, lastY - firstY);
+                    if (fromCurrent && sx != 0 && sy != 0) {
+                        dc_.x = x / sx;
+                        dc_.y = y / sy;
+                    }
+                }
+            }
+        }
+        return e;
+    }
+
+    // A box record at `at`: left, top, right, bottom; curved holds its outline curved (an
+    // ellipse, an arc) rather than upright and level.
+    Extent box(qint64 at, bool curved)
+    {
+        Extent e;
+        e.add(b_.i32(at) * naturalX(), b_.i32(at + 4) * naturalY());
+        e.add(b_.i32(at + 8) * naturalX(), b_.i32(at + 12) * naturalY());
+        e.rows = 2 * (e.bottom - e.top);
+        if (curved) {
+            e.slantRows = e.rows;
+            e.slantColumns = 2 * (e.right - e.left);
+        }
+        e.points = 0; // drawn as the shape it is, not as points
+        return e;
+    }
+
+    // Draws a line or shape, or adds it to the path being built.
+    void draw(const Extent &e, bool filled)
+    {
+        if (inPath_) {
+            path_.unite(e);
+            work_.record();
+            return;
+        }
+        work_.shape(e.box(), e.rows, e.slantRows, e.slantColumns, e.points, filled, dc_.penWidth * naturalX());
+    }
+
+    // The pixels of a bitmap whose header lies at the offset given at offsetAt.
+    qint64 bitmapPixels(qint64 pos, qint64 offsetAt) const
+    {
+        if (b_.u32(pos + offsetAt + 4) == 0)
+            return 0;
+        const qint64 at = pos + b_.u32(pos + offsetAt);
+        if (b_.u32(at) == 12)
+            return qint64(b_.u16(at + 4)) * b_.u16(at + 6);
+        return std::abs(qint64(b_.i32(at + 4))) * std::abs(qint64(b_.i32(at + 8)));
+    }
+
+    // A bitmap record: its source, and the box it is shown in (logical width and height at
+    // widthAt; the whole frame where the record gives none).
+    void blit(qint64 pos, qint64 offsetAt, qint64 widthAt)
+    {
+        const qint64 source = bitmapPixels(pos, offsetAt);
+        const QSizeF dest = widthAt > 0 ? QSizeF(b_.i32(pos + widthAt) * naturalX(), b_.i32(pos + widthAt + 4) * naturalY())
+                                        : QSizeF(1e12, 1e12);
+        if (source == 0) {
+            // A pattern or colour fill of the box.
+            Extent e;
+            e.add(0, 0);
+            e.add(std::abs(dest.width()), std::abs(dest.height()));
+            e.rows = 2 * e.bottom;
+            work_.shape(e.box(), e.rows, 0, 0, 4, true, 0);
+            return;
+        }
+        work_.bitmap(source, dest);
+    }
+
+    // What a record adds to the work of drawing the picture.
+    void estimate(quint32 type, qint64 pos)
+    {
+        switch (type) {
+        case PolyBezier16: case Polygon16: case Polyline16: case PolyBezierTo16: case PolylineTo16:
+        case PolyBezier: case Polygon: case Polyline: case PolyBezierTo: case PolylineTo: {
+            const bool wide = type < PolyBezier16;
+            const bool to = type == PolyBezierTo16 || type == PolylineTo16 || type == PolyBezierTo || type == PolylineTo;
+            const bool closed = type == Polygon16 || type == Polygon;
+            draw(points(pos + 28, b_.u32(pos + 24), wide, {}, closed, to), closed);
+            break;
+        }
+        case PolyDraw: case PolyDraw16:
+            draw(points(pos + 28, b_.u32(pos + 24), type == PolyDraw, {}, false, true), false);
+            break;
+        case PolyPolyline16: case PolyPolygon16: case PolyPolyline: case PolyPolygon: {
+            const qint64 polys = b_.u32(pos + 24);
+            QVector<qint64> figures;
+            figures.reserve(int(std::min<qint64>(polys, 1 << 20)));
+            for (qint64 i = 0; i < polys; ++i)
+                figures.append(b_.u32(pos + 32 + 4 * i));
+            const bool closed = type == PolyPolygon16 || type == PolyPolygon;
+            draw(points(pos + 32 + 4 * polys, b_.u32(pos + 28), type == PolyPolyline || type == PolyPolygon, figures,
+                        closed, false),
+                 closed);
+            break;
+        }
+        case Rectangle:
+            draw(box(pos + 8, false), true);
+            break;
+        case Ellipse: case RoundRect: case Chord: case Pie:
+            draw(box(pos + 8, true), true);
+            break;
+        case Arc: case ArcTo:
+            draw(box(pos + 8, true), false);
+            break;
+        case AngleArc: {
+            const double r = b_.u32(pos + 16);
+            Extent e;
+            e.add(0, 0);
+            e.add(2 * r * naturalX(), 2 * r * naturalY());
+            e.rows = e.slantRows = 2 * e.bottom;
+            e.slantColumns = 2 * e.right;
+            draw(e, false);
+            break;
+        }
+        case LineTo: {
+            Extent e;
+            e.add(dc_.x * naturalX(), dc_.y * naturalY());
+            e.add(b_.i32(pos + 8) * naturalX(), b_.i32(pos + 12) * naturalY());
+            e.edge(e.right - e.left, e.bottom - e.top);
+            draw(e, false);
+            break;
+        }
+        case BeginPath:
+            inPath_ = true;
+            path_ = Extent();
+            work_.record();
+            break;
+        case EndPath:
+            inPath_ = false;
+            work_.record();
+            break;
+        case AbortPath:
+            inPath_ = false;
+            path_ = Extent();
+            work_.record();
+            break;
+        case FillPath: case StrokeAndFillPath: case StrokePath:
+            inPath_ = false;
+            work_.shape(path_.box(), path_.rows, path_.slantRows, path_.slantColumns, path_.points, type != StrokePath,
+                        dc_.penWidth * naturalX());
+            break;
+        case ExtTextOutA: case ExtTextOutW:
+            work_.text(b_.u32(pos + 44), textHeight());
+            break;
+        case SmallTextOut:
+            work_.text(b_.u32(pos + 16), textHeight());
+            break;
+        case PolyTextOutA: case PolyTextOutW: {
+            qint64 chars = 0;
+            for (qint64 i = 0; i < qint64(b_.u32(pos + 36)); ++i)
+                chars += b_.u32(pos + 40 + 40 * i + 8);
+            work_.text(chars, textHeight());
+            break;
+        }
+        case BitBlt: case StretchBlt: case MaskBlt: case AlphaBlend: case TransparentBlt:
+            blit(pos, 84, 32);
+            break;
+        case PlgBlt:
+            blit(pos, 96, 0);
+            break;
+        case SetDiBitsToDevice:
+            blit(pos, 48, 40);
+            break;
+        case StretchDiBits:
+            blit(pos, 48, 72);
+            break;
+        case CreateMonoBrush: case CreateDibPatternBrushPt:
+            work_.bitmap(bitmapPixels(pos, 16), QSizeF());
+            break;
+        case ExtCreatePen:
+            work_.bitmap(bitmapPixels(pos, 12), QSizeF());
+            break;
+        case FillRgn: case FrameRgn: case InvertRgn: case PaintRgn: {
+            const qint64 data = pos + minimumSize(type) - 32;
+            const qint64 rects = b_.u32(data + 8);
+            Extent e;
+            e.add(0, 0);
+            e.add(std::abs(double(b_.i32(data + 24)) - b_.i32(data + 16)) * natural_.x(),
+                  std::abs(double(b_.i32(data + 28)) - b_.i32(data + 20)) * natural_.y());
+            e.rows = 2 * double(rects) * e.bottom;
+            e.points = 4 * rects;
+            work_.shape(e.box(), e.rows, 0, 0, e.points, true, 0);
+            break;
+        }
+        case GradientFill: {
+            Extent e;
+            e.add(0, 0);
+            e.add(1e12, 1e12);
+            e.rows = 2e12;
+            e.points = b_.u32(pos + 24) + 3 * qint64(b_.u32(pos + 28));
+            work_.shape(e.box(), e.rows, e.rows, 2e12, e.points, true, 0);
+            break;
+        }
+        default:
+            work_.record();
+            break;
+        }
+    }
+
+    // The height of the selected font in natural pixels.
+    double textHeight() const
+    {
+        const double h = dc_.fontHeight > 0 ? dc_.fontHeight : 16;
+        return bounded(h * naturalY());
     }
 
     quint32 scaledWidth(qint64 width) const
@@ -405,10 +938,16 @@ private:
     }
 
     const Bytes &b_;
-    double pixelsPerMm_;
+    QPointF pixelsPerMm_;
+    QPointF natural_;
+    DrawingWork work_;
     DcState dc_;
     QVector<DcState> saved_;
     QHash<quint32, int> fontCharsets_;
+    QHash<quint32, double> fontHeights_;
+    QHash<quint32, double> penWidths_;
+    bool inPath_ = false;
+    Extent path_;
 };
 
 // The header's frame on the reference device, in its pixels.
@@ -464,8 +1003,13 @@ EmfDrawing drawEmf(const QByteArray &file)
     if (devW > 0 && devH > 0 && mmW > 0 && mmH > 0 && sane(devW / mmW) && sane(devH / mmH))
         d.pixelsPerMm = QPointF(devW / mmW, devH / mmH);
 
+    // The picture's natural size: its frame at 96 pixels to the inch.
+    constexpr double naturalPerMm = 96 / 25.4;
+    const QSizeF natural(std::abs(double(b.i32(32)) - b.i32(24)) * naturalPerMm / 100,
+                         std::abs(double(b.i32(36)) - b.i32(28)) * naturalPerMm / 100);
+    const QPointF naturalPerDevice(naturalPerMm / d.pixelsPerMm.x(), naturalPerMm / d.pixelsPerMm.y());
     QByteArray emf = file.left(headerSize);
-    emf.append(EmfWalk(b, d.pixelsPerMm.x()).run(headerSize, total));
+    emf.append(EmfWalk(b, d.pixelsPerMm, naturalPerDevice, natural).run(headerSize, total));
     auto put = [&emf](int at, double v) {
         const quint32 u = quint32(qint32(std::clamp(v, -2147483648.0, 2147483647.0)));
         for (int i = 0; i < 4; ++i)
@@ -482,7 +1026,7 @@ EmfDrawing drawEmf(const QByteArray &file)
     put(20, std::max(std::ceil(frame.bottom()), std::floor(frame.top()) + 1));
 
     d.svg = toSvg(emf);
-    if (d.svg.isEmpty())
+    if (d.svg.isEmpty() || d.svg.size() > MaxSvgBytes)
         damaged();
     // The drawing is shifted by the device bounds' corner.
     static const QRegularExpression shift(QStringLiteral("<g transform=\"translate\\(([-0-9.]+), *([-0-9.]+)\\)\""));

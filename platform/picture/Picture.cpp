@@ -2,6 +2,7 @@
 
 #include "platform/vb/vb.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -46,6 +47,26 @@ std::shared_ptr<PictureData> metafileData(Kind kind, const QSizeF &twips, const 
 }
 
 } // namespace detail
+
+const QImage &PictureData::drawnAt(const QSize &size) const
+{
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        if (drawn[i].size == size) {
+            if (i > 0)
+                std::swap(drawn[i], drawn[0]);
+            return drawn[0].image;
+        }
+    }
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    drawing->render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
+    p.end();
+    if (drawn.size() >= 2)
+        drawn.pop_back();
+    drawn.insert(drawn.begin(), Drawn{size, std::move(image)});
+    return drawn[0].image;
+}
 
 namespace {
 
@@ -107,7 +128,20 @@ void Picture::draw(QPainter &p, const QRectF &target) const
     if (d_->drawing) {
         p.save();
         p.setClipRect(target, Qt::IntersectClip);
-        d_->drawing->render(&p, target);
+        // On a raster device at a plain scale the drawing is made once for its size in device
+        // pixels and copied from then on; a printer gets the drawing itself.
+        const QTransform t = p.worldTransform();
+        const QRectF device = t.mapRect(target);
+        const QSize size = device.size().toSize();
+        const QPaintEngine *engine = p.paintEngine();
+        if (engine && engine->type() == QPaintEngine::Raster && t.type() <= QTransform::TxScale && !size.isEmpty()
+            && qint64(size.width()) * size.height() <= PictureData::MaxDrawnPixels) {
+            const QImage &image = d_->drawnAt(size);
+            p.setWorldTransform(QTransform());
+            p.drawImage(device.topLeft().toPoint(), image);
+        } else {
+            d_->drawing->render(&p, target);
+        }
         p.restore();
         return;
     }
@@ -152,6 +186,8 @@ QImage Picture::toImage(const QSize &size) const
     }
     if (qint64(size.width()) * size.height() > MaxPixels)
         return QImage();
+    if (qint64(size.width()) * size.height() <= PictureData::MaxDrawnPixels)
+        return d_->drawnAt(size);
     QImage out(size, QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     QPainter p(&out);

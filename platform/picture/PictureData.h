@@ -10,8 +10,9 @@
 #include <QSizeF>
 
 #include <memory>
+#include <vector>
 
-class QFile;
+class QIODevice;
 class QSvgRenderer;
 
 namespace picture {
@@ -25,6 +26,20 @@ struct PictureData
     QImage image;
     // A metafile, as a drawing whose view box is the metafile's frame.
     std::shared_ptr<QSvgRenderer> drawing;
+
+    // A metafile is drawn once for each size it is shown at, and copied from then on; the last
+    // two sizes are kept (a picture shown whole and as an icon). Pictures belong to the thread
+    // that made them, as widgets do.
+    struct Drawn
+    {
+        QSize size;
+        QImage image;
+    };
+    mutable std::vector<Drawn> drawn;
+    // The largest drawing kept (64 MiB); a larger one is drawn each time it is painted.
+    static constexpr qint64 MaxDrawnPixels = qint64(16) * 1024 * 1024;
+    // The metafile drawn at size, from the kept ones or drawn now.
+    const QImage &drawnAt(const QSize &size) const;
 };
 
 namespace detail {
@@ -49,11 +64,15 @@ struct EmfDrawing
 // Checks the records of a whole enhanced metafile and draws it; raises 481 when it is damaged.
 EmfDrawing drawEmf(const QByteArray &emf);
 
-std::shared_ptr<PictureData> loadBitmap(QFile &file);
+// A bitmap read from a device that holds the file from its first byte.
+std::shared_ptr<PictureData> loadBitmap(QIODevice &file);
 std::shared_ptr<PictureData> loadJpeg(const QByteArray &file);
 std::shared_ptr<PictureData> loadIcon(const QByteArray &file);
 std::shared_ptr<PictureData> loadWmf(const QByteArray &file);
 std::shared_ptr<PictureData> loadEmf(const QByteArray &file);
+// A picture of any kind from the bytes of a whole file (what loadPicture does after reading
+// it); raises 481 for anything that is not one.
+std::shared_ptr<PictureData> loadBytes(const QByteArray &file);
 
 } // namespace detail
 } // namespace picture

@@ -4,7 +4,7 @@
 #include "platform/picture/PictureData.h"
 
 #include <QBuffer>
-#include <QFile>
+#include <QIODevice>
 #include <QImageReader>
 
 #include <cstdlib>
@@ -107,7 +107,7 @@ int stride(qint64 width, int bitCount)
 
 } // namespace
 
-std::shared_ptr<PictureData> loadBitmap(QFile &file)
+std::shared_ptr<PictureData> loadBitmap(QIODevice &file)
 {
     // Only the headers are read here: the pixels are read once, by the decoder.
     const qint64 fileSize = file.size();
@@ -160,7 +160,11 @@ std::shared_ptr<PictureData> loadBitmap(QFile &file)
         damaged();
     const qint64 body = fileSize - offBits;
     if (compression == Rle8 || compression == Rle4) {
-        const QByteArray all = file.readAll();
+        // The stream is checked whole before it is decoded: a run-length bitmap is read whole,
+        // and no stream of the admitted pixels needs more than two bytes for each of them.
+        if (fileSize > offBits + 2 * MaxPixels + 64 * 1024)
+            damaged();
+        const QByteArray all = file.read(fileSize);
         if (all.size() != fileSize
             || !rleComplete(reinterpret_cast<const uchar *>(all.constData()) + offBits, body, height,
                             compression == Rle4))

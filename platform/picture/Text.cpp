@@ -4,6 +4,9 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace picture::detail {
 
 namespace {
@@ -50,12 +53,13 @@ void decodeText(const QByteArray &bytes, const QVector<qint32> &dx, int per, int
         for (qsizetype k = 0; k < chars.size(); ++k) {
             text->append(chars[k]);
             for (int p = 0; p < per; ++p) {
-                qint32 sum = 0;
+                // The advances of a character's two bytes, added without overflow.
+                qint64 sum = 0;
                 for (qsizetype b = i; k == 0 && b < i + n; ++b) {
                     if (b * per + p < dx.size())
                         sum += dx[b * per + p];
                 }
-                advances->append(sum);
+                advances->append(qint32(std::clamp<qint64>(sum, INT32_MIN, INT32_MAX)));
             }
         }
         i += n;

@@ -8,6 +8,7 @@
 // text bytes into the SVG undecoded and unescaped, fills at half opacity under a transparent
 // background mode, and fits the drawing to what is drawn instead of the frame.
 #include "platform/picture/Bytes.h"
+#include "platform/picture/DrawingWork.h"
 #include "platform/picture/PictureData.h"
 #include "platform/picture/Text.h"
 
@@ -273,8 +274,10 @@ Layout walk(const Bytes &b)
     Record r;
     r.b = &b;
     r.pos = l.firstRecord;
-    for (;;) {
-        if (!b.has(r.pos, 6))
+    for (qint64 records = 0;; ++records) {
+        // Every record becomes one or more enhanced metafile records, which the work bound
+        // counts again; a file of more is refused before it is translated.
+        if (!b.has(r.pos, 6) || records > DrawingWork::MaxRecords)
             damaged();
         r.words = b.u32(r.pos);
         r.f = b.u16(r.pos + 4);

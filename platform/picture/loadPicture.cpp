@@ -1,8 +1,10 @@
 #include "platform/picture/PictureData.h"
 #include "platform/picture/Bytes.h"
 
+#include "platform/shell/fs.h"
 #include "platform/vb/vb.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -11,7 +13,14 @@ namespace picture {
 namespace {
 
 // Larger files are refused before they are read: no picture within the pixel bound needs more.
-constexpr qint64 MaxFileBytes = qint64(512) * 1024 * 1024;
+// A bitmap's pixels are read by the decoder straight from the file: at most 32 bits for each
+// pixel the bound admits, behind the largest headers and colour table.
+constexpr qint64 MaxBitmapFileBytes = MaxPixels * 4 + 64 * 1024;
+// JPEG files and icons are read whole before they are decoded.
+constexpr qint64 MaxRasterFileBytes = qint64(128) * 1024 * 1024;
+// Metafiles are read whole and translated; the bounds of their records and drawing work
+// (PictureData.h) admit nothing larger.
+constexpr qint64 MaxMetafileBytes = qint64(64) * 1024 * 1024;
 
 enum class Content { Unknown, Bitmap, Jpeg, Icon, Wmf, Emf };
 
@@ -39,29 +48,35 @@ Content sniff(const QByteArray &file)
 
 static std::shared_ptr<PictureData> loadFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
+    // Only a regular file is a picture: a device or a FIFO is reported as a file that cannot
+    // be read, and is never read or waited for.
+    QFile f;
+    switch (fs::openRegularFile(path, f)) {
+    case fs::FileCheck::Regular:
+        break;
+    case fs::FileCheck::Missing:
+    case fs::FileCheck::Folder:
         vb::raiseError(vb::ErrFileNotFound);
-    if (info.size() > MaxFileBytes)
-        detail::damaged();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    default:
         vb::raiseError(vb::ErrPathFileAccess);
-    const Content content = sniff(f.peek(64));
-    if (content == Content::Bitmap)
-        return detail::loadBitmap(f);
-    const QByteArray file = f.readAll();
-    if (file.size() != info.size())
-        detail::damaged();
-    switch (content) {
-    case Content::Jpeg: return detail::loadJpeg(file);
-    case Content::Icon: return detail::loadIcon(file);
-    case Content::Wmf: return detail::loadWmf(file);
-    case Content::Emf: return detail::loadEmf(file);
-    case Content::Bitmap:
-    case Content::Unknown: break;
     }
-    detail::damaged();
+    const Content content = sniff(f.peek(64));
+    if (content == Content::Bitmap) {
+        if (f.size() > MaxBitmapFileBytes)
+            detail::damaged();
+        return detail::loadBitmap(f);
+    }
+    const bool metafile = content == Content::Wmf || content == Content::Emf;
+    QByteArray file;
+    switch (fs::readAtMost(f, metafile ? MaxMetafileBytes : MaxRasterFileBytes, &file)) {
+    case fs::FileCheck::Regular:
+        break;
+    case fs::FileCheck::TooLarge:
+        detail::damaged();
+    default:
+        vb::raiseError(vb::ErrPathFileAccess);
+    }
+    return detail::loadBytes(file);
 }
 
 Picture loadPicture(const QString &path)
@@ -73,5 +88,36 @@ Picture loadPicture(const QString &path)
     p.source_ = QFileInfo(path).absoluteFilePath();
     return p;
 }
+
+Picture loadPictureBytes(const QByteArray &file)
+{
+    const Content content = sniff(file);
+    const bool metafile = content == Content::Wmf || content == Content::Emf;
+    if (file.size() > (content == Content::Bitmap ? MaxBitmapFileBytes : metafile ? MaxMetafileBytes : MaxRasterFileBytes))
+        detail::damaged();
+    return Picture(detail::loadBytes(file));
+}
+
+namespace detail {
+
+std::shared_ptr<PictureData> loadBytes(const QByteArray &file)
+{
+    switch (sniff(file)) {
+    case Content::Bitmap: {
+        QByteArray bytes = file; // shares, no copy
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        return loadBitmap(buffer);
+    }
+    case Content::Jpeg: return loadJpeg(file);
+    case Content::Icon: return loadIcon(file);
+    case Content::Wmf: return loadWmf(file);
+    case Content::Emf: return loadEmf(file);
+    case Content::Unknown: break;
+    }
+    damaged();
+}
+
+} // namespace detail
 
 } // namespace picture

@@ -50,6 +50,7 @@ public:
 private:
     explicit Picture(std::shared_ptr<const PictureData> d);
     friend Picture loadPicture(const QString &path);
+    friend Picture loadPictureBytes(const QByteArray &file);
 
     std::shared_ptr<const PictureData> d_;
     QString source_;
@@ -57,8 +58,12 @@ private:
 
 // Loads any kind the picture list admits, whatever the file's extension says: bitmap (also
 // RLE4/RLE8), JPEG, icon, cursor, Windows metafile (placeable and plain), enhanced metafile.
-// Throws vb::RuntimeError: 53 when the file does not exist (or is a folder), 481 when it is not
-// a picture that can be loaded (unknown content, damaged, truncated or too large).
+// Throws vb::RuntimeError: 53 when the file does not exist (or is a folder), 75 when it cannot
+// be read or is not a regular file (a device, a FIFO, a socket; also behind a symbolic link),
+// 481 when it is not a picture that can be loaded (unknown content, damaged, truncated, too
+// large, or more drawing work than one picture may ask for).
 Picture loadPicture(const QString &path);
+// The same from the bytes of a whole file.
+Picture loadPictureBytes(const QByteArray &file);
 
 } // namespace picture

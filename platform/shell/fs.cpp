@@ -1,10 +1,15 @@
 #include "platform/shell/fs.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs {
 
@@ -68,6 +73,67 @@ QString buildPath(const QString &folder, const QString &name)
     if (folderEnds || nameStarts)
         return folder + name;
     return folder + QDir::separator() + name;
+}
+
+FileCheck openRegularFile(const QString &path, QFile &file)
+{
+    if (path.isEmpty())
+        return FileCheck::Missing;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? FileCheck::Missing : FileCheck::Unreadable;
+    if (S_ISDIR(st.st_mode))
+        return FileCheck::Folder;
+    if (!S_ISREG(st.st_mode))
+        return FileCheck::NotRegular;
+    // The name may have been pointed elsewhere since: the open does not wait (not even for a
+    // FIFO swapped in), and what was opened is checked again.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? FileCheck::Missing : FileCheck::Unreadable;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FileCheck::NotRegular;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileCheck::Unreadable;
+    }
+    return FileCheck::Regular;
+}
+
+FileCheck readAtMost(QFile &file, qint64 maxBytes, QByteArray *out)
+{
+    // In pieces of what the size promises, so that no buffer of maxBytes is taken for a small
+    // file, and on to maxBytes + 1 bytes for a file that grows meanwhile.
+    const qint64 expected = std::max<qint64>(0, file.size() - file.pos());
+    if (expected > maxBytes)
+        return FileCheck::TooLarge;
+    QByteArray bytes;
+    while (bytes.size() <= maxBytes) {
+        const qint64 room = maxBytes + 1 - bytes.size();
+        const qint64 want = std::min<qint64>(room, std::max<qint64>(expected - bytes.size() + 1, 65536));
+        const QByteArray part = file.read(want);
+        if (part.isEmpty())
+            break;
+        bytes += part;
+    }
+    if (bytes.size() > maxBytes)
+        return FileCheck::TooLarge;
+    if (file.error() != QFileDevice::NoError)
+        return FileCheck::Unreadable;
+    *out = std::move(bytes);
+    return FileCheck::Regular;
+}
+
+FileCheck readRegularFile(const QString &path, qint64 maxBytes, QByteArray *out)
+{
+    QFile file;
+    const FileCheck opened = openRegularFile(path, file);
+    return opened == FileCheck::Regular ? readAtMost(file, maxBytes, out) : opened;
 }
 
 bool createFolder(const QString &path)

@@ -3,8 +3,11 @@
 // file system gives them, path joining.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+class QFile;
 
 namespace fs {
 
@@ -18,6 +21,21 @@ QStringList subFolders(const QString &folder, bool *ok = nullptr);
 // folder and name with one separator between them.
 QString buildPath(const QString &folder, const QString &name);
 bool createFolder(const QString &path);
+// What opening a file for reading found. Only a regular file is ever read: a device (which may
+// never end), a FIFO (which may block for good), a socket or anything else is refused, also
+// behind a symbolic link.
+enum class FileCheck { Regular, Missing, Folder, NotRegular, Unreadable, TooLarge };
+
+// Opens path for reading into file when it names a regular file; nothing that could block is
+// done on the way (a FIFO is never opened).
+FileCheck openRegularFile(const QString &path, QFile &file);
+// The rest of an open file when it holds at most maxBytes bytes (TooLarge beyond, Unreadable on
+// a read error); reads no more than maxBytes + 1 bytes.
+FileCheck readAtMost(QFile &file, qint64 maxBytes, QByteArray *out);
+// The whole of a regular file of at most maxBytes bytes (TooLarge beyond: nothing more than
+// maxBytes + 1 bytes is ever read, even when the file grows meanwhile).
+FileCheck readRegularFile(const QString &path, qint64 maxBytes, QByteArray *out);
+
 // True for "/" and "\": both separate folders wherever the programs look for a separator.
 inline bool isSeparator(QChar c) { return c == QLatin1Char('/') || c == QLatin1Char('\\'); }
 

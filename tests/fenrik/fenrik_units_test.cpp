@@ -67,6 +67,17 @@ TEST(ConstantMeasure, NumbersAndExpressions)
     EXPECT_EQ(expression_length("True)", true), 0);
     EXPECT_EQ(expression_length("1 As", true), 0);
     EXPECT_EQ(expression_length("5", true), 0) << "the end of the text ends no expression";
+
+    // Found by fuzzing: every enclosing part measured a failing part again, so each level of
+    // parentheses doubled the time (a 244-byte line took seconds; these 60 levels, centuries).
+    std::string nested = "1";
+    for (int i = 0; i < 60; ++i)
+        nested += " +(1";
+    EXPECT_EQ(expression_length((nested + "]").c_str(), true), 1);
+    std::string closed = nested;
+    for (int i = 0; i < 60; ++i)
+        closed += ")";
+    EXPECT_EQ(expression_length((closed + ",").c_str(), true), int(closed.size()));
 }
 
 // Everything written to a file since its start.

@@ -3,6 +3,7 @@
 #include "linksample/varvo/Form1.h"
 #include "platform/forms/Forms.h"
 #include "platform/link/link.h"
+#include "platform/vb/vb.h"
 #include "tests/support/TempDir.h"
 
 #include <QAbstractButton>
@@ -11,6 +12,9 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -151,4 +155,30 @@ TEST_F(LinkSample, ASecondVarvoCannotTakeTheName)
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_TRUE(second.readAllStandardError().contains("cannot serve VARVO|VARVO"));
     EXPECT_EQ(linkctl({"VARVO|VARVO", "request", "Text2"}), "Text2") << "the first keeps serving";
+}
+
+TEST_F(LinkSample, VarvoRefusesThe129thConversationAndServesOn)
+{
+    startVarvoProgram();
+    // Any local program may open conversations; the 129th used to end Varvo.
+    std::vector<std::unique_ptr<link::PlainLinkBox>> boxes;
+    for (int i = 0; i < 129; ++i) {
+        boxes.push_back(std::make_unique<link::PlainLinkBox>());
+        boxes.back()->setLinkTopic("VARVO|VARVO");
+        int error = 0;
+        try {
+            boxes.back()->setLinkMode(2);
+        } catch (const vb::RuntimeError &e) {
+            error = e.number();
+        }
+        EXPECT_EQ(error, i < 128 ? 0 : int(vb::ErrDdeNoResponse)) << i;
+    }
+    boxes.front()->setLinkItem("Text2");
+    boxes.front()->LinkRequest();
+    EXPECT_EQ(boxes.front()->text(), "Text2");
+    boxes.clear();
+    int status = -1;
+    EXPECT_EQ(linkctl({"VARVO|VARVO", "request", "Text2"}, &status), "Text2");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(varvoProcess.state(), QProcess::Running);
 }

@@ -2,6 +2,9 @@
 #include "tests/support/TempDir.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -45,4 +48,23 @@ TEST(Fs, BuildPathPutsOneSeparator)
     EXPECT_EQ(fs::buildPath("C:\\a\\", "b"), "C:\\a\\b");
     EXPECT_EQ(fs::buildPath("", "b"), "b");
     EXPECT_EQ(fs::buildPath("/a", ""), "/a");
+}
+
+TEST(Fs, OnlyRegularFilesAreReadAndNeverPastTheirBound)
+{
+    TempDir t;
+    QByteArray bytes;
+    EXPECT_EQ(fs::readRegularFile(t.write("a.lst", "abc"), 3, &bytes), fs::FileCheck::Regular);
+    EXPECT_EQ(bytes, "abc");
+    EXPECT_EQ(fs::readRegularFile(t.write("b.lst", "abcd"), 3, &bytes), fs::FileCheck::TooLarge);
+    EXPECT_EQ(fs::readRegularFile(t.file("gone.lst"), 3, &bytes), fs::FileCheck::Missing);
+    EXPECT_EQ(fs::readRegularFile("", 3, &bytes), fs::FileCheck::Missing);
+    EXPECT_EQ(fs::readRegularFile(t.path(), 3, &bytes), fs::FileCheck::Folder);
+    // A device never ends and a FIFO blocks its reader: neither is opened for reading.
+    EXPECT_EQ(fs::readRegularFile("/dev/zero", 1 << 20, &bytes), fs::FileCheck::NotRegular);
+    ASSERT_TRUE(QFile::link("/dev/zero", t.file("zero.lst")));
+    EXPECT_EQ(fs::readRegularFile(t.file("zero.lst"), 1 << 20, &bytes), fs::FileCheck::NotRegular);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.file("pipe.lst")).constData(), 0600), 0);
+    EXPECT_EQ(fs::readRegularFile(t.file("pipe.lst"), 1 << 20, &bytes), fs::FileCheck::NotRegular);
+    EXPECT_EQ(bytes, "abc") << "a refused file leaves what was read before";
 }

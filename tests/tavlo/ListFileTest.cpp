@@ -4,6 +4,11 @@
 #include "tavlo/modlessMsgBox.h"
 
 #include "platform/cp932/cp932.h"
+#include "tavlo/ListFile.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
 
 using ListFiles = TavloTest;
 
@@ -38,6 +43,29 @@ TEST_F(ListFiles, UnreadableFilesChangeNothing)
     EXPECT_EQ(m().ReadListFile(dir.path()), 1) << "a folder is no list file";
     EXPECT_EQ(m().ReadListFile(""), 1);
     EXPECT_EQ(m().listCount, 0);
+}
+
+TEST_F(ListFiles, OnlyRegularFilesOfAListsLengthAreRead)
+{
+    start({});
+    // /dev/zero behind a list name used to grow memory until the program ended, and a FIFO
+    // blocked the window for good.
+    ASSERT_TRUE(QFile::link("/dev/zero", dir.file("zero.lst")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("pipe.lst")).constData(), 0600), 0);
+    EXPECT_EQ(m().ReadListFile(dir.file("zero.lst")), 1);
+    EXPECT_EQ(m().ReadListFile(dir.file("pipe.lst")), 1);
+    EXPECT_EQ(m().ReadListFile("/dev/zero"), 1);
+    // Longer than 2049 of the longest names can be: not read either.
+    const QString a = picture("a.bmp");
+    QByteArray huge = (a + "\r\n").toUtf8();
+    huge += QByteArray(int(kMaxListFileBytes), ';');
+    EXPECT_EQ(m().ReadListFile(dir.write("huge.lst", huge)), 1);
+    EXPECT_EQ(m().fileCount, 0);
+    EXPECT_EQ(m().listCount, 0);
+    // A link to a real list file is read.
+    ASSERT_TRUE(QFile::link(listFile("real.lst", {a}), dir.file("link.lst")));
+    EXPECT_EQ(m().ReadListFile(dir.file("link.lst")), 0);
+    EXPECT_EQ(pictureList(), QStringList({a}));
 }
 
 TEST_F(ListFiles, CommasSplitNamesUnlessQuoted)

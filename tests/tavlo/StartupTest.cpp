@@ -1,6 +1,10 @@
 // Start-up: options, pictures and list files named on the command line.
 #include "tests/tavlo/TavloFixture.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 using Startup = TavloTest;
 
 TEST_F(Startup, NoArgumentsHidesTheChooserAndCountsZero)
@@ -56,6 +60,32 @@ TEST_F(Startup, UnreadableListFirstStillShowsItsNameButIsNoEntry)
     EXPECT_EQ(f().Combo1.ListCount(), 0);
     EXPECT_EQ(m().listCount, 0);
     EXPECT_EQ(pictureList(), QStringList({a}));
+}
+
+TEST_F(Startup, SpecialFilesAsListsOrPicturesNeverStopTheWindow)
+{
+    // "tavlo zero.lst" with /dev/zero behind the name used to end on bad_alloc, and a FIFO as
+    // a list file kept the window from ever appearing; as pictures they ran out of memory or
+    // blocked the window thread.
+    ASSERT_TRUE(QFile::link("/dev/zero", dir.file("zero.lst")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("pipe.lst")).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("pipe.jpg")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", dir.file("zero.bmp")));
+    const QString a = picture("a.bmp");
+    start({dir.file("zero.lst"), dir.file("pipe.lst"), dir.file("pipe.jpg"), dir.file("zero.bmp"), a});
+    EXPECT_TRUE(f().Visible());
+    EXPECT_EQ(f().Combo1.ListCount(), 0);
+    EXPECT_EQ(m().listCount, 0);
+    EXPECT_EQ(pictureList(), QStringList({dir.file("pipe.jpg"), dir.file("zero.bmp"), a}));
+    // Each is reported as a picture that cannot be shown, and the next one shows.
+    for (const char *name : {"pipe.jpg", "zero.bmp"}) {
+        f().Command1_Click();
+        EXPECT_EQ(f().Caption(), dir.file(name));
+        EXPECT_TRUE(message().startsWith(dir.file(name))) << message().toStdString();
+    }
+    f().Command1_Click();
+    EXPECT_EQ(f().Caption(), a);
+    EXPECT_FALSE(f().Picture1.Picture().isEmpty());
 }
 
 TEST_F(Startup, Options)

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 QStringList lines(const QString &path, const QString &prefix)
@@ -137,6 +139,28 @@ TEST_F(GvStandIn, FailedCommandsAnswerNGUntilOneSucceeds)
     EXPECT_EQ(lines(log, QStringLiteral("done: FileOpen(") + jpeg + QStringLiteral(") -> OK ")),
               QStringList{QStringLiteral("(120x80 at 50%)")});
     EXPECT_TRUE(lines(log, QStringLiteral("done: ClipCopyViewImage() -> OK")).contains(QStringLiteral(" (60x40 on the clipboard)")));
+    EXPECT_TRUE(gvlink::sendTavlo(box, gvlink::exitGV(), 10000).ok());
+    EXPECT_TRUE(gv.waitFinished());
+}
+
+TEST_F(GvStandIn, DevicesAndFifosFailAsUnreadableAndItServesOn)
+{
+    startGv();
+    const QString fifo = dir.filePath(QStringLiteral("pipe.jpg"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.bmp"))));
+    // /dev/zero used to end the viewer; a FIFO to hang it, and every client after got 282.
+    for (const QString &special : {QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.bmp")), fifo}) {
+        // After an NG only Kesto's rule takes the viewer as ready.
+        EXPECT_TRUE(gvlink::sendKesto(box, gvlink::fileOpenBare(special), 10000).ok()) << special.toStdString();
+        EXPECT_EQ(nextAnswer(), QStringLiteral("NG")) << special.toStdString();
+    }
+    const QStringList failed = lines(log, QStringLiteral("failed: "));
+    EXPECT_EQ(failed.size(), 3);
+    for (const QString &line : failed)
+        EXPECT_TRUE(line.contains(QStringLiteral("error 75"))) << line.toStdString();
+    EXPECT_TRUE(gvlink::sendKesto(box, gvlink::fileOpenBare(jpeg), 10000).ok());
+    EXPECT_EQ(nextAnswer(), QStringLiteral("OK"));
     EXPECT_TRUE(gvlink::sendTavlo(box, gvlink::exitGV(), 10000).ok());
     EXPECT_TRUE(gv.waitFinished());
 }

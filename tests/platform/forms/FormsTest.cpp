@@ -12,6 +12,9 @@
 #include <QMainWindow>
 #include <QtTest/QTest>
 
+#include <QScreen>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -219,6 +222,34 @@ TEST(Form, PrintWritesLinesDownTheClientArea)
     EXPECT_EQ(form.printedText(), QStringList({"one", "two"}));
     form.Cls();
     EXPECT_TRUE(form.printedText().isEmpty());
+}
+
+TEST(Form, PrintKeepsOnlyWhatCanStillBeSeen)
+{
+    forms::Forms all;
+    forms::Form form(all, "F", 3000, 2000);
+    const QSize desktop = form.client()->screen()->virtualSize();
+    // A line of a million characters keeps what the widest window could show.
+    const QString huge(1 << 20, QLatin1Char('x'));
+    form.Print(QStringLiteral("start ") + huge);
+    ASSERT_EQ(form.printedText().size(), 1);
+    EXPECT_TRUE(form.printedText().first().startsWith(QStringLiteral("start xxx")));
+    EXPECT_LE(form.printedText().first().size(), desktop.width() + 1);
+    // Lines below the most the window can show are not kept; the next line's place moves on.
+    const float lineHeight = form.CurrentY;
+    for (int i = 0; i < 5000; ++i)
+        form.Print(QStringLiteral("line %1").arg(i));
+    EXPECT_FLOAT_EQ(form.CurrentY, 5001 * lineHeight);
+    const qsizetype kept = form.printedText().size();
+    EXPECT_LE(kept, qsizetype(desktop.height() / (lineHeight / 15) + 2));
+    EXPECT_EQ(form.printedText().last(), QStringLiteral("line %1").arg(kept - 2));
+    // The window paints what it kept.
+    form.Show();
+    EXPECT_FALSE(form.client()->grab().isNull());
+    form.Cls();
+    EXPECT_TRUE(form.printedText().isEmpty());
+    form.Print(QStringLiteral("again"));
+    EXPECT_EQ(form.printedText(), QStringList({"again"}));
 }
 
 TEST(Events, AnErrorNoHandlerTrapsIsReported)

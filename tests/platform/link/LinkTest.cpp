@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -323,6 +326,80 @@ TEST_F(LinkAcross, TextsUpToTheFrameBoundPassWholeAndLongerOnesAreRefused)
     EXPECT_EQ(errorOf([&] { request(box, QStringLiteral("Big")); }, &why), vb::ErrDdeRefused);
     EXPECT_TRUE(why.contains(QStringLiteral("longer"))) << why.toStdString();
     EXPECT_EQ(openCount(box, QStringLiteral("1")), QStringLiteral("1"));
+}
+
+TEST(LinkFolder, AFolderTheUserHadIsUsedAsItIsOrRefusedNeverChanged)
+{
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/home");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QByteArray native = QFile::encodeName(folder);
+    qputenv("SUITE_LINK_DIR", folder.toLocal8Bit());
+    struct stat st;
+
+    // Like a home folder: others may enter it. It used to be closed to them silently.
+    ::chmod(native.constData(), 0755);
+    QString why;
+    EXPECT_FALSE(link::prepareSocketFolder(&why));
+    EXPECT_TRUE(why.contains(QStringLiteral("others may enter"))) << why.toStdString();
+    EXPECT_TRUE(why.contains(folder)) << why.toStdString();
+    ::lstat(native.constData(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+    link::LinkServer server(QStringLiteral("Home"));
+    EXPECT_FALSE(server.listen());
+    EXPECT_TRUE(server.errorString().contains(QStringLiteral("others may enter"))) << server.errorString().toStdString();
+    ::chmod(native.constData(), 0711);
+    EXPECT_FALSE(link::prepareSocketFolder(&why));
+
+    // One only its owner may enter is used as it is.
+    ::chmod(native.constData(), 0700);
+    EXPECT_TRUE(link::prepareSocketFolder(&why)) << why.toStdString();
+    ::lstat(native.constData(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/.suite-link-folder"))) << "not marked as the suite's";
+    qunsetenv("SUITE_LINK_DIR");
+}
+
+TEST_F(LinkAcross, ServerRefusesThe129thConversationWithoutALinkError)
+{
+    std::vector<std::unique_ptr<link::PlainLinkBox>> boxes;
+    for (int i = 0; i < 128; ++i) {
+        boxes.push_back(std::make_unique<link::PlainLinkBox>());
+        open(*boxes.back(), QStringLiteral("LTEST|T"));
+    }
+    link::PlainLinkBox extra;
+    QString why;
+    EXPECT_EQ(errorOf([&] { open(extra, QStringLiteral("LTEST|T")); }, &why), vb::ErrDdeNoResponse);
+    EXPECT_TRUE(why.contains(QStringLiteral("128"))) << why.toStdString();
+    boxes.pop_back();
+    EXPECT_EQ(openCount(*boxes.front(), QStringLiteral("127")), QStringLiteral("127"));
+    // The topic heard of no error: the refused client never had a conversation.
+    const QStringList seen = events();
+    EXPECT_FALSE(seen.contains(QStringLiteral("error 7"))) << seen.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(request(*boxes.front(), QStringLiteral("Text")), QStringLiteral("initial"));
+}
+
+TEST_F(LinkAcross, IdleConnectionsNeverLockOutAClientThatOpensAConversation)
+{
+    // More connections than the server keeps, none of which ever says a word.
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < 300; ++i) {
+        idle.push_back(std::make_unique<QLocalSocket>());
+        idle.back()->connectToServer(link::socketPath(QStringLiteral("LTEST")));
+        ASSERT_TRUE(idle.back()->waitForConnected(5000)) << i;
+    }
+    // A client that opens a conversation at once is served: the longest idle make room.
+    for (int i = 0; i < 3; ++i) {
+        link::PlainLinkBox box;
+        ASSERT_EQ(errorOf([&] { open(box, QStringLiteral("LTEST|T")); }), 0) << i;
+        EXPECT_EQ(request(box, QStringLiteral("Text")), QStringLiteral("initial"));
+    }
+    int ended = 0;
+    for (auto &s : idle) {
+        s->waitForReadyRead(0);
+        ended += s->state() != QLocalSocket::ConnectedState;
+    }
+    EXPECT_GE(ended, 1);
 }
 
 TEST_F(LinkAcross, TheFirstServerKeepsItsNameAndADeadOneLeavesItFree)
