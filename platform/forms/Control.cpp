@@ -285,25 +285,18 @@ void Control::ZOrder(int position)
 
 void Control::setOLEDropMode(int mode)
 {
-    if (mode != 0 && mode != 1)
-        vb::raiseError(vb::ErrInvalidPropertyValue);
-    if (mode == 0) {
-        delete dropTarget_;
-        dropTarget_ = nullptr;
-        return;
-    }
-    if (dropTarget_)
-        return;
-    DropHandlers h;
-    h.dragOver = [this](DataObject &d, int &effect, int button, int shift, float x, float y, int state) {
-        if (OLEDragOver)
-            OLEDragOver(d, effect, button, shift, x, y, state);
-    };
-    h.dragDrop = [this](DataObject &d, int &effect, int button, int shift, float x, float y) {
-        if (OLEDragDrop)
-            OLEDragDrop(d, effect, button, shift, x, y);
-    };
-    dropTarget_ = new DropTarget(dropWidget(), std::move(h));
+    forms::setOLEDropMode(dropTarget_, mode, dropWidget(), [this] {
+        DropHandlers h;
+        h.dragOver = [this](DataObject &d, int &effect, int button, int shift, float x, float y, int state) {
+            if (OLEDragOver)
+                OLEDragOver(d, effect, button, shift, x, y, state);
+        };
+        h.dragDrop = [this](DataObject &d, int &effect, int button, int shift, float x, float y) {
+            if (OLEDragDrop)
+                OLEDragDrop(d, effect, button, shift, x, y);
+        };
+        return h;
+    });
 }
 
 void Control::OLEDrag()

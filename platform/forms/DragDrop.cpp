@@ -2,6 +2,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
+#include "platform/vb/vb.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -164,6 +165,18 @@ static Qt::DropAction pickAction(int effects, const QDropEvent *e)
 }
 
 // ---- drop targets ----
+
+void setOLEDropMode(DropTarget *&target, int mode, QWidget *widget, const std::function<DropHandlers()> &makeHandlers)
+{
+    if (mode != 0 && mode != 1)
+        vb::raiseError(vb::ErrInvalidPropertyValue);
+    if (mode == 0) {
+        delete target;
+        target = nullptr;
+    } else if (!target) {
+        target = new DropTarget(widget, makeHandlers());
+    }
+}
 
 DropTarget::DropTarget(QWidget *widget, DropHandlers handlers) : QObject(widget), widget_(widget), handlers_(std::move(handlers))
 {

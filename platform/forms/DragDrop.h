@@ -113,6 +113,10 @@ private:
     int lastEffect_ = vbDropEffectNone;
 };
 
+// OLEDropMode of a window or a control: 0 (none) deletes target, 1 (manual) makes one on widget
+// with the handlers made by makeHandlers, once; anything else raises error 380.
+void setOLEDropMode(DropTarget *&target, int mode, QWidget *widget, const std::function<DropHandlers()> &makeHandlers);
+
 // The start-drag and complete-drag events of one source, as hooks.
 struct DragHandlers
 {

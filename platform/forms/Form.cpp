@@ -417,23 +417,16 @@ void Form::setTopMost(bool on)
 
 void Form::setOLEDropMode(int mode)
 {
-    if (mode != 0 && mode != 1)
-        vb::raiseError(vb::ErrInvalidPropertyValue);
-    if (mode == 0) {
-        delete dropTarget_;
-        dropTarget_ = nullptr;
-        return;
-    }
-    if (dropTarget_)
-        return;
-    DropHandlers h;
-    h.dragOver = [this](DataObject &d, int &effect, int button, int shift, float x, float y, int state) {
-        Form_OLEDragOver(d, effect, button, shift, x, y, state);
-    };
-    h.dragDrop = [this](DataObject &d, int &effect, int button, int shift, float x, float y) {
-        Form_OLEDragDrop(d, effect, button, shift, x, y);
-    };
-    dropTarget_ = new DropTarget(client_, std::move(h));
+    forms::setOLEDropMode(dropTarget_, mode, client_, [this] {
+        DropHandlers h;
+        h.dragOver = [this](DataObject &d, int &effect, int button, int shift, float x, float y, int state) {
+            Form_OLEDragOver(d, effect, button, shift, x, y, state);
+        };
+        h.dragDrop = [this](DataObject &d, int &effect, int button, int shift, float x, float y) {
+            Form_OLEDragDrop(d, effect, button, shift, x, y);
+        };
+        return h;
+    });
 }
 
 void Form::Load()
