@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -55,6 +56,15 @@ QByteArray emfFullFrameEllipses(int count)
     w.selectObject(w.createBrush(EmfWriter::BrushSolid, 0xCC6633));
     for (int i = 0; i < count; ++i)
         w.ellipse(QRect(0, 0, FrameW, FrameH));
+    return w.finish(emfFrame());
+}
+
+// A slanted line from inside the frame to rows pixels below it.
+QByteArray emfLineBelow(int rows)
+{
+    EmfWriter w;
+    w.moveTo(30, 185);
+    w.lineTo(300, rows);
     return w.finish(emfFrame());
 }
 
@@ -178,6 +188,9 @@ const std::vector<Case> &cases()
         {"wmf-30k-records", [] { return wmfLines(30000); }, "o.wmf"},
         {"emf-polygon-of-1000-points", [] { return emfLongPolygon(1000); }, "i.emf"},
         {"emf-polygon-of-100-points", [] { return emfLongPolygon(100); }, "j.emf"},
+        {"emf-line-to-1M-rows-below", [] { return emfLineBelow(1000000); }, "s.emf"},
+        {"emf-line-to-10M-rows-below", [] { return emfLineBelow(10000000); }, "t.emf"},
+        {"emf-line-to-10k-rows-below", [] { return emfLineBelow(10000); }, "u.emf"},
         {"sample-wmf", nullptr, SUITE_SOURCE_DIR "/samples/drawing.wmf"},
         {"sample-emf", nullptr, SUITE_SOURCE_DIR "/samples/drawing.emf"},
         {"rle8-8192x8192-of-1KB", [] { return rleBomb(8192); }, "p.bmp"},
@@ -245,7 +258,17 @@ int main(int argc, char **argv)
 
     std::printf("%-32s %10s %-8s %9s %9s %9s %9s\n", "case", "bytes", "outcome", "load ms", "paint ms", "again ms",
                 "peak MiB");
-    for (const Case &c : cases()) {
+    // Arguments that name files are measured as they are, after the chosen cases.
+    std::vector<Case> all = cases();
+    std::vector<std::string> absolute(wanted.size());
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        const QFileInfo file(QString::fromStdString(wanted[i]));
+        if (!file.isFile())
+            continue;
+        absolute[i] = file.absoluteFilePath().toStdString();
+        all.push_back({wanted[i].c_str(), nullptr, absolute[i].c_str()});
+    }
+    for (const Case &c : all) {
         if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), c.name) == wanted.end())
             continue;
         QString path = QString::fromUtf8(c.path);

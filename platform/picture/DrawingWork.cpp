@@ -12,7 +12,8 @@ constexpr double PerRecord = 500;        // a record that adds nothing to the do
 constexpr double PerElement = 30e3;      // an element: translated, parsed and painted
 constexpr double PerPoint = 3e3;         // a point of a line or shape
 constexpr double PerPixel = 0.3;         // a pixel covered
-constexpr double PerSlantRow = 500;      // a row of a slanted or curved edge
+constexpr double PerSlantRow = 500;      // a row of a slanted or curved edge, at least, and
+constexpr double PerSlantRowBand = 0.5;  // per pixel row of the picture (see fill)
 constexpr double PerSlantColumn = 300;   // a column of one
 constexpr double PerCrowding = 300;      // past the two edges of a plain shape, the square of
 constexpr double CrowdingLimit = 300;    // the edges that cross one row (beyond this, linear)
@@ -44,8 +45,11 @@ double DrawingWork::fill(const QSizeF &box, double rows, double slantRows, doubl
     const double height = std::max(1.0, std::abs(box.height()));
     const double shown = std::clamp(height, 1.0, std::max(1.0, frame_.height()));
     const double crowd = std::max(1.0, rows / height);
-    return PerPixel * std::min(pixels, area(box)) + PerSlantRow * std::min(slantRows, shown * crowd)
-           + PerSlantColumn * std::min(slantColumns, frame_.width() * crowd)
+    // The rasterizer works in bands of rows and walks every row of a slanted edge in each band,
+    // also the rows beyond the picture: a row costs more the taller the picture is, and an edge
+    // that runs far outside costs by all its rows, seen or not.
+    const double perSlantRow = std::max(PerSlantRow, PerSlantRowBand * frame_.height());
+    return PerPixel * std::min(pixels, area(box)) + perSlantRow * slantRows + PerSlantColumn * std::min(slantColumns, frame_.width() * crowd)
            + shown * PerCrowding * std::max(0.0, crowd - 2) * std::min(crowd, CrowdingLimit);
 }
 

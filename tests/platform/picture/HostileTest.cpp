@@ -134,6 +134,14 @@ TEST(HostilePictures, MetafilesThatAskForTooMuchDrawingAreDamaged)
     EmfWriter crowded;
     crowded.polygon(points);
     EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(crowded.finish(emfFrame(1280, 1024))); }), vb::ErrInvalidPicture);
+
+    // A slanted line from inside the frame to 40 million pixels below it: the rasterizer walks
+    // every row of it, seen or not (seconds). Found by fuzzing.
+    EmfWriter far;
+    far.selectObject(far.createPen(0, 6, 0x000000));
+    far.moveTo(30, 185);
+    far.lineTo(3000, 40000000);
+    EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(far.finish(emfFrame(336, 1000))); }), vb::ErrInvalidPicture);
 }
 
 TEST(HostilePictures, BusyButOrdinaryMetafilesStillDraw)
@@ -148,6 +156,11 @@ TEST(HostilePictures, BusyButOrdinaryMetafilesStillDraw)
     for (int i = 0; i < 200; ++i) {
         w.moveTo(i * 6, 0);
         w.lineTo(1279 - i * 6, 1023);
+    }
+    // Lines that run on a few frames beyond the picture.
+    for (int i = 0; i < 20; ++i) {
+        w.moveTo(i * 60, 0);
+        w.lineTo(-3000 + i * 300, 5000);
     }
     w.selectObject(w.createFont(24, 400, EmfWriter::CharsetAnsi, QStringLiteral("Sans")));
     for (int i = 0; i < 200; ++i)
