@@ -182,6 +182,15 @@ TEST_F(Package, LintianReportsNoError)
             errors += line + "\n";
     EXPECT_EQ(errors, "") << r.out << r.err;
     EXPECT_EQ(r.status, 0) << r.out << r.err;
+#ifdef SUITE_HARDENED
+    // The binaries are built hardened: lintian's hardening notes (information only) stay quiet.
+    const RunResult info = run({"lintian", "--display-info", deb});
+    std::string hardening;
+    for (const std::string &line : split(info.out, '\n'))
+        if (line.find(" hardening-") != std::string::npos)
+            hardening += line + "\n";
+    EXPECT_EQ(hardening, "") << info.out << info.err;
+#endif
 }
 
 // --- installed into a scratch root ---------------------------------------------------------
