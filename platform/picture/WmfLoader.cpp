@@ -168,10 +168,11 @@ int minimumParams(quint16 f)
     switch (f) {
     case SetBkColor: case SetTextColor: case SetTextJustification: case SetWindowOrg: case SetWindowExt:
     case SetViewportOrg: case SetViewportExt: case OffsetWindowOrg: case OffsetViewportOrg: case LineTo:
-    case MoveTo: case OffsetClipRgn: case SetMapperFlags: case FillRegion:
+    case MoveTo: case OffsetClipRgn: case SetMapperFlags: case FillRegion: case Escape: case CreatePalette:
+    case SetPalEntries: case AnimatePalette:
         return 2;
     case ScaleWindowExt: case ScaleViewportExt: case ExcludeClipRect: case IntersectClipRect: case Ellipse:
-    case FloodFill: case Rectangle: case SetPixel: case FrameRegion: case CreateBrushIndirect:
+    case FloodFill: case Rectangle: case SetPixel: case FrameRegion: case CreateBrushIndirect: case ExtTextOut:
         return 4;
     case CreatePenIndirect: case ExtFloodFill:
         return 5;
@@ -189,7 +190,7 @@ int minimumParams(quint16 f)
     case SetStretchBltMode: case SetTextCharExtra: case RestoreDc: case InvertRegion: case PaintRegion:
     case SelectClipRegion: case SelectObject: case SetTextAlign: case DeleteObject: case SelectPalette:
     case ResizePalette: case DibCreatePatternBrush: case Polygon: case Polyline: case TextOut:
-    case PolyPolygon: case Escape: case CreatePalette: case SetPalEntries: case AnimatePalette:
+    case PolyPolygon:
         return 1;
     default:
         return 0;

@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QPainter>
 
+#include <cstring>
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -66,6 +69,31 @@ TEST(HostilePictures, EnhancedRecordsShorterThanTheirTypeAreDamaged)
     w.rectangle(QRect(10, 10, 50, 40));
     w.ellipse(QRect(20, 20, 30, 30));
     EXPECT_EQ(picture::loadPictureBytes(w.finish(emfFrame(100, 100))).kind(), picture::Kind::EnhMetafile);
+}
+
+TEST(HostilePictures, WindowsRecordsShorterThanTheirTypeAreDamaged)
+{
+    // Text with options, an escape and the palette records, each a word short of the counts
+    // they are read by, as the file's last record: nothing may be read past the file's end
+    // (the sanitizer build sees it; found by fuzzing).
+    const struct
+    {
+        quint16 function;
+        int params;
+    } shortRecords[] = {{0x0A32, 3}, {0x0626, 1}, {0x00F7, 1}, {0x0037, 1}, {0x0436, 1}};
+    for (const auto &shortRecord : shortRecords) {
+        WmfWriter w = plainWmf(100, 100);
+        w.record(shortRecord.function, QVector<quint16>(shortRecord.params, 0));
+        const QByteArray file = w.finishPlain();
+        // Without its end-of-file record, in a block of exactly its size.
+        const qsizetype size = file.size() - 6;
+        std::unique_ptr<char[]> exact(new char[size_t(size)]);
+        std::memcpy(exact.get(), file.constData(), size_t(size));
+        SCOPED_TRACE(shortRecord.function);
+        EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(QByteArray::fromRawData(exact.get(), size)); }),
+                  vb::ErrInvalidPicture);
+        EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(file); }), vb::ErrInvalidPicture);
+    }
 }
 
 TEST(HostilePictures, HugeTextAdvancesAddUpWithoutOverflow)
