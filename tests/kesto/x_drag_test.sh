@@ -6,13 +6,7 @@
 # Exits 77 (skipped) without xvfb-run or xdotool.
 set -uo pipefail
 bin=$1
-if [ -z "${KESTO_X_INNER:-}" ]; then
-  command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "no xvfb-run or xdotool"; exit 77; }
-  KESTO_X_INNER=1 exec xvfb-run -a -s '-screen 0 1280x1024x24' "$0" "$@"
-fi
-unset QT_QPA_PLATFORM
-# A sanitizer build: the X keyboard library's own string reads trip the strict string checks.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0"
+source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
 work=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }

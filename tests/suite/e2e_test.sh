@@ -12,12 +12,7 @@
 # Exits 77 (skipped) without xvfb-run or xdotool.
 set -uo pipefail
 bin=$1 samples=$2 shots=${3:-}
-if [ -z "${SUITE_E2E_INNER:-}" ]; then
-  command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "no xvfb-run or xdotool"; exit 77; }
-  SUITE_E2E_INNER=1 exec xvfb-run -a -s '-screen 0 1280x1024x24' "$0" "$@"
-fi
-unset QT_QPA_PLATFORM
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0"
+source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
 work=$(mktemp -d)
 export SUITE_LINK_DIR=$work/link
 mkdir -p "$SUITE_LINK_DIR" "$work/pics" "$work/k"
