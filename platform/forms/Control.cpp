@@ -109,6 +109,10 @@ void Control::watch(QWidget *w)
     w->installEventFilter(this);
     w->setAttribute(Qt::WA_NoMousePropagation);
     w->setProperty(kControlProperty, QVariant::fromValue(static_cast<QObject *>(this)));
+    // A control takes drops only when its OLEDropMode says so (its drop target turns them on).
+    // Left to the toolkit, an edit field would take any dropped text as typing and the source
+    // would learn that it was copied; this way the drop goes to the window's own handling.
+    w->setAcceptDrops(false);
 }
 
 Control *Control::of(QWidget *w)

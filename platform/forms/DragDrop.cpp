@@ -318,16 +318,15 @@ int DragSource::exec()
         return vbDropEffectNone;
     dragging_ = true;
     int effect = vbDropEffectNone;
-    if (dragHook()) {
-        effect = dragHook()(*data.mimeData(), allowed);
-    } else {
-        QPointer<QWidget> guard(widget_);
-        auto *drag = new QDrag(widget_);
-        drag->setMimeData(data.takeMimeData());
-        const Qt::DropAction a = drag->exec(actionsOf(allowed));
-        effect = effectsOf(a);
-        if (!guard) {
-            return effect; // the widget went while the drag ran
+    {
+        // The drag runs an event loop of its own: the windows stay while it runs.
+        const Running running;
+        if (dragHook()) {
+            effect = dragHook()(*data.mimeData(), allowed);
+        } else {
+            auto *drag = new QDrag(widget_);
+            drag->setMimeData(data.takeMimeData());
+            effect = effectsOf(drag->exec(actionsOf(allowed)));
         }
     }
     dragging_ = false;

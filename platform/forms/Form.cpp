@@ -4,6 +4,7 @@
 #include "platform/forms/DragDrop.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/ListBox.h"
+#include "platform/forms/MenuBar.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
@@ -43,7 +44,13 @@ static QMargins decorationsOf(const QWidget *w)
 class FormWindow : public QMainWindow
 {
 public:
-    explicit FormWindow(Form &form) : form_(form) {}
+    explicit FormWindow(Form &form) : form_(form)
+    {
+        // A window is as high as the program says, even below its menu bar's rows (the client
+        // area is then empty). Left to the layout, the minimum would hold the menu bar at its
+        // narrowest, one title a row.
+        setMinimumSize(1, 1);
+    }
     Form &form() const { return form_; }
 
 protected:
@@ -248,7 +255,7 @@ Form::~Form()
     if (linkMode_ == 1)
         serveTopic(false);
     delete linkSource_;
-    forms_.remove(this);
+    forms_.forget(this);
     forms_.disown(this);
     // Controls first (they unregister here), then the widgets.
     const std::vector<Control *> controls = controls_;
@@ -257,12 +264,11 @@ Form::~Form()
     delete window_;
 }
 
-QMenuBar *Form::menuBar()
+MenuBar *Form::menuBar()
 {
     if (!menuBar_) {
-        menuBar_ = new QMenuBar(window_);
-        menuBar_->setNativeMenuBar(false);
-        window_->setMenuBar(menuBar_);
+        menuBar_ = new MenuBar(window_);
+        window_->setMenuWidget(menuBar_);
         menuBar_->setFont(uiFont(9));
     }
     return menuBar_;

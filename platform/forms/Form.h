@@ -18,7 +18,6 @@
 #include <vector>
 
 class QMainWindow;
-class QMenuBar;
 class QWidget;
 
 namespace forms {
@@ -27,6 +26,7 @@ class Control;
 class DataObject;
 class DropTarget;
 class Forms;
+class MenuBar;
 
 enum WindowStateValue { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
 enum UnloadMode { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2 };
@@ -104,7 +104,7 @@ public:
 
     QMainWindow *window() const { return window_; }
     QWidget *client() const { return client_; }
-    QMenuBar *menuBar();
+    MenuBar *menuBar();
 
     // A Link source: with LinkMode 1 the form serves LinkTopic on the program's Link server and
     // answers requests for an item with the text of its control of that name (a list: its items,
@@ -167,7 +167,7 @@ private:
     Forms &forms_;
     QMainWindow *window_;
     QWidget *client_;
-    QMenuBar *menuBar_ = nullptr;
+    MenuBar *menuBar_ = nullptr;
     QString caption_;
     float left_ = 0, top_ = 0, scaleW_, scaleH_;
     QSize appliedClient_;

@@ -12,6 +12,8 @@
 #include <ctime>
 #include <QPointer>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,9 +22,36 @@
 
 namespace forms {
 
+namespace {
+
+// What the event wrapper, End and the deferred destruction share: one program per process.
+struct Run
+{
+    int depth = 0; // handlers, DoEvents calls and drags on the stack
+    bool ended = false;
+    std::function<void()> endHook;
+    std::vector<QPointer<QObject>> graveyard;
+    std::vector<Forms *> unloadedFrom; // collections that lost a window since the last safe point
+    bool safePointDue = false;         // a visit to the event loop is posted
+    qint64 lastEvents = -1000;         // when DoEvents last ran, on the coarse clock
+};
+
+Run &run()
+{
+    static Run r;
+    return r;
+}
+
+} // namespace
+
+Running::Running() { ++run().depth; }
+Running::~Running() { --run().depth; }
+
 Forms::Forms() = default;
 Forms::~Forms()
 {
+    std::vector<Forms *> &pending = run().unloadedFrom;
+    pending.erase(std::remove(pending.begin(), pending.end(), this), pending.end());
     // Windows the program made and left loaded go with it.
     const std::vector<QPointer<Form>> owned = owned_;
     for (const QPointer<Form> &f : owned)
@@ -77,7 +106,7 @@ bool Forms::adopted(const Form *f) const
     return std::any_of(owned_.begin(), owned_.end(), [f](const QPointer<Form> &o) { return o.data() == f; });
 }
 
-void Forms::remove(Form *f)
+void Forms::forget(Form *f)
 {
     loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), f), loaded_.end());
 }
@@ -89,35 +118,6 @@ void Forms::disown(Form *f)
                  owned_.end());
 }
 
-namespace {
-
-// What the event wrapper, End and the deferred destruction share: one program per process.
-struct Run
-{
-    int depth = 0; // handlers (and DoEvents calls) on the stack
-    bool ended = false;
-    std::function<void()> endHook;
-    std::vector<QPointer<QObject>> graveyard;
-    qint64 lastEvents = -1000; // when DoEvents last ran, on the coarse clock
-};
-
-Run &run()
-{
-    static Run r;
-    return r;
-}
-
-// Counts a handler (or a DoEvents) as running for the life of the object.
-class Running
-{
-public:
-    Running() { ++run().depth; }
-    ~Running() { --run().depth; }
-    Running(const Running &) = delete;
-    Running &operator=(const Running &) = delete;
-};
-
-} // namespace
 
 // A clock for the budget that costs next to nothing to read: callers ask millions of times.
 static qint64 coarseMs()
@@ -165,18 +165,24 @@ void yieldEvents()
         throw ProgramEnded{};
 }
 
-void End()
+// Hides every window and leaves the event loop, once.
+static void finishProgram()
 {
     Run &r = run();
-    if (!r.ended) {
-        r.ended = true;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            w->hide();
-        if (r.endHook)
-            r.endHook();
-        else
-            QCoreApplication::exit(0);
-    }
+    if (r.ended)
+        return;
+    r.ended = true;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        w->hide();
+    if (r.endHook)
+        r.endHook();
+    else
+        QCoreApplication::exit(0);
+}
+
+void End()
+{
+    finishProgram();
     throw ProgramEnded{};
 }
 
@@ -184,10 +190,58 @@ bool ended() { return run().ended; }
 void setEndHook(std::function<void()> hook) { run().endHook = std::move(hook); }
 void resetEnd() { run().ended = false; }
 
+// Nothing of any window is on the stack: no handler, no DoEvents and no drag runs, and the
+// event loop that got here is the program's own, not one that a dialog or a drag runs inside
+// something else.
+static bool atSafePoint()
+{
+    return run().depth == 0 && QThread::currentThread()->loopLevel() <= 1;
+}
+
+void visitSafePoint();
+
+// Asks the event loop to come back once control has returned to it. Posted, not run from the
+// handler's end: the widget that delivered the event (a menu whose item was clicked, a button)
+// is still on the stack then, inside its own event function.
+static void scheduleSafePoint(int delayMs = 0)
+{
+    Run &r = run();
+    if (r.safePointDue || !QCoreApplication::instance())
+        return;
+    r.safePointDue = true;
+    QTimer::singleShot(delayMs, QCoreApplication::instance(), [] {
+        run().safePointDue = false;
+        visitSafePoint();
+    });
+}
+
+void visitSafePoint()
+{
+    Run &r = run();
+    if (r.graveyard.empty() && r.unloadedFrom.empty())
+        return;
+    if (!atSafePoint()) {
+        // Inside a nested loop (a drag, a modal dialog) or an event pump of a handler: look again
+        // a little later, without spinning.
+        scheduleSafePoint(10);
+        return;
+    }
+    while (!r.unloadedFrom.empty()) {
+        Forms *forms = r.unloadedFrom.back();
+        r.unloadedFrom.pop_back();
+        forms->afterUnload();
+        if (r.ended)
+            break;
+    }
+    collectGarbage();
+}
+
 void destroyLater(QObject *object)
 {
-    if (object)
-        run().graveyard.emplace_back(object);
+    if (!object)
+        return;
+    run().graveyard.emplace_back(object);
+    scheduleSafePoint();
 }
 
 void collectGarbage()
@@ -202,6 +256,33 @@ void collectGarbage()
         for (const QPointer<QObject> &o : dead)
             delete o.data();
     }
+}
+
+void Forms::remove(Form *f)
+{
+    const auto at = std::find(loaded_.begin(), loaded_.end(), f);
+    if (at == loaded_.end())
+        return;
+    loaded_.erase(at);
+    Run &r = run();
+    if (std::find(r.unloadedFrom.begin(), r.unloadedFrom.end(), this) == r.unloadedFrom.end())
+        r.unloadedFrom.push_back(this);
+    scheduleSafePoint();
+}
+
+void Forms::afterUnload()
+{
+    if (endWhenNothingShows_ && !loaded_.empty()) {
+        const bool shows = std::any_of(loaded_.begin(), loaded_.end(), [](const Form *f) { return f->Visible(); });
+        if (!shows) {
+            // Nothing could ever show these again: they go with the last window the user saw.
+            const std::vector<Form *> hidden = loaded_;
+            for (Form *f : hidden)
+                runEvent([f] { f->Unload(vbAppWindows); });
+        }
+    }
+    if (loaded_.empty())
+        finishProgram();
 }
 
 static QRect screenRect()
@@ -293,7 +374,8 @@ void runEvent(const std::function<void()> &handler)
             unhandled(vb::ErrInternal, vb::errorDescription(vb::ErrInternal));
         }
     }
-    collectGarbage();
+    // What the handler unloaded is destroyed at the next safe point, not here: the widget that
+    // delivered the event may still be on the stack.
 }
 
 static int &beeps()

@@ -52,6 +52,11 @@ public:
     void adopt(Form *f);
     bool adopted(const Form *f) const;
 
+    // The program ends when its last window has been unloaded and no handler runs any more.
+    // With this set, it also ends when an unload leaves no window on the screen: the windows
+    // that are loaded but hidden are unloaded then, since nothing could show them again.
+    void setEndWhenNothingShows(bool on) { endWhenNothingShows_ = on; }
+
     Forms();
     ~Forms();
     Forms(const Forms &) = delete;
@@ -59,9 +64,15 @@ public:
 
 private:
     friend class Form;
+    friend void visitSafePoint();
     void add(Form *f);
+    // f was unloaded: the program's end is looked at once no handler runs any more.
     void remove(Form *f);
+    // f is being destroyed.
+    void forget(Form *f);
     void disown(Form *f);
+    void afterUnload();
+    bool endWhenNothingShows_ = false;
     std::vector<Form *> loaded_;
     std::vector<QPointer<Form>> owned_;
     QString linkApplication_;
@@ -98,12 +109,25 @@ struct ProgramEnded
 {
 };
 
-// Destroys an object (an unloaded window or control) once no event handler is running any
-// more, so that a handler that unloads its own window, or a window closed inside DoEvents, never
-// finds its objects gone when it carries on.
+// Destroys an object (an unloaded window or control) once control is back in the program's
+// event loop with no handler, DoEvents or drag running, whatever unloaded it: a menu item, a
+// button, a key, a timer, a Link execute or a drop. The widget that delivered the event is
+// still on the stack when its handler returns, so nothing is destroyed from there.
 void destroyLater(QObject *object);
-// Destroys what destroyLater queued, unless a handler is running.
+// Destroys what destroyLater queued at once, unless a handler is running (the program's end;
+// tests).
 void collectGarbage();
+
+// Counts as a running handler for its life: nothing is destroyed, and the program does not end
+// by itself, while one exists.
+class Running
+{
+public:
+    Running();
+    ~Running();
+    Running(const Running &) = delete;
+    Running &operator=(const Running &) = delete;
+};
 
 // The screen the windows live on, in twips.
 float screenWidth();

@@ -2,6 +2,7 @@
 
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/MenuBar.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -15,8 +16,11 @@ Menu::Menu(Form &form, const QString &name, const QString &caption, Menu *parent
 {
     setObjectName(name);
     QWidget *owner = parent ? static_cast<QWidget *>(parent->submenu()) : static_cast<QWidget *>(form.menuBar());
-    action_ = new QAction(caption, owner);
-    action_->setSeparator(caption == QLatin1String("-"));
+    // A separator's caption names it only: a separator with a text is drawn as a titled
+    // section, the "-" showing at its left.
+    const bool separator = caption == QLatin1String("-");
+    action_ = new QAction(separator ? QString() : caption, owner);
+    action_->setSeparator(separator);
     if (!shortcut.isEmpty()) {
         action_->setShortcut(shortcut);
         action_->setShortcutContext(Qt::WindowShortcut);
@@ -45,7 +49,7 @@ QMenu *Menu::submenu()
 void Menu::setCaption(const QString &c)
 {
     caption_ = c;
-    action_->setText(c);
+    action_->setText(action_->isSeparator() ? QString() : c);
     if (submenu_)
         submenu_->setTitle(c);
 }

@@ -9,6 +9,8 @@
 #include "tests/support/Drops.h"
 #include "tests/support/TempDir.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
 #include <QMimeData>
@@ -154,6 +156,42 @@ TEST_F(DragDrop, TextDropsFollowTheHandlersEffect)
     EXPECT_NEAR(form.lastX, 4750, 15) << "twips relative to the window's client area";
     label.setOLEDropMode(0);
     EXPECT_FALSE(droptest::dropOn(label.widget(), *text).dropped && onLabel.drops > 1);
+}
+
+TEST_F(DragDrop, EditFieldsTakeNoDropOfTheirOwnWithoutADropMode)
+{
+    forms::TextBox text(form, "Text1");
+    forms::TextBox lines(form, "Text2", true);
+    forms::ComboBox combo(form, "Combo1");
+    text.Move(2000, 1800, 1500, 300);
+    lines.Move(4000, 1800, 1500, 600);
+    combo.Move(2000, 2400, 1500, 300);
+    for (forms::Control *c : std::initializer_list<forms::Control *>{&text, &lines, &combo})
+        c->widget()->show(); // made after the window was shown
+    form.setOLEDropMode(1);
+    forms::DoEvents();
+    const auto files = droptest::fileManagerData({tmp.file("p.jpg")});
+    const auto name = droptest::editorText(tmp.file("q.jpg") + "\r\n");
+    QWidget *edit = static_cast<QComboBox *>(combo.widget())->lineEdit();
+    for (QWidget *w : {text.widget(), static_cast<QPlainTextEdit *>(lines.widget())->viewport(), edit}) {
+        SCOPED_TRACE(w->metaObject()->className());
+        ASSERT_EQ(w->window()->childAt(w->mapTo(w->window(), w->rect().center())), w) << "the drop lands on the field";
+        form.dropped.clear();
+        const auto o = droptest::dropOn(w, *files, Qt::CopyAction | Qt::MoveAction);
+        EXPECT_EQ(o.dropAction, Qt::CopyAction);
+        EXPECT_EQ(form.dropped, QStringList({tmp.file("p.jpg")})) << "the window's own handling took it";
+        droptest::dropOn(w, *name, Qt::CopyAction | Qt::MoveAction);
+    }
+    EXPECT_EQ(text.Text(), "");
+    EXPECT_EQ(lines.Text(), "");
+    EXPECT_EQ(combo.Text(), "") << "a dropped text is no typing";
+
+    // With its drop mode the control takes the drop itself.
+    Seen seen;
+    record(text, seen, forms::vbDropEffectCopy);
+    EXPECT_EQ(droptest::dropOn(text.widget(), *name).dropAction, Qt::CopyAction);
+    EXPECT_EQ(seen.drops, 1);
+    EXPECT_EQ(text.Text(), "");
 }
 
 TEST_F(DragDrop, ADragStartsOnlyOnceThePointerMoves)

@@ -5,11 +5,16 @@
 #include "platform/forms/DefaultInstance.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Menu.h"
+#include "platform/forms/MenuBar.h"
+#include "platform/forms/KeyCodes.h"
 #include "platform/vb/vb.h"
 #include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -51,6 +56,40 @@ public:
     forms::TextBox Text1;
     forms::ControlArray<forms::Image> Image1;
 };
+
+// A window that unloads itself from its menu (ファイル → 終了), a button, a key or its timer.
+class SelfClosing : public forms::Form
+{
+public:
+    explicit SelfClosing(forms::Forms &f)
+        : Form(f, "Form2", 4000, 3000), menu1(*this, "menu1", "ファイル(&F)"), menu19(*this, "menu19", "終了", &menu1),
+          Command1(*this, "Command1"), Text1(*this, "Text1"), Timer1(*this, "Timer1")
+    {
+        Command1.Move(0, 0, 1000, 400);
+        Text1.Move(0, 600, 1000, 300);
+        menu19.Click = [this] { Unload(); };
+        Command1.Click = [this] { Unload(); };
+        Text1.KeyDown = [this](int &k, int) {
+            if (k == forms::vbKeyEscape)
+                Unload();
+        };
+        Timer1.Tick = [this] { Unload(); };
+    }
+    forms::Menu menu1, menu19;
+    forms::CommandButton Command1;
+    forms::TextBox Text1;
+    forms::Timer Timer1;
+};
+
+// Lets the event loop run until cond holds or ms have passed.
+bool eventually(const std::function<bool()> &cond, int ms = 3000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!cond() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return cond();
+}
 
 } // namespace
 
@@ -105,7 +144,77 @@ TEST_F(Life, AWindowClosedInsideDoEventsOutlivesTheHandlerThatRuns)
         board->Image1(0).setLeft(15); // the handler carries on with its objects
         board->Text1.setText("still usable");
     });
-    EXPECT_TRUE(alive.isNull()) << "gone once no handler runs";
+    EXPECT_FALSE(alive.isNull()) << "the widget that delivered the event may still be on the stack";
+    EXPECT_TRUE(eventually([&] { return alive.isNull(); })) << "gone once the event loop has it back";
+    EXPECT_EQ(ends, 1) << "its last window gone, the program ended";
+}
+
+TEST_F(Life, AWindowClosesItselfByEveryRouteAndGoesOnlyOnceNothingOfItRuns)
+{
+    forms::Forms all;
+    forms::Form keeper(all, "Form1", 3000, 2000); // the program goes on with this one
+    keeper.Show();
+    for (const char *route : {"menu", "button", "key", "timer"}) {
+        SCOPED_TRACE(route);
+        auto *board = new SelfClosing(all);
+        all.adopt(board);
+        QPointer<SelfClosing> alive(board);
+        board->Show();
+        board->window()->activateWindow();
+        forms::DoEvents();
+        if (QByteArray(route) == "menu") {
+            QMenuBar *bar = board->menuBar()->barOf(board->menu1.action());
+            ASSERT_NE(bar, nullptr);
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(board->menu1.action()).center());
+            QMenu *popup = board->menu1.submenu();
+            ASSERT_TRUE(eventually([&] { return popup->isVisible(); }));
+            QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(board->menu19.action()).center());
+        } else if (QByteArray(route) == "button") {
+            QTest::mouseClick(board->Command1.widget(), Qt::LeftButton);
+        } else if (QByteArray(route) == "key") {
+            board->Text1.SetFocus();
+            QTest::keyClick(board->Text1.widget(), Qt::Key_Escape);
+        } else {
+            board->Timer1.setInterval(1);
+            board->Timer1.setEnabled(true);
+        }
+        ASSERT_TRUE(eventually([&] { return alive.isNull() || !board->isLoaded(); })) << "unloaded";
+        EXPECT_TRUE(eventually([&] { return alive.isNull(); })) << "and destroyed";
+    }
+    EXPECT_EQ(ends, 0) << "a window is left";
+    EXPECT_TRUE(keeper.isLoaded());
+}
+
+TEST_F(Life, TheProgramEndsWithItsLastWindowAndNotWhileAHandlerRuns)
+{
+    forms::Forms all;
+    forms::Form main(all, "Form1", 3000, 2000), other(all, "Form2", 3000, 2000);
+    main.Show();
+    other.Show();
+    main.Unload();
+    EXPECT_FALSE(eventually([&] { return ends > 0; }, 50));
+    forms::runEvent([&] {
+        other.Unload();
+        forms::DoEvents();
+        EXPECT_EQ(ends, 0) << "the handler that unloaded it still runs";
+    });
+    EXPECT_TRUE(eventually([&] { return ends == 1; }));
+}
+
+TEST_F(Life, WithEndWhenNothingShowsTheHiddenWindowsGoWithTheLastOneShown)
+{
+    forms::Forms all;
+    all.setEndWhenNothingShows(true);
+    forms::Form main(all, "Form1", 3000, 2000), board(all, "Form2", 3000, 2000), message(all, "Form3", 2000, 1000);
+    main.Show();
+    board.Load(); // filled while hidden
+    message.Show();
+    message.Hide();
+    main.window()->close(); // the user closes the only window on the screen
+    EXPECT_TRUE(eventually([&] { return ends == 1; }));
+    EXPECT_FALSE(board.isLoaded());
+    EXPECT_FALSE(message.isLoaded());
+    EXPECT_EQ(all.count(), 0);
 }
 
 TEST_F(Life, ADefaultInstanceIsMadeAfreshAfterAnUnload)

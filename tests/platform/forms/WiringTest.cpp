@@ -195,7 +195,7 @@ TEST(Wiring, TheClientAreaIsTheDesignSizeWhateverTheMenuBarTakes)
     showActive(form);
     EXPECT_EQ(form.client()->size(), QSize(323, 292));
     EXPECT_FLOAT_EQ(form.ScaleHeight(), 4380);
-    EXPECT_FLOAT_EQ(form.Height() - form.ScaleHeight(), forms::toTwips(form.window()->menuBar()->height()));
+    EXPECT_FLOAT_EQ(form.Height() - form.ScaleHeight(), forms::toTwips(form.window()->menuWidget()->height()));
 
     // The window system changes the width only: the height keeps its twips.
     form.setHeight(7000 + form.Height() - form.ScaleHeight());
