@@ -168,6 +168,7 @@ void Form2::Form_QueryUnload(int &, int)
 
 void Form2::Form_Unload(int &)
 {
+    stopShow = true;
     leaveAsCurrentBoard();
     if (Text1.LinkMode() != 0) {
         execGV(gvlink::exitGV());

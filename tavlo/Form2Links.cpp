@@ -74,6 +74,9 @@ void Form2::menuShow_Click()
     const int n = recordVisibleIcons();
     const IconRecs order = placed;
     for (int k = 0; k < n; ++k) {
+        // A board closed while the show waited ends its show: nothing would be left to stop it.
+        if (stopShow || !isLoaded())
+            break;
         if (!Image1.exists(order[size_t(k)].iconIndex))
             continue;
         const int s = slotOf(order[size_t(k)].iconIndex);
@@ -101,6 +104,9 @@ void Form2::menuShow_Click()
             break;
     }
     Timer1.setEnabled(false);
+    // An unloaded board has told GV to go already.
+    if (!isLoaded())
+        return;
     execGV(gvlink::exitGV());
     try {
         Text1.setLinkMode(0);

@@ -15,6 +15,9 @@ Tavlo::Tavlo(sysinfo::SystemInfo &sys, printer::Printer &printer, shell::Launche
       msgBox_(forms_, [this] { return new modlessMsgBox(*this); }),
       formPrn_(forms_, [this] { return new FormPrn(*this); })
 {
+    // Closing the last window on the screen ends Tavlo: a hidden board or message window could
+    // never be shown again.
+    forms_.setEndWhenNothingShows(true);
     // The waits for GV let events run as every other long operation does.
     gvlink::setEventPump(forms::DoEvents);
 }

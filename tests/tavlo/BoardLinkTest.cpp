@@ -8,6 +8,8 @@
 #include "tests/platform/link/LinkTestSupport.h"
 
 #include <QFile>
+#include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -133,6 +135,25 @@ TEST_F(BoardLinks, StopGVEndsTheShowAfterThatPicturesWait)
     stopper.start(20);
     act([&] { b.menuShow.action()->trigger(); });
     EXPECT_EQ(executed(), QStringList({"[MaxDisp(ON,ON,Black)]", open(0), open(1), "ExitGV()"}));
+}
+
+TEST_F(BoardLinks, ClosingTheBoardEndsItsSlideShow)
+{
+    Form2 &b = boardOf({{0, 0}, {700, 0}, {1400, 0}});
+    b.slideIntervalMs = 1000;
+    QPointer<Form2> board(&b);
+    // The user closes the board while its first picture is shown.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (executed().size() >= 2 && board && board->isLoaded())
+            board->window()->close();
+    });
+    closer.start(20);
+    act([&] { b.menuShow.action()->trigger(); });
+    closer.stop();
+    EXPECT_EQ(executed(), QStringList({"[MaxDisp(ON,ON,Black)]", open(0), "ExitGV()"}));
+    EXPECT_EQ(gvLauncher.programs.size(), 1u) << "no GV started again for a board that is gone";
+    EXPECT_TRUE(gvLauncher.programs[0]->waitFinished(5000));
 }
 
 TEST_F(BoardLinks, APictureGVCannotOpenDoesNotStopTheShow)
