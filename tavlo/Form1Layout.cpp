@@ -48,7 +48,9 @@ void Form1::layoutWindow()
     Integer top = Combo1.Visible() ? CInt(Combo1.Top() + Combo1.Height()) : CInt(Command1.Top() + Command1.Height());
     Picture1.setTop(top + 60);
     VScroll1.setTop(Picture1.Top());
-    Integer needH = CInt(Picture1.Height() + Picture1.Top() + frameH);
+    // The height a picture needs is worked out in 32 bits: a photo taller than about 2184
+    // pixels needs more than 16 bits hold, and is cut to the work area below anyway.
+    qint32 needH = vb::CLng(double(Picture1.Height()) + Picture1.Top() + frameH);
     if (Picture1.Width() > Width()) {
         HScroll1.setVisible(true);
         // A window narrower than the bar's margin gets a bar of no width, not an error.
@@ -57,14 +59,14 @@ void Form1::layoutWindow()
         HScroll1.setVisible(false);
     }
     if (wa.height < needH)
-        needH = CInt(wa.height);
+        needH = vb::CLng(wa.height);
     if (WindowState() == forms::vbNormal) {
         if (HScroll1.Visible()) {
-            needH = CInt(needH + HScroll1.Height());
+            needH = vb::CLng(double(needH) + HScroll1.Height());
             if (wa.height < needH)
-                needH = CInt(wa.height);
+                needH = vb::CLng(wa.height);
         }
-        setHeight(needH);
+        setHeight(float(needH));
     }
     HScroll1.setTop(ScaleHeight() - HScroll1.Height());
     if (Picture1.Height() > ScaleHeight()) {

@@ -84,6 +84,9 @@ QImage decode(QIODevice *device, const char *format, int index = 0)
 {
     QImageReader reader(device, format);
     reader.setAllocationLimit(int(MaxPixels * 4 / (1024 * 1024)) + 1);
+    // Cameras and phones store a photo as the sensor saw it and say in a tag how to turn it:
+    // it is shown upright, as every viewer of today shows it.
+    reader.setAutoTransform(true);
     if (index > 0 && !reader.jumpToImage(index))
         damaged();
     QImage image;

@@ -3,7 +3,10 @@
 
 #include "platform/forms/Forms.h"
 
+#include <QImageWriter>
 #include <QMainWindow>
+
+#include "tavlo/Form2.h"
 
 class Layout : public TavloTest
 {
@@ -105,13 +108,58 @@ TEST_F(Layout, StepsNeverFallBelowOne)
     EXPECT_FLOAT_EQ(f().Picture1.Left(), -10);
 }
 
-TEST_F(Layout, APictureTooTallFor16BitsTakesTheFailurePath)
+TEST_F(Layout, CameraPhotosAreShownScrolledAndCopiedWithTheirOwnAspect)
 {
-    showPicture(40, 2300);
-    EXPECT_TRUE(f().Picture1.Picture().isEmpty());
-    EXPECT_EQ(message(), dir.file("p.bmp") + "\r\n" + QString::fromUtf8("ファイルが異常です。"));
-    EXPECT_FLOAT_EQ(f().Picture1.Top(), 840) << "the steps before the failure stay";
-    EXPECT_FALSE(ended);
+    // Every 12-megapixel photo is taller than 16 bits of twips can say (2184 pixels).
+    QStringList photos;
+    const std::vector<QSize> sizes = {{4000, 3000}, {3000, 4000}, {6000, 4000}, {40, 2300}};
+    for (const QSize &size : sizes)
+        photos << picture(QString("photo%1.jpg").arg(photos.size()), size.width(), size.height());
+    start(photos);
+    f().Show();
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        SCOPED_TRACE(photos[int(i)].toStdString());
+        f().Command1_Click();
+        EXPECT_EQ(message(), "") << "a photo is no damaged file";
+        EXPECT_EQ(f().Picture1.Picture().pixelSize(), sizes[i]);
+        EXPECT_FLOAT_EQ(f().Height(), 11520) << "as high as the work area";
+        EXPECT_TRUE(f().VScroll1.Visible());
+        EXPECT_EQ(f().HScroll1.Visible(), sizes[i].width() * 15 > f().Width());
+        f().VScroll1.setValue(f().VScroll1.Max());
+        EXPECT_LT(f().Picture1.Top(), 0) << "scrolled down the photo";
+        f().menu3_Click();
+        const forms::Image &icon = m().subForm->Image1(int(i));
+        EXPECT_TRUE(icon.Visible());
+        EXPECT_NEAR(icon.Width() / icon.Height(), double(sizes[i].width()) / sizes[i].height(), 0.01);
+        if (sizes[i].width() > 1000) {
+            EXPECT_NEAR(double(icon.Width()) * icon.Height(), m().iconArea, m().iconArea * 0.001);
+        }
+    }
+}
+
+TEST_F(Layout, PhotosAreShownUprightAsTheirOrientationTagSays)
+{
+    // A phone stores a portrait photo as the sensor saw it (wide) and says in a tag to turn it.
+    QImage stored(40, 20, QImage::Format_RGB32);
+    stored.fill(Qt::red);
+    for (int x = 0; x < 8; ++x)
+        for (int y = 0; y < 20; ++y)
+            stored.setPixelColor(x, y, Qt::blue); // the left edge, which turns to the top
+    const QString path = dir.file("portrait.jpg");
+    QImageWriter writer(path, "jpeg");
+    writer.setTransformation(QImageIOHandler::TransformationRotate90);
+    ASSERT_TRUE(writer.write(stored));
+
+    start({path});
+    f().Command1_Click();
+    const QImage shown = f().Picture1.Picture().toImage();
+    ASSERT_EQ(shown.size(), QSize(20, 40));
+    EXPECT_GT(QColor(shown.pixel(10, 2)).blue(), 200) << "turned a quarter clockwise";
+    EXPECT_GT(QColor(shown.pixel(10, 37)).red(), 200);
+    EXPECT_FLOAT_EQ(f().Picture1.Width(), 20 * 15 + 60);
+    f().menu3_Click();
+    const forms::Image &icon = m().subForm->Image1(0);
+    EXPECT_LT(icon.Width() * 1.5f, icon.Height()) << "the icon stands upright too";
 }
 
 TEST_F(Layout, AMaximizedWindowKeepsItsSize)
