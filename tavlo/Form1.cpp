@@ -127,6 +127,9 @@ Form1::Form1(Tavlo &app)
     Picture1.MouseDown = [this](int b, int s, float x, float y) { Picture1_MouseDown(b, s, x, y); };
     Picture1.OLEStartDrag = [this](forms::DataObject &d, int &e) { Picture1_OLEStartDrag(d, e); };
     Picture1.OLECompleteDrag = [this](int &e) { Picture1_OLECompleteDrag(e); };
+    Picture1.OLEDragOver = [this](forms::DataObject &d, int &e, int b, int s, float x, float y, int state) {
+        Picture1_OLEDragOver(d, e, b, s, x, y, state);
+    };
     Picture1.OLEDragDrop = [this](forms::DataObject &d, int &e, int b, int s, float x, float y) {
         Picture1_OLEDragDrop(d, e, b, s, x, y);
     };

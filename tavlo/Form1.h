@@ -59,8 +59,9 @@ public:
     // Drops: the lines of a dropped text, each ended by CR LF (or LF, or CR), and one empty text
     // after them; error 6 for a text longer than 32767 characters.
     static QStringList splitLines(const QString &text);
-    // Appends one dropped picture to the list, or reads a dropped list file.
-    void addDroppedItem(const QString &path);
+    // Appends one dropped picture to the list, or reads a dropped list file; false when the
+    // name was not taken (another kind, a full list, a list file that cannot be read).
+    bool addDroppedItem(const QString &path);
 
     // Moves the shown slot by step around the list and shows that picture.
     void showStep(int step);
@@ -104,10 +105,26 @@ public:
     void Picture1_MouseDown(int button, int shift, float x, float y);
     void Picture1_OLEStartDrag(forms::DataObject &data, int &allowedEffects);
     void Picture1_OLECompleteDrag(int &effect);
+    void Picture1_OLEDragOver(forms::DataObject &data, int &effect, int button, int shift, float x, float y, int state);
     void Picture1_OLEDragDrop(forms::DataObject &data, int &effect, int button, int shift, float x, float y);
+    void Form_OLEDragOver(forms::DataObject &data, int &effect, int button, int shift, float x, float y, int state) override;
     void Form_OLEDragDrop(forms::DataObject &data, int &effect, int button, int shift, float x, float y) override;
 
 private:
+    // The names a drop offers: the lines of a text (preferred), or the paths of a file list.
+    struct DropOffer
+    {
+        enum Kind { None, Text, Files } kind = None;
+        QStringList items;
+        bool tooLong = false; // a text longer than the window can count
+        bool cutTail = false; // text after the last line end, which is not taken
+    };
+    static DropOffer offerOf(forms::DataObject &data);
+    // Every name offered would join the list (a picture with a free slot, a readable list file).
+    bool wouldTakeAll(const DropOffer &offer) const;
+    bool wouldTakeAny(const DropOffer &offer) const;
+    bool dropTaken_ = false; // what the drag-over decided for the drag that came in last
+
     MainModule &m() const;
     // curIndex for a number typed into Text1 (already made 0-based): the nearest whole
     // number; a number beyond the 16-bit range is taken around the list instead of failing.

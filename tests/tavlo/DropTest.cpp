@@ -9,6 +9,8 @@
 #include "tests/support/Drops.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -71,26 +73,64 @@ TEST_F(Drops, AListFileIsReadAndShownInTheChooser)
     EXPECT_EQ(f().Caption(), p);
 }
 
-TEST_F(Drops, TextLinesOfPicturesAreTakenOthersAreNot)
+TEST_F(Drops, ATextIsTakenWholeOrRefusedAsItComesIn)
 {
     startWith(2);
-    const QString pic = picture("t.bmp");
-    dropText(pic + "\r\n" + dir.file("notes.txt") + "\r\n");
-    EXPECT_EQ(m().fileCount, 3);
+    const QString pic = picture("t.bmp"), pic2 = picture("t2.jpg");
+    auto o = dropText(pic + "\r\n" + pic2 + "\r\n");
+    EXPECT_EQ(o.dropAction, Qt::CopyAction);
+    EXPECT_EQ(m().fileCount, 4);
     EXPECT_EQ(m().fileNames[2], pic);
     EXPECT_EQ(m().curIndex, 2);
-
-    // A single path without a line end is not taken: slot 0 is shown.
-    dropText(picture("u.bmp"));
-    EXPECT_EQ(m().fileCount, 3);
-    EXPECT_EQ(m().curIndex, 0);
-    // Nor are files of other kinds.
-    dropFiles({dir.write("readme.txt", "x")});
-    EXPECT_EQ(m().fileCount, 3);
-    EXPECT_EQ(m().curIndex, 0);
     // A text editor's LF ends lines too.
     dropText(picture("v.bmp") + "\n");
-    EXPECT_EQ(m().fileCount, 4);
+    EXPECT_EQ(m().fileCount, 5);
+
+    // A source may remove what it dragged once the drop reports an effect, and under X11 it
+    // learns only what the drag-over answered: a line this window would not take (another kind
+    // of file, text after the last line end) turns the whole text away before the drop.
+    const QStringList before = pictureList();
+    for (const QString &text : {pic + "\r\n" + dir.file("notes.txt") + "\r\n", picture("u.bmp"),
+                                pic + "\r\n" + dir.file("missing.lst") + "\r\n"}) {
+        SCOPED_TRACE(text.toStdString());
+        o = dropText(text);
+        EXPECT_FALSE(o.overAccepted);
+        EXPECT_FALSE(o.dropped);
+        EXPECT_EQ(pictureList(), before);
+    }
+}
+
+TEST_F(Drops, AFileListTakesItsPicturesAndReportsNoEffectForWhatItLeft)
+{
+    startWith(2);
+    const QString pic = picture("f.bmp");
+    // A file manager removes nothing that was copied: the drop is taken, and its answer says
+    // that not everything arrived.
+    const auto o = dropFiles({pic, dir.write("readme.txt", "x")});
+    EXPECT_TRUE(o.dropped);
+    EXPECT_EQ(o.dropAction, Qt::IgnoreAction);
+    EXPECT_EQ(m().fileCount, 3);
+    EXPECT_EQ(m().fileNames[2], pic);
+    // Files of other kinds only: refused as they come in.
+    EXPECT_FALSE(dropFiles({dir.write("other.txt", "y")}).overAccepted);
+    EXPECT_EQ(m().fileCount, 3);
+}
+
+TEST_F(Drops, EditFieldsHandTheirDropsToTheWindow)
+{
+    startWith(2);
+    f().Combo1.setVisible(true);
+    forms::DoEvents();
+    const QString pic = picture("c.bmp");
+    QWidget *edit = static_cast<QComboBox *>(f().Combo1.widget())->lineEdit();
+    for (QWidget *w : {edit, f().Text1.widget(), f().Text3.widget()}) {
+        const int before = m().fileCount;
+        const auto o = droptest::dropOn(w, *droptest::editorText(pic + "\r\n"));
+        EXPECT_EQ(o.dropAction, Qt::CopyAction);
+        EXPECT_EQ(m().fileCount, before + 1) << "the list took the name, not the field";
+    }
+    EXPECT_NE(f().Combo1.Text(), pic + "\r\n");
+    EXPECT_EQ(f().Text3.Text(), "5");
 }
 
 TEST_F(Drops, ATextTooLongToCountIsTurnedAwayAndNothingIsLost)
@@ -101,9 +141,18 @@ TEST_F(Drops, ATextTooLongToCountIsTurnedAwayAndNothingIsLost)
         huge += "x";
     huge += "\r\n";
     const auto outcome = dropText(huge);
+    EXPECT_FALSE(outcome.overAccepted) << "refused as it comes in: the source learns it in time";
     EXPECT_EQ(outcome.dropAction, Qt::IgnoreAction);
     EXPECT_FALSE(ended);
     EXPECT_EQ(m().fileCount, 3);
+    EXPECT_EQ(pictureList(), pics);
+
+    // Should the drop come all the same, it is turned away with a notice.
+    const auto mime = droptest::editorText(huge);
+    forms::DataObject data(mime.get());
+    int effect = forms::vbDropEffectCopy;
+    act([&] { f().Picture1_OLEDragDrop(data, effect, 1, 0, 0, 0); });
+    EXPECT_EQ(effect, forms::vbDropEffectNone);
     EXPECT_EQ(pictureList(), pics);
     EXPECT_TRUE(message().contains(QString::fromUtf8("長すぎる")));
 }
@@ -112,9 +161,11 @@ TEST_F(Drops, TheListNeverPasses2049Pictures)
 {
     startWith(2);
     QString text; // names are not looked up: a drop takes them as they come
-    for (int i = 0; i < 2100; ++i)
+    for (int i = 0; i < 2047; ++i)
         text += "p.bmp\r\n";
-    dropText(text);
+    EXPECT_FALSE(dropText(text + "p.bmp\r\n").overAccepted) << "one more than the list has slots for";
+    EXPECT_EQ(m().fileCount, 2);
+    EXPECT_EQ(dropText(text).dropAction, Qt::CopyAction);
     EXPECT_EQ(m().fileCount, 2049);
     EXPECT_EQ(m().curIndex, 2);
 }
