@@ -1,8 +1,10 @@
-// The modeless message window's width follows the first line of its message.
+// The modeless message window sizes itself to the lines of its message.
 #include "tests/tavlo/TavloFixture.h"
 
 #include "platform/forms/Forms.h"
 #include "tavlo/modlessMsgBox.h"
+
+#include <QFontMetrics>
 
 TEST(MessageWidth, HalfAFontSizePerByteOfTheFirstLine)
 {
@@ -14,9 +16,34 @@ TEST(MessageWidth, HalfAFontSizePerByteOfTheFirstLine)
     // Without CR LF the whole text counts, with one more position than it has.
     EXPECT_FLOAT_EQ(modlessMsgBox::textWidthFor(QString(300, QChar('b')), 9, 1950, 100000), 9 * 300 * 10 + 96);
     EXPECT_FLOAT_EQ(modlessMsgBox::textWidthFor(QString(40000, QChar('b')) + "\r\n", 9, 1950, 19200), 9600);
+    // A reason under a short first line widens the box as well.
+    EXPECT_FLOAT_EQ(modlessMsgBox::textWidthFor("ab\r\n" + QString(300, QChar('c')), 9, 1950, 100000), 9 * 300 * 10 + 96);
+    EXPECT_EQ(modlessMsgBox::lineCount("a\r\nb"), 2);
+    EXPECT_EQ(modlessMsgBox::lineCount("a\r\n"), 1);
 }
 
 using MessageWindow = TavloTest;
+
+TEST_F(MessageWindow, EveryLineOfAMessageCanBeRead)
+{
+    start({});
+    const QString reason = "Kesto is not running: the Link server KESTO|KESTO did not answer (connection refused)";
+    t().showMessage(QString::fromUtf8("Kestoへ転送できません。") + "\r\n" + reason);
+    forms::DoEvents();
+    modlessMsgBox &box = t().msgBox();
+    box.Form_Activate();
+    const QFontMetrics fm(box.Text1.widget()->font());
+    EXPECT_LE(fm.horizontalAdvance(reason), box.Text1.widget()->width()) << "the reason is not cut off";
+    EXPECT_GE(box.Text1.widget()->height(), 2 * fm.lineSpacing()) << "both lines show";
+    EXPECT_GE(box.Command1.Top(), box.Text1.Top() + box.Text1.Height());
+    EXPECT_GE(box.ScaleHeight(), box.Command1.Top() + box.Command1.Height());
+
+    // A one-line message keeps the design height.
+    t().showMessage("short");
+    box.Form_Activate();
+    EXPECT_FLOAT_EQ(box.Text1.Height(), 390);
+    EXPECT_FLOAT_EQ(box.ScaleHeight(), 1215);
+}
 
 TEST_F(MessageWindow, SizesItselfWhenActivatedAndHidesOnItsButton)
 {
