@@ -8,6 +8,7 @@
 #include "tests/support/TempDir.h"
 
 #include <QAction>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QtTest/QTest>
@@ -282,4 +283,31 @@ TEST(Events, KeyCodesAreTheSystemsVirtualKeys)
     EXPECT_EQ(code(Qt::Key_5, Qt::KeypadModifier), 101);
     QKeyEvent shifted(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_EQ(forms::shiftOf(&shifted), forms::vbShiftMask | forms::vbCtrlMask);
+}
+
+TEST(Controls, AButtonCaptionAsWideAsTheButtonShowsWhole)
+{
+    forms::Forms all;
+    forms::Form form(all, "F", 3000, 2000);
+    forms::CommandButton button(form, "Command2");
+    button.Move(60, 60, 1095, 375);
+    for (const QString &caption : {QString::fromUtf8("Sub表示(ESC)"), QString::fromUtf8("Sub表示表示表示(ESC)")}) {
+        SCOPED_TRACE(caption.toStdString());
+        button.setCaption(caption);
+        const QImage face = button.widget()->grab().toImage();
+        // Columns with ink of the caption (dark pixels away from the top and bottom edges).
+        int first = -1, last = -1;
+        for (int x = 0; x < face.width(); ++x)
+            for (int y = 5; y < face.height() - 5; ++y)
+                if (qGray(face.pixel(x, y)) < 80) {
+                    if (first < 0)
+                        first = x;
+                    last = x;
+                    break;
+                }
+        ASSERT_GE(first, 0) << "the caption shows";
+        EXPECT_GT(first, 2) << "a blank column before the first letter: nothing is cut off";
+        EXPECT_LT(last, face.width() - 3) << "and after the last";
+        EXPECT_GT(last - first, face.width() / 2);
+    }
 }
