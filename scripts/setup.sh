@@ -6,19 +6,19 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 list=$here/packages.txt
-known=$(sed -n 's/^\[\([a-z]*\)\][[:space:]]*$/\1/p' "$list")
+mapfile -t known < <(sed -n 's/^\[\([a-z]*\)\][[:space:]]*$/\1/p' "$list")
 if [ $# -eq 0 ]; then
-  echo "usage: scripts/setup.sh SET...   (sets: $(echo $known) all)" >&2
+  echo "usage: scripts/setup.sh SET...   (sets: ${known[*]} all)" >&2
   exit 2
 fi
 sets=()
 for s in "$@"; do
   if [ "$s" = all ]; then
-    mapfile -t sets < <(printf '%s\n' $known)
+    sets=("${known[@]}")
     break
   fi
-  if ! printf '%s\n' $known | grep -qx -- "$s"; then
-    echo "setup: no package set \"$s\" in $list (sets: $(echo $known))" >&2
+  if ! printf '%s\n' "${known[@]}" | grep -qx -- "$s"; then
+    echo "setup: no package set \"$s\" in $list (sets: ${known[*]})" >&2
     exit 2
   fi
   sets+=("$s")
