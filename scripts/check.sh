@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Sets everything up, then builds and runs every test headless: first the normal build, then
-# the sanitizer build (address and undefined behaviour). Exits non-zero when anything fails.
+# Installs what the programs, the tests and the package need, then builds and runs every test
+# headless: first the normal build, then the sanitizer build (address and undefined behaviour).
+# Exits non-zero when anything fails.
 #   scripts/check.sh            both presets
 #   scripts/check.sh default    one preset
 set -uo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh || exit 1
+scripts/setup.sh programs headless tests packaging || exit 1
 presets=("$@")
 [ ${#presets[@]} -eq 0 ] && presets=(default asan)
 status=0

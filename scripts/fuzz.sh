@@ -15,7 +15,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
-scripts/setup.sh || exit 1
+scripts/setup.sh programs fuzzing || exit 1
 scripts/build.sh fuzz >/dev/null || { echo "fuzz: the build failed" >&2; exit 1; }
 
 bin=build/fuzz/fuzz

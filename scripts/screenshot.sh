@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Runs a window program on the current X display, waits until its window is up, saves a
 # screenshot of the screen, and ends the program.
-#   screenshot.sh OUT.png WINDOW-NAME [--keys "KEY ..."] PROGRAM [ARGS...]
-# With --keys the keys are sent to the window (xdotool names) one by one, with a screenshot
-# after each: OUT-2.png, OUT-3.png, ...
+#   screenshot.sh [--window] OUT.png WINDOW-NAME [--keys "KEY ..."] PROGRAM [ARGS...]
+# With --window the screenshots show the program's window only. With --keys the keys are sent
+# to the window (xdotool names) one by one, with a screenshot after each: OUT-2.png, OUT-3.png, ...
 set -uo pipefail
+shot=root
+if [ "${1:-}" = "--window" ]; then shot=window; shift; fi
 out=$1 name=$2
 shift 2
 keys=""
@@ -24,12 +26,13 @@ if [ -z "$win" ]; then
   exit 1
 fi
 sleep 1
-import -window root "$out"
+[ "$shot" = window ] && shot=$win
+import -window "$shot" "$out"
 n=2
 for k in $keys; do
   xdotool key --window "$win" "$k"
   sleep 1.5
-  import -window root "${out%.png}-$n.png"
+  import -window "$shot" "${out%.png}-$n.png"
   n=$((n + 1))
 done
 kill "$pid" 2>/dev/null

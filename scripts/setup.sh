@@ -1,10 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of scripts/packages.txt that are missing.
+# Installs the Debian packages of the named sets of scripts/packages.txt that are missing.
+#   scripts/setup.sh SET...     sets: programs headless tests packaging fuzzing, or all
 # As root it runs apt-get itself, otherwise through sudo; where neither can work it prints the
 # exact command to run and stops.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(grep -v -e '^#' -e '^[[:space:]]*$' "$here/packages.txt")
+list=$here/packages.txt
+mapfile -t known < <(sed -n 's/^\[\([a-z]*\)\][[:space:]]*$/\1/p' "$list")
+if [ $# -eq 0 ]; then
+  echo "usage: scripts/setup.sh SET...   (sets: ${known[*]} all)" >&2
+  exit 2
+fi
+sets=()
+for s in "$@"; do
+  if [ "$s" = all ]; then
+    sets=("${known[@]}")
+    break
+  fi
+  if ! printf '%s\n' "${known[@]}" | grep -qx -- "$s"; then
+    echo "setup: no package set \"$s\" in $list (sets: ${known[*]})" >&2
+    exit 2
+  fi
+  sets+=("$s")
+done
+
+# The packages of the chosen sets, in the order of the list.
+mapfile -t wanted < <(awk -v sets=" ${sets[*]} " '
+  /^[[:space:]]*(#|$)/ { next }
+  /^\[[a-z]*\][[:space:]]*$/ { gsub(/[][[:space:]]/, ""); on = index(sets, " " $0 " ") > 0; next }
+  on { print $1 }' "$list")
 
 missing=()
 for p in "${wanted[@]}"; do

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and starts Tavlo on the bundled samples. Without a display it
-# runs Tavlo under Xvfb, saves screenshots and prints their paths.
+# Installs what the programs need, builds the programs only (no tests, benchmarks or package)
+# and starts Tavlo on the bundled samples. Without a display it runs Tavlo under Xvfb, saves
+# screenshots and prints their paths.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-scripts/setup.sh
-scripts/build.sh default
+headless=yes
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then headless=""; fi
+scripts/setup.sh programs ${headless:+headless}
+cmake --preset default >/dev/null
+cmake --build --preset default --target programs
 bin=$root/build/default/bin
 
 # List files name their pictures relative to the folder they are read from.
@@ -15,7 +19,7 @@ args=()
 [ -x "$bin/kesto" ] && args+=("/dr=$bin/kesto")
 args+=(samples.lst tall.jpg wide.jpg)
 
-if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+if [ -z "$headless" ]; then
   exec "$bin/tavlo" "${args[@]}"
 fi
 

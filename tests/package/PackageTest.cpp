@@ -84,8 +84,15 @@ TEST_F(Package, ControlFieldsWithDependenciesFromTheBinaries)
     EXPECT_EQ(field("Version"), SUITE_VERSION);
     EXPECT_EQ(field("Architecture"), trimmed(run({"dpkg", "--print-architecture"}).out));
     EXPECT_EQ(field("Section"), "graphics");
-    EXPECT_TRUE(contains(field("Maintainer"), "<")) << field("Maintainer");
-    EXPECT_TRUE(contains(field("Recommends"), "fonts-ipafont-gothic"));
+    // The address is the one given when configuring.
+    EXPECT_EQ(field("Maintainer"), SUITE_PACKAGE_MAINTAINER);
+    EXPECT_EQ(std::string(SUITE_PACKAGE_MAINTAINER).rfind("Tavlo suite developers <", 0), 0u);
+    // A Japanese font, and faces with the metrics of those that other programs' pictures name.
+    const std::vector<std::string> recommends = split(field("Recommends"), ',');
+    std::set<std::string> recommended;
+    for (const std::string &r : recommends)
+        recommended.insert(trimmed(r));
+    EXPECT_EQ(recommended, (std::set<std::string>{"fonts-ipafont-gothic | fonts-noto-cjk", "fonts-liberation2"}));
     // Found by dpkg-shlibdeps in the programs, each with the version the build used.
     const std::string depends = field("Depends");
     for (const char *library : {"libc6 (>=", "libqt6core6 (>=", "libqt6widgets6 (>=", "libqt6network6 (>="})
@@ -169,6 +176,101 @@ TEST_F(Package, DesktopEntriesIconsAndTheListFileType)
         const std::string known = read_file("/usr/share/mime/types");
         for (const std::string &type : announced)
             EXPECT_TRUE(type == "text/x-tavlo-list" || contains("\n" + known, "\n" + type + "\n")) << type << " is not a known type";
+    }
+}
+
+TEST_F(Package, CopyrightIsMachineReadableAndGpl2OrLater)
+{
+    const fs::path root = unpacked();
+    const std::string text = read_file((root / "usr/share/doc/tavlo-suite/copyright").string());
+    EXPECT_EQ(text.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0), 0u);
+    // One stanza for all our files, under the licence the stanza after it states.
+    EXPECT_TRUE(contains(text, "\n\nFiles: *\nCopyright: 2026 Tavlo suite developers\nLicense: GPL-2+\n")) << text;
+    EXPECT_TRUE(contains(text, "\n\nLicense: GPL-2+\n This program is free software;")) << text;
+    EXPECT_TRUE(contains(text, "either version 2 of the License, or\n (at your option) any later version.")) << text;
+    EXPECT_TRUE(contains(text, "/usr/share/common-licenses/GPL-2.")) << text;
+    EXPECT_TRUE(contains(text, "\nUpstream-Contact: " SUITE_PACKAGE_MAINTAINER "\n")) << text;
+    EXPECT_FALSE(contains(text, "@SUITE")) << "unconfigured: " << text;
+    EXPECT_FALSE(contains(text, "All rights reserved")) << text;
+    // The licence named is the one the source tree carries in full.
+    EXPECT_EQ(read_file(SUITE_SOURCE_DIR "/LICENSE").rfind("                    GNU GENERAL PUBLIC LICENSE\n"
+                                                           "                       Version 2, June 1991\n", 0), 0u);
+}
+
+// The value of every <tag>...</tag> in an XML text, in order.
+std::vector<std::string> elements(const std::string &xml, const std::string &tag)
+{
+    std::vector<std::string> found;
+    const std::string open = "<" + tag + ">", close = "</" + tag + ">";
+    for (size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at + 1)) {
+        const size_t start = at + open.size(), end = xml.find(close, start);
+        if (end == std::string::npos)
+            break;
+        found.push_back(xml.substr(start, end - start));
+    }
+    return found;
+}
+
+TEST_F(Package, AppStreamMetadataForTavloAndKestoOnly)
+{
+    const fs::path root = unpacked();
+    const fs::path metainfo = root / "usr/share/metainfo";
+    const std::vector<std::string> programs = builtPrograms();
+    const auto built = [&](const char *p) { return std::find(programs.begin(), programs.end(), p) != programs.end(); };
+
+    // Software centres list Tavlo and Kesto; the samples Pelto and Varvo stay out.
+    std::set<std::string> files;
+    if (fs::exists(metainfo))
+        for (const auto &entry : fs::directory_iterator(metainfo))
+            files.insert(entry.path().filename().string());
+    std::set<std::string> expected;
+    for (const char *program : {"tavlo", "kesto"})
+        if (built(program))
+            expected.insert(std::string("org.example.tavlo_suite.") + program + ".metainfo.xml");
+    EXPECT_EQ(files, expected);
+
+    for (const std::string &file : files) {
+        const fs::path path = metainfo / file;
+        const RunResult valid = run({"appstreamcli", "validate", "--no-net", "--pedantic", path.string()});
+        ASSERT_NE(valid.status, 127) << "appstreamcli is missing: scripts/setup.sh packaging installs it";
+        EXPECT_EQ(valid.status, 0) << file << ":\n" << valid.out << valid.err;
+        EXPECT_FALSE(contains(valid.out, "\nP: ") || valid.out.rfind("P: ", 0) == 0) << valid.out;
+
+        const std::string xml = read_file(path.string());
+        const std::string program = file.substr(std::string("org.example.tavlo_suite.").size(),
+                                                file.size() - std::string("org.example.tavlo_suite..metainfo.xml").size());
+        EXPECT_EQ(elements(xml, "id"), std::vector<std::string>{"org.example.tavlo_suite." + program});
+        EXPECT_TRUE(contains(xml, "<launchable type=\"desktop-id\">" + program + ".desktop</launchable>")) << file;
+        EXPECT_TRUE(fs::exists(root / "usr/share/applications" / (program + ".desktop"))) << file;
+        EXPECT_EQ(elements(xml, "binary"), std::vector<std::string>{program});
+        EXPECT_EQ(elements(xml, "project_license"), std::vector<std::string>{"GPL-2.0-or-later"});
+        EXPECT_TRUE(contains(xml, "<release version=\"" SUITE_VERSION "\"")) << file;
+        EXPECT_TRUE(contains(xml, "<content_rating type=\"oars-1.1\"/>")) << file;
+        const std::vector<std::string> images = elements(xml, "image");
+        ASSERT_EQ(images.size(), 1u) << file;
+        EXPECT_EQ(images[0].rfind("https://", 0), 0u) << images[0];
+        EXPECT_TRUE(contains(images[0], "/screenshots/" + program + ".png")) << images[0];
+        EXPECT_FALSE(contains(xml, "@")) << "unconfigured: " << xml;
+    }
+
+    // As a software centre reads the installed tree: each launches a desktop entry it holds.
+    const RunResult tree = run({"appstreamcli", "validate-tree", "--no-net", root.string()});
+    EXPECT_EQ(tree.status, 0) << tree.out << tree.err;
+
+    // Tavlo offers itself for exactly the types its desktop entry opens.
+    if (built("tavlo")) {
+        const std::string xml = read_file((metainfo / "org.example.tavlo_suite.tavlo.metainfo.xml").string());
+        const std::vector<std::string> listed = elements(xml, "mediatype");
+        const std::set<std::string> offered(listed.begin(), listed.end());
+        EXPECT_EQ(offered.size(), listed.size());
+        const std::string entry = read_file((root / "usr/share/applications/tavlo.desktop").string());
+        const std::string line = entry.substr(entry.find("\nMimeType=") + 10);
+        std::set<std::string> opened;
+        for (const std::string &type : split(line.substr(0, line.find('\n')), ';'))
+            if (!type.empty())
+                opened.insert(type);
+        EXPECT_EQ(offered, opened);
+        EXPECT_TRUE(offered.count("text/x-tavlo-list"));
     }
 }
 
