@@ -36,18 +36,6 @@ kesto_list() { linkctl 'KESTO|KESTO' request List1 | tr -d '\r' | sed '/^$/d'; }
 kesto_count() { linkctl 'KESTO|KESTO' request Label1; }
 count_is() { test "$(kesto_count)" = "$1"; }
 bitmaps_are() { test "$(ls "$work/k/Convert" 2>/dev/null | grep -c '\.bmp$')" = "$1"; }
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local t=$1; shift
-  for _ in $(seq 1 $((t * 5))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
-  return 1
-}
-window() { xdotool search --all --pid "$1" --onlyvisible --name "$2" 2>/dev/null | head -n 1; }
-wait_window() {
-  local w
-  for _ in $(seq 1 75); do w=$(window "$1" "$2"); [ -n "$w" ] && { echo "$w"; return 0; }; sleep 0.2; done
-  return 1
-}
 # Without a window manager nothing moves the focus: give it to the window, then type.
 key() { xdotool windowfocus --sync "$1" 2>/dev/null; xdotool key --window "$1" "$2"; sleep 0.6; }
 

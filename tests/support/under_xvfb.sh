@@ -9,3 +9,20 @@ if [ -z "${SUITE_UNDER_XVFB:-}" ]; then
 fi
 unset QT_QPA_PLATFORM
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0"
+
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+  local t=$1; shift
+  for _ in $(seq 1 $((t * 5))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
+  return 1
+}
+# Prints the first visible window of process $1 whose name matches $2, waiting up to 15 s.
+wait_window() {
+  local w
+  for _ in $(seq 1 75); do
+    w=$(xdotool search --all --pid "$1" --onlyvisible --name "$2" 2>/dev/null | head -n 1)
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}

@@ -23,20 +23,6 @@ fail() {
 linkctl() { "$bin/linkctl" --open-wait 5000 "$@"; }
 kesto_count() { linkctl 'KESTO|KESTO' request Label1; }
 count_is() { test "$(kesto_count)" = "$1"; }
-wait_for() {
-  local t=$1; shift
-  for _ in $(seq 1 $((t * 5))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
-  return 1
-}
-wait_window() {
-  local w
-  for _ in $(seq 1 75); do
-    w=$(xdotool search --all --pid "$1" --onlyvisible --name "$2" 2>/dev/null | head -n 1)
-    [ -n "$w" ] && { echo "$w"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
 alive() { kill -0 "$1" 2>/dev/null; }
 
 cp "$samples/wide.jpg" "$samples/photo.jpg" "$samples/tall.jpg" "$work/pics/"
