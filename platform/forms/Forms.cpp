@@ -188,7 +188,11 @@ void End()
 
 bool ended() { return run().ended; }
 void setEndHook(std::function<void()> hook) { run().endHook = std::move(hook); }
-void resetEnd() { run().ended = false; }
+void resetEnd()
+{
+    run().ended = false;
+    run().lastEvents = -1000;
+}
 
 // Nothing of any window is on the stack: no handler, no DoEvents and no drag runs, and the
 // event loop that got here is the program's own, not one that a dialog or a drag runs inside

@@ -100,7 +100,8 @@ void yieldEvents();
 bool ended();
 // Replaces leaving the event loop (tests; a program with something to do first).
 void setEndHook(std::function<void()> hook);
-// Forgets that the program ended, so that a test can start another one in the same process.
+// Forgets that the program ended, and when events last ran, so that a test can start another
+// program in the same process as a fresh process starts it.
 void resetEnd();
 
 // Thrown by End and by DoEvents after the end, caught by runEvent. Not a std::exception, so
