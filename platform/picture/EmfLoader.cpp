@@ -18,6 +18,7 @@
 #include "platform/picture/Bytes.h"
 #include "platform/picture/DrawingWork.h"
 #include "platform/picture/PictureData.h"
+#include "platform/picture/SvgCleaner.h"
 #include "platform/picture/Text.h"
 
 #include <QHash>
@@ -28,6 +29,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -163,6 +165,25 @@ qint64 minimumSize(quint32 type)
     }
 }
 
+// Offsets in the bitmap records: the block transfers (BitBlt, StretchBlt, AlphaBlend) and
+// StretchDIBits.
+constexpr qint64 BltDestX = 24, BltDestY = 28, BltDestWidth = 32, BltDestHeight = 36, BltBitmapInfoSize = 88;
+constexpr qint64 StretchDibDestX = 24, StretchDibDestY = 28, StretchDibBitmapInfoSize = 52;
+constexpr qint64 StretchDibDestWidth = 72, StretchDibDestHeight = 76;
+
+// Offsets in the header.
+constexpr qint64 HeaderBounds = 8, HeaderFrame = 24, HeaderDevicePixels = 72, HeaderDeviceMillimetres = 80;
+constexpr qint64 HeaderDeviceMicrometres = 100, HeaderWithMicrometres = 108;
+
+// Offsets in the gradient fill record, and its vertices of 16 bytes (x, y, four colours).
+constexpr qint64 GradientVertexCount = 24, GradientShapeCount = 28, GradientMode = 32, GradientVertices = 36;
+constexpr qint64 GradientVertexSize = 16;
+constexpr quint32 GradientTriangles = 2;
+
+// Stock objects, selected by handles with the high bit set.
+constexpr quint32 StockNullBrush = 0x80000005;
+constexpr quint32 StockNullPen = 0x80000008;
+
 constexpr quint32 PenGeometric = 0x00010000;
 // More drawing than the work bound admits never makes this much SVG; a guard all the same.
 constexpr qsizetype MaxSvgBytes = 64 * 1024 * 1024;
@@ -213,6 +234,7 @@ public:
             if (work_.exceeded())
                 damaged();
             // Glyph-index text is left out; pens and text may be rewritten; the rest is kept.
+            bitmapBox(out, type, pos);
             if (!glyphIndices(type, pos, size) && !rewritePen(out, type, pos, size)
                 && !rewriteText(out, type, pos, size))
                 out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
@@ -250,6 +272,10 @@ private:
         const qint64 bmi = pos + b_.u32(pos + at);
         need(dibSize(b_, bmi, bmi + cbBmi, false, &d) || dibSize(b_, bmi, bmi + cbBmi, true, &d));
         need(d.bits <= qint64(b_.u32(pos + at + 12)));
+        // A JPEG or PNG file as the bits must be one, of a size that a picture may have.
+        const quint32 compression = b_.u32(bmi + DibCompression);
+        if (compression == DibJpeg || compression == DibPng)
+            need(embeddedImageSize(b_, pos + b_.u32(pos + at + 8), b_.u32(pos + at + 12), compression).isValid());
     }
 
     void check(quint32 type, qint64 pos, qint64 size) const
@@ -341,10 +367,11 @@ private:
             need(12 + 592 + qint64(b_.u32(pos + 600)) <= size);
             break;
         case GradientFill: {
-            const qint64 vertices = b_.u32(pos + 24);
-            const qint64 shapes = b_.u32(pos + 28);
-            const quint32 mode = b_.u32(pos + 32);
-            need(mode <= 2 && 36 + 16 * vertices + (mode == 2 ? 12 : 8) * shapes <= size);
+            const qint64 vertices = b_.u32(pos + GradientVertexCount);
+            const qint64 shapes = b_.u32(pos + GradientShapeCount);
+            const quint32 mode = b_.u32(pos + GradientMode);
+            need(mode <= GradientTriangles
+                 && GradientVertices + GradientVertexSize * vertices + (mode == GradientTriangles ? 12 : 8) * shapes <= size);
             break;
         }
         case SmallTextOut: {
@@ -642,7 +669,13 @@ private:
         const qint64 at = pos + b_.u32(pos + offsetAt);
         if (b_.u32(at) == 12)
             return qint64(b_.u16(at + 4)) * b_.u16(at + 6);
-        return std::abs(qint64(b_.i32(at + 4))) * std::abs(qint64(b_.i32(at + 8)));
+        const qint64 announced = std::abs(qint64(b_.i32(at + 4))) * std::abs(qint64(b_.i32(at + 8)));
+        const quint32 compression = b_.u32(at + DibCompression);
+        if (compression != DibJpeg && compression != DibPng)
+            return announced;
+        // The file inside is decoded at its own size, whatever the header announces.
+        const QSize real = embeddedImageSize(b_, pos + b_.u32(pos + offsetAt + 8), b_.u32(pos + offsetAt + 12), compression);
+        return std::max(announced, qint64(real.width()) * real.height());
     }
 
     // A bitmap record: its source, and the box it is shown in (logical width and height at
@@ -662,6 +695,37 @@ private:
             return;
         }
         work_.bitmap(source, dest);
+    }
+
+    // A gradient fill: each rectangle or triangle fills the box of its corners, which are
+    // vertices the record lists; a corner that names no vertex adds nothing.
+    void gradient(qint64 pos)
+    {
+        const qint64 vertices = b_.u32(pos + GradientVertexCount);
+        const qint64 shapes = b_.u32(pos + GradientShapeCount);
+        const bool triangles = b_.u32(pos + GradientMode) == GradientTriangles;
+        const int corners = triangles ? 3 : 2;
+        const qint64 shapesAt = pos + GradientVertices + GradientVertexSize * vertices;
+        Extent all;
+        for (qint64 i = 0; i < shapes; ++i) {
+            Extent shape;
+            for (int k = 0; k < corners; ++k) {
+                const qint64 v = b_.u32(shapesAt + 4 * (corners * i + k));
+                if (v < vertices) {
+                    const qint64 at = pos + GradientVertices + GradientVertexSize * v;
+                    shape.add(b_.i32(at) * naturalX(), b_.i32(at + 4) * naturalY());
+                }
+            }
+            const QSizeF box = shape.box();
+            shape.rows = 2 * box.height();
+            if (triangles) {
+                shape.slantRows = shape.rows;
+                shape.slantColumns = 2 * box.width();
+            }
+            all.unite(shape);
+        }
+        all.points = vertices + corners * shapes;
+        work_.shape(all.box(), all.rows, all.slantRows, all.slantColumns, all.points, true, 0);
     }
 
     // What a record adds to the work of drawing the picture.
@@ -780,15 +844,9 @@ private:
             work_.shape(e.box(), e.rows, 0, 0, e.points, true, 0);
             break;
         }
-        case GradientFill: {
-            Extent e;
-            e.add(0, 0);
-            e.add(1e12, 1e12);
-            e.rows = 2e12;
-            e.points = b_.u32(pos + 24) + 3 * qint64(b_.u32(pos + 28));
-            work_.shape(e.box(), e.rows, e.rows, 2e12, e.points, true, 0);
+        case GradientFill:
+            gradient(pos);
             break;
-        }
         default:
             work_.record();
             break;
@@ -842,6 +900,47 @@ private:
             return true;
         }
         return false;
+    }
+
+    // Before a bitmap that libemf2svg draws, its destination as a rectangle without pen or brush,
+    // which it places right; the SVG cleaner gives the bitmap that box (SvgCleaner.h).
+    void bitmapBox(QByteArray &out, quint32 type, qint64 pos) const
+    {
+        struct Box
+        {
+            qint64 x, y, width, height, bitmapInfoSize;
+        };
+        Box box;
+        switch (type) {
+        case BitBlt: case StretchBlt: case AlphaBlend:
+            box = {BltDestX, BltDestY, BltDestWidth, BltDestHeight, BltBitmapInfoSize};
+            break;
+        case StretchDiBits:
+            box = {StretchDibDestX, StretchDibDestY, StretchDibDestWidth, StretchDibDestHeight,
+                   StretchDibBitmapInfoSize};
+            break;
+        default:
+            return;
+        }
+        if (b_.u32(pos + box.bitmapInfoSize) == 0)
+            return;
+        const qint64 x = b_.i32(pos + box.x), y = b_.i32(pos + box.y);
+        const qint64 right = std::clamp<qint64>(x + b_.i32(pos + box.width), INT32_MIN, INT32_MAX);
+        const qint64 bottom = std::clamp<qint64>(y + b_.i32(pos + box.height), INT32_MIN, INT32_MAX);
+        u32(out, SaveDc);
+        u32(out, 8);
+        for (quint32 stock : {StockNullPen, StockNullBrush}) {
+            u32(out, SelectObject);
+            u32(out, 12);
+            u32(out, stock);
+        }
+        u32(out, Rectangle);
+        u32(out, 24);
+        for (qint64 v : {x, y, right, bottom})
+            u32(out, quint32(qint32(v)));
+        u32(out, RestoreDc);
+        u32(out, 12);
+        u32(out, quint32(-1));
     }
 
     // Whether a text record gives glyph indices instead of characters.
@@ -950,6 +1049,41 @@ private:
     Extent path_;
 };
 
+// The reference device's size in millimetres. The header gives it in whole millimetres and,
+// when it is long enough, in micrometres, which are finer; but many writers fill the
+// micrometres wrongly (a whole family of files says 24 times the millimetres), and the picture
+// would then be drawn from a corner of its frame. Where the two disagree beyond the
+// millimetres' rounding, the one by which the frame covers the device bounds is taken (the
+// library sizes its drawing by those bounds); without bounds to tell, the millimetres.
+QSizeF deviceMillimetres(const Bytes &b, qint64 headerSize)
+{
+    const QSizeF mm(b.i32(HeaderDeviceMillimetres), b.i32(HeaderDeviceMillimetres + 4));
+    if (headerSize < HeaderWithMicrometres)
+        return mm;
+    const QSizeF um(b.i32(HeaderDeviceMicrometres) / 1000.0, b.i32(HeaderDeviceMicrometres + 4) / 1000.0);
+    if (!(um.width() > 0 && um.height() > 0))
+        return mm;
+    if (!(mm.width() > 0 && mm.height() > 0))
+        return um;
+    auto agree = [](double x, double y) { return std::abs(x - y) <= 1 + 0.01 * std::max(x, y); };
+    if (agree(mm.width(), um.width()) && agree(mm.height(), um.height()))
+        return um;
+    // How far the frame, mapped onto the device by each reading, is from the bounds: the
+    // ratios of their widths and of their heights, as factors.
+    const double boundsW = double(b.i32(HeaderBounds + 8)) - b.i32(HeaderBounds) + 1;
+    const double boundsH = double(b.i32(HeaderBounds + 12)) - b.i32(HeaderBounds + 4) + 1;
+    const double frameW = std::abs(double(b.i32(HeaderFrame + 8)) - b.i32(HeaderFrame)) / 100;
+    const double frameH = std::abs(double(b.i32(HeaderFrame + 12)) - b.i32(HeaderFrame + 4)) / 100;
+    const double devW = b.i32(HeaderDevicePixels), devH = b.i32(HeaderDevicePixels + 4);
+    if (boundsW <= 1 || boundsH <= 1 || frameW <= 0 || frameH <= 0 || devW <= 0 || devH <= 0)
+        return mm;
+    auto miss = [&](const QSizeF &size) {
+        return std::abs(std::log(frameW * devW / size.width() / boundsW))
+               + std::abs(std::log(frameH * devH / size.height() / boundsH));
+    };
+    return miss(um) < miss(mm) ? um : mm;
+}
+
 // The header's frame on the reference device, in its pixels.
 QRectF deviceFrame(const Bytes &b, QPointF pixelsPerMm)
 {
@@ -990,13 +1124,10 @@ EmfDrawing drawEmf(const QByteArray &file)
         || total < headerSize || !b.has(0, total))
         damaged();
 
-    // The reference device: pixels per millimetre, finest from micrometres.
-    const double devW = b.i32(72), devH = b.i32(76);
-    double mmW = b.i32(80), mmH = b.i32(84);
-    if (headerSize >= 108 && b.i32(100) > 0 && b.i32(104) > 0) {
-        mmW = b.i32(100) / 1000.0;
-        mmH = b.i32(104) / 1000.0;
-    }
+    // The reference device: pixels per millimetre.
+    const double devW = b.i32(HeaderDevicePixels), devH = b.i32(HeaderDevicePixels + 4);
+    const QSizeF mm = deviceMillimetres(b, headerSize);
+    const double mmW = mm.width(), mmH = mm.height();
     EmfDrawing d;
     // A device of less than 2.54 or more than 25400 dots to the inch is taken as a mistake.
     auto sane = [](double ppm) { return ppm >= 0.1 && ppm <= 1000; };
@@ -1028,6 +1159,7 @@ EmfDrawing drawEmf(const QByteArray &file)
     d.svg = toSvg(emf);
     if (d.svg.isEmpty() || d.svg.size() > MaxSvgBytes)
         damaged();
+    d.svg = cleanSvg(d.svg);
     // The drawing is shifted by the device bounds' corner.
     static const QRegularExpression shift(QStringLiteral("<g transform=\"translate\\(([-0-9.]+), *([-0-9.]+)\\)\""));
     const QRegularExpressionMatch m = shift.match(QString::fromUtf8(d.svg.left(1024)));
