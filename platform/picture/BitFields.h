@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Bitmaps whose pixels pack their channels into bit fields: 16-bit bitmaps (5-5-5 without
 // masks, or the masks the file gives), and 32-bit ones whose masks are not all 8 bits wide.
 // Qt's reader widens a channel of n bits by shifting it, so that white comes out as 248;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The SVG that libemf2svg writes, made fit for QSvgRenderer before it reads it. The library's
 // output is read as untrusted input: what QSvgRenderer would refuse or draw wrongly is mended,
 // everything else is copied as it is.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/mksamples/Faults.h"
 
 #include "tools/mksamples/BitmapWriter.h"

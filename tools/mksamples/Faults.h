@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Small pictures made as other programs make them, each showing one way the picture loader
 // once drew a valid file wrongly or refused it: the picture tests load them, and the fuzz
 // targets replay them. Like the samples, they are the same bytes on every run.
