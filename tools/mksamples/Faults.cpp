@@ -334,7 +334,6 @@ QVector<SampleFile> makeFaultFiles()
     files.append({QStringLiteral("emf-gradient-fill.emf"), gradientEmf()});
     files.append({QStringLiteral("emf-png-and-jpeg-bitmaps.emf"), compressedBitmapsEmf()});
     files.append({QStringLiteral("wmf-pie-with-clip.wmf"), clippedPieWmf()});
-    files.append({QStringLiteral("emf-busy-chart.emf"), busyChartEmf(16000)});
     bitmapfile::Bits16 rgb555;
     files.append({QStringLiteral("bitmap16-555.bmp"), bitmapfile::bmp16(levels16(5), rgb555)});
     bitmapfile::Bits16 rgb565;
