@@ -45,6 +45,7 @@ enum Type : quint32 {
     SetViewportExtEx = 11,
     Eof = 14,
     SetMapMode = 17,
+    SetTextAlign = 22,
     MoveToEx = 27,
     ScaleViewportExtEx = 31,
     ScaleWindowExtEx = 32,
@@ -201,6 +202,7 @@ struct DcState
     double penWidth = 0; // logical units; 0 for a pen of one pixel
     double fontHeight = 0; // logical units; 0 for the default font
     double x = 0, y = 0;
+    quint32 textAlign = 0;
 };
 
 class EmfWalk
@@ -471,8 +473,13 @@ private:
             }
             break;
         }
+        case SetTextAlign:
+            dc_.textAlign = b_.u32(pos + 8);
+            break;
         case ExtCreateFontIndirectW:
             fontCharsets_.insert(b_.u32(pos + 8), b_.u8(pos + 35));
+            fontFaces_.insert(b_.u32(pos + 8), faceName(pos));
+            fontTurned_.insert(b_.u32(pos + 8), b_.i32(pos + 20) % 3600 != 0);
             fontHeights_.insert(b_.u32(pos + 8), std::abs(double(b_.i32(pos + 12))));
             break;
         case CreatePen:
@@ -495,6 +502,8 @@ private:
         }
         case DeleteObject:
             fontCharsets_.remove(b_.u32(pos + 8));
+            fontFaces_.remove(b_.u32(pos + 8));
+            fontTurned_.remove(b_.u32(pos + 8));
             fontHeights_.remove(b_.u32(pos + 8));
             penWidths_.remove(b_.u32(pos + 8));
             break;
@@ -971,11 +980,19 @@ private:
     }
 
     // Text records as wide text that the SVG can hold; face names likewise.
-    bool rewriteText(QByteArray &out, quint32 type, qint64 pos, qint64 size) const
+    bool rewriteText(QByteArray &out, quint32 type, qint64 pos, qint64 size)
     {
         if (type == ExtCreateFontIndirectW) {
             const qsizetype at = out.size();
             out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
+            // A positive height is the character cell's; the SVG's font size is the em, the
+            // cell less its internal leading.
+            const qint32 height = b_.i32(pos + 12);
+            if (height > 0) {
+                const qint32 em = -qint32(std::max(1.0, std::round(height / cellPerEm(faceName(pos)))));
+                for (int i = 0; i < 4; ++i)
+                    out[at + 12 + i] = char((quint32(em) >> (8 * i)) & 0xFF);
+            }
             for (int i = 0; i < 32; ++i) {
                 const qsizetype c = at + 40 + 2 * i;
                 const char16_t ch = char16_t(uchar(out[c]) | (uchar(out[c + 1]) << 8));
@@ -1011,7 +1028,11 @@ private:
             if (!offDx)
                 dx.clear();
         }
+        if (symbolEncoded(fontCharsets_.value(dc_.font, 1), fontFaces_.value(dc_.font)))
+            text = fromSymbol(text);
         text = svgSafe(text);
+        if (per == 1 && dx.size() == text.size() && placeEach(out, pos, text, dx))
+            return true;
         const qint64 fixed = 76;
         const qint64 stringBytes = (text.size() * 2 + 3) / 4 * 4;
         QByteArray r(reinterpret_cast<const char *>(b_.data() + pos), fixed);
@@ -1036,6 +1057,81 @@ private:
         return true;
     }
 
+    // The face name of the font record at pos.
+    QString faceName(qint64 pos) const
+    {
+        QString face;
+        for (int i = 0; i < 32; ++i) {
+            const char16_t ch = b_.u16(pos + 40 + 2 * i);
+            if (ch == 0)
+                break;
+            face.append(QChar(ch));
+        }
+        return face;
+    }
+
+    // Text whose advances the record gives, each character a record of its own at the place
+    // they give it (the substitute font's own advances would run the text off the boxes drawn
+    // for it). Left as one record when the characters stand at an angle, go from the current
+    // position, or when the picture has had its share of placed characters (a bound on the SVG
+    // such text makes).
+    bool placeEach(QByteArray &out, qint64 pos, const QString &text, const QVector<qint32> &dx)
+    {
+        constexpr qint64 MaxPlacedChars = 20000;
+        constexpr quint32 UpdateCp = 1, AlignRight = 2, AlignCenter = 6;
+        const quint32 align = dc_.textAlign;
+        if (text.size() < 2 || fontTurned_.value(dc_.font) || (align & UpdateCp)
+            || placedChars_ + text.size() > MaxPlacedChars)
+            return false;
+        placedChars_ += text.size();
+        qint64 total = 0;
+        for (qint32 a : dx)
+            total += a;
+        const qint64 x0 = b_.i32(pos + 36), y0 = b_.i32(pos + 40);
+        const quint32 horizontal = align & AlignCenter;
+        qint64 start = horizontal == AlignCenter ? x0 - total / 2 : horizontal == AlignRight ? x0 - total : x0;
+        const quint32 options = b_.u32(pos + 52);
+        constexpr quint32 Opaque = 0x0002;
+        bool first = true;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            // A character and its low surrogate stay together.
+            const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            qint64 advance = dx[i];
+            if (n == 2)
+                advance += dx[i + 1];
+            const QString c = text.mid(i, n);
+            const qint64 x = horizontal == AlignCenter ? start + advance / 2
+                             : horizontal == AlignRight ? start + advance
+                                                        : start;
+            if (first || !c.trimmed().isEmpty()) {
+                QByteArray r(reinterpret_cast<const char *>(b_.data() + pos), 76);
+                auto put = [&r](qint64 at, quint32 v) {
+                    for (int k = 0; k < 4; ++k)
+                        r[at + k] = char((v >> (8 * k)) & 0xFF);
+                };
+                put(0, ExtTextOutW);
+                put(36, quint32(qint32(std::clamp<qint64>(x, INT32_MIN, INT32_MAX))));
+                put(40, quint32(qint32(y0)));
+                put(44, quint32(n));
+                put(48, 76);
+                put(52, first ? options : options & ~Opaque);
+                put(72, 0);
+                for (QChar ch : c) {
+                    r.append(char(ch.unicode() & 0xFF));
+                    r.append(char(ch.unicode() >> 8));
+                }
+                while (r.size() % 4)
+                    r.append('\0');
+                put(4, quint32(r.size()));
+                out.append(r);
+                first = false;
+            }
+            start += advance;
+            i += n - 1;
+        }
+        return true;
+    }
+
     const Bytes &b_;
     QPointF pixelsPerMm_;
     QPointF natural_;
@@ -1043,6 +1139,9 @@ private:
     DcState dc_;
     QVector<DcState> saved_;
     QHash<quint32, int> fontCharsets_;
+    QHash<quint32, QString> fontFaces_;
+    QHash<quint32, bool> fontTurned_; // a baseline at an angle
+    qint64 placedChars_ = 0;
     QHash<quint32, double> fontHeights_;
     QHash<quint32, double> penWidths_;
     bool inPath_ = false;

@@ -121,6 +121,35 @@ QString fromSymbol(QString text)
     return text;
 }
 
+double cellPerEm(const QString &face)
+{
+    // Ascent and descent of each face (and of its metric-compatible substitutes) in units of
+    // 2048 to the em, as the faces' own tables give them.
+    static const struct
+    {
+        const char *face;
+        int cell;
+    } faces[] = {
+        {"Arial", 2288},           {"Helvetica", 2288},   {"Liberation Sans", 2288},
+        {"Times New Roman", 2268}, {"Times", 2268},       {"Liberation Serif", 2268},
+        {"Courier New", 2320},     {"Courier", 2320},     {"Liberation Mono", 2320},
+        {"DejaVu Serif", 2384},    {"DejaVu Sans", 2384}, {"Symbol", 2066},
+    };
+    const QString name = face.trimmed();
+    for (const auto &f : faces) {
+        if (name.compare(QLatin1String(f.face), Qt::CaseInsensitive) == 0)
+            return f.cell / 2048.0;
+    }
+    // Japanese faces fill their cell with the em.
+    for (QChar c : name) {
+        if (c.unicode() >= 0x3000)
+            return 1.0;
+    }
+    if (name.contains(QLatin1String("Gothic"), Qt::CaseInsensitive) || name.contains(QLatin1String("Mincho"), Qt::CaseInsensitive))
+        return 1.0;
+    return 2384 / 2048.0;
+}
+
 QString svgSafe(QString text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {

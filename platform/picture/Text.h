@@ -22,6 +22,11 @@ bool symbolEncoded(int charset, const QString &face);
 // U+F020 to U+F0FF that wide text gives them as, turned into the Unicode characters they show.
 QString fromSymbol(QString text);
 
+// A font's character cell height per em (ascent and descent over the em): what a positive
+// font height, which gives the cell, is divided by to give the em. The common faces have
+// their own; others are taken as the suite's sans-serif face.
+double cellPerEm(const QString &face);
+
 // The text with what an SVG text cannot hold replaced one for one: control characters by blanks,
 // unpaired surrogates by the replacement character, and the ">" that would end a character
 // data section by its full-width form.
