@@ -210,8 +210,10 @@ class EmfWalk
 public:
     // naturalPerDevice: the picture's pixels at its natural size per reference device pixel;
     // frame: the natural size.
-    EmfWalk(const Bytes &b, QPointF pixelsPerMm, QPointF naturalPerDevice, const QSizeF &frame)
-        : b_(b), pixelsPerMm_(pixelsPerMm), natural_(naturalPerDevice), work_(frame)
+    // spareHandle: an object handle that the file does not use, for the brushes that draw
+    // its gradients (0 for none).
+    EmfWalk(const Bytes &b, QPointF pixelsPerMm, QPointF naturalPerDevice, const QSizeF &frame, quint32 spareHandle)
+        : b_(b), pixelsPerMm_(pixelsPerMm), natural_(naturalPerDevice), work_(frame), spareHandle_(spareHandle)
     {
     }
 
@@ -238,7 +240,7 @@ public:
             // Glyph-index text is left out; pens and text may be rewritten; the rest is kept.
             bitmapBox(out, type, pos);
             if (!glyphIndices(type, pos, size) && !rewritePen(out, type, pos, size)
-                && !rewriteText(out, type, pos, size))
+                && !rewriteText(out, type, pos, size) && !rewriteGradient(out, type, pos))
                 out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
             pos += size;
             if (type == Eof)
@@ -952,6 +954,111 @@ private:
         u32(out, quint32(-1));
     }
 
+    // A gradient fill, which the metafile library leaves out, as bands of solid colour: up to
+    // 64 across each rectangle (in its direction), and a triangle in its corners' mean colour.
+    // Past a bound on the bands of a picture, each shape is one band.
+    bool rewriteGradient(QByteArray &out, quint32 type, qint64 pos)
+    {
+        if (type != GradientFill || spareHandle_ == 0)
+            return false;
+        constexpr qint64 MaxBands = 20000, BandsPerShape = 64;
+        const qint64 vertices = b_.u32(pos + GradientVertexCount);
+        const qint64 shapes = b_.u32(pos + GradientShapeCount);
+        const quint32 mode = b_.u32(pos + GradientMode);
+        const int corners = mode == GradientTriangles ? 3 : 2;
+        const qint64 shapesAt = pos + GradientVertices + GradientVertexSize * vertices;
+        struct Vertex
+        {
+            double x, y, c[3];
+        };
+        auto vertex = [&](qint64 v) {
+            const qint64 at = pos + GradientVertices + GradientVertexSize * v;
+            return Vertex{double(b_.i32(at)), double(b_.i32(at + 4)),
+                          {b_.u16(at + 8) / 256.0, b_.u16(at + 10) / 256.0, b_.u16(at + 12) / 256.0}};
+        };
+        auto colour = [](const double *c) {
+            auto channel = [](double v) { return quint32(std::clamp(std::lround(v), 0L, 255L)); };
+            return channel(c[0]) | channel(c[1]) << 8 | channel(c[2]) << 16;
+        };
+        auto polygon = [&](const QVector<QPointF> &points, quint32 rgb) {
+            u32(out, CreateBrushIndirect);
+            u32(out, 24);
+            u32(out, spareHandle_);
+            u32(out, 0); // solid
+            u32(out, rgb);
+            u32(out, 0);
+            u32(out, SelectObject);
+            u32(out, 12);
+            u32(out, spareHandle_);
+            double left = points[0].x(), top = points[0].y(), right = left, bottom = top;
+            for (const QPointF &p : points) {
+                left = std::min(left, p.x());
+                right = std::max(right, p.x());
+                top = std::min(top, p.y());
+                bottom = std::max(bottom, p.y());
+            }
+            u32(out, Polygon);
+            u32(out, quint32(28 + 8 * points.size()));
+            for (double v : {left, top, right, bottom})
+                u32(out, quint32(qint32(v)));
+            u32(out, quint32(points.size()));
+            for (const QPointF &p : points) {
+                u32(out, quint32(qint32(p.x())));
+                u32(out, quint32(qint32(p.y())));
+            }
+        };
+        u32(out, SaveDc);
+        u32(out, 8);
+        u32(out, SelectObject);
+        u32(out, 12);
+        u32(out, StockNullPen);
+        for (qint64 i = 0; i < shapes; ++i) {
+            Vertex corner[3];
+            bool known = true;
+            for (int k = 0; k < corners; ++k) {
+                const qint64 v = b_.u32(shapesAt + 4 * (corners * i + k));
+                known = known && v < vertices;
+                if (known)
+                    corner[k] = vertex(v);
+            }
+            if (!known)
+                continue;
+            if (corners == 3) {
+                double mean[3];
+                for (int c = 0; c < 3; ++c)
+                    mean[c] = (corner[0].c[c] + corner[1].c[c] + corner[2].c[c]) / 3;
+                polygon({QPointF(corner[0].x, corner[0].y), QPointF(corner[1].x, corner[1].y),
+                         QPointF(corner[2].x, corner[2].y)},
+                        colour(mean));
+                ++bands_;
+                continue;
+            }
+            const bool down = mode == 1;
+            const double from = down ? corner[0].y : corner[0].x, to = down ? corner[1].y : corner[1].x;
+            const qint64 n = bands_ >= MaxBands ? 1
+                                                : std::clamp<qint64>(qint64(std::min(std::abs(to - from), 1e6)), 1,
+                                                                     BandsPerShape);
+            bands_ += n;
+            for (qint64 k = 0; k < n; ++k) {
+                const double t = (k + 0.5) / n;
+                double c[3];
+                for (int ch = 0; ch < 3; ++ch)
+                    c[ch] = corner[0].c[ch] + (corner[1].c[ch] - corner[0].c[ch]) * t;
+                const double a = std::round(from + (to - from) * k / n), b = std::round(from + (to - from) * (k + 1) / n);
+                const QRectF band = down ? QRectF(QPointF(corner[0].x, a), QPointF(corner[1].x, b))
+                                         : QRectF(QPointF(a, corner[0].y), QPointF(b, corner[1].y));
+                polygon({band.topLeft(), band.topRight(), band.bottomRight(), band.bottomLeft()}, colour(c));
+            }
+        }
+        u32(out, RestoreDc);
+        u32(out, 12);
+        u32(out, quint32(-1));
+        u32(out, DeleteObject);
+        u32(out, 12);
+        u32(out, spareHandle_);
+        return true;
+    }
+
     // Whether a text record gives glyph indices instead of characters.
     bool glyphIndices(quint32 type, qint64 pos, qint64 size) const
     {
@@ -1142,6 +1249,8 @@ private:
     QHash<quint32, QString> fontFaces_;
     QHash<quint32, bool> fontTurned_; // a baseline at an angle
     qint64 placedChars_ = 0;
+    quint32 spareHandle_ = 0;
+    qint64 bands_ = 0;
     QHash<quint32, double> fontHeights_;
     QHash<quint32, double> penWidths_;
     bool inPath_ = false;
@@ -1239,7 +1348,15 @@ EmfDrawing drawEmf(const QByteArray &file)
                          std::abs(double(b.i32(36)) - b.i32(28)) * naturalPerMm / 100);
     const QPointF naturalPerDevice(naturalPerMm / d.pixelsPerMm.x(), naturalPerMm / d.pixelsPerMm.y());
     QByteArray emf = file.left(headerSize);
-    emf.append(EmfWalk(b, d.pixelsPerMm, naturalPerDevice, natural).run(headerSize, total));
+    // One more object handle than the file uses, for the walk's own brushes.
+    constexpr qint64 HeaderHandles = 56;
+    const quint32 handles = b.u16(HeaderHandles);
+    const quint32 spare = handles < 0xFFFF ? std::max<quint32>(handles, 1) : 0;
+    if (spare) {
+        emf[HeaderHandles] = char((spare + 1) & 0xFF);
+        emf[HeaderHandles + 1] = char((spare + 1) >> 8);
+    }
+    emf.append(EmfWalk(b, d.pixelsPerMm, naturalPerDevice, natural, spare).run(headerSize, total));
     auto put = [&emf](int at, double v) {
         const quint32 u = quint32(qint32(std::clamp(v, -2147483648.0, 2147483647.0)));
         for (int i = 0; i < 4; ++i)
