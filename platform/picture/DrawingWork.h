@@ -26,8 +26,10 @@ namespace picture::detail {
 class DrawingWork
 {
 public:
-    // Estimated nanoseconds that one picture may take to load and draw once.
-    static constexpr double Budget = 700e6;
+    // Estimated nanoseconds that one picture may take to load and draw once. A metafile is drawn
+    // once for each size it is shown at (with the wait cursor when it takes long), so a busy
+    // chart that takes a second or two is shown; past this, the picture is refused at once.
+    static constexpr double Budget = 2000e6;
     // Records of one metafile, whatever they cost.
     static constexpr qint64 MaxRecords = 250000;
 

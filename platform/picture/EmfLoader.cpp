@@ -248,6 +248,9 @@ public:
         }
     }
 
+    // The estimated work of drawing the records walked, in nanoseconds.
+    double work() const { return work_.spent(); }
+
 private:
     void need(bool ok) const
     {
@@ -1356,7 +1359,9 @@ EmfDrawing drawEmf(const QByteArray &file)
         emf[HeaderHandles] = char((spare + 1) & 0xFF);
         emf[HeaderHandles + 1] = char((spare + 1) >> 8);
     }
-    emf.append(EmfWalk(b, d.pixelsPerMm, naturalPerDevice, natural, spare).run(headerSize, total));
+    EmfWalk walk(b, d.pixelsPerMm, naturalPerDevice, natural, spare);
+    emf.append(walk.run(headerSize, total));
+    d.work = walk.work();
     auto put = [&emf](int at, double v) {
         const quint32 u = quint32(qint32(std::clamp(v, -2147483648.0, 2147483647.0)));
         for (int i = 0; i < 4; ++i)
@@ -1401,7 +1406,7 @@ std::shared_ptr<PictureData> loadEmf(const QByteArray &file)
     checkPixelCount(pixels.width(), pixels.height());
     const EmfDrawing d = drawEmf(file);
     const QRectF viewBox = d.frame.translated(d.shift);
-    return metafileData(Kind::EnhMetafile, twips, d.svg, viewBox);
+    return metafileData(Kind::EnhMetafile, twips, d.svg, viewBox, d.work);
 }
 
 } // namespace picture::detail

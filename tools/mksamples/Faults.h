@@ -16,8 +16,8 @@ int sansAdvance(QChar c);
 // The advances of text set in that face at em pixels, rounded the way such writers round them.
 QVector<int> sansAdvances(const QString &text, double em);
 
-// A busy chart: a grid, axes, labels and series of many short lines, each drawn with a pen of
-// its own, as charting programs write them; about `records` records in a frame of 672 x 480
+// A busy chart: a grid, axes, labels and series of many short lines, each with its series' pen
+// selected again, as charting programs write them; about `records` records in a frame of 672 x 480
 // device pixels.
 QByteArray busyChartEmf(int records);
 

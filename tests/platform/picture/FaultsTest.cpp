@@ -3,11 +3,13 @@
 // mksamples --faults): each was once drawn wrongly or refused.
 #include "tests/platform/picture/PictureTestSupport.h"
 
+#include "platform/picture/PictureData.h"
 #include "tools/mksamples/EmfWriter.h"
 #include "tools/mksamples/Faults.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -260,4 +262,22 @@ TEST(PicturesFromOtherPrograms, SymbolFontTextShowsGreekAndSigns)
     const QImage latin = line(QString::fromLatin1("abgdp \xA5\xB3\xD6"));
     EXPECT_LT(meanDifference(img, unicode), 1.0);
     EXPECT_GT(meanDifference(img, latin), 3.0);
+}
+
+TEST(PicturesFromOtherPrograms, ABusyChartDraws)
+{
+    // About 79,000 records, most of them short lines, each with its pen selected again.
+    const QByteArray chart = busyChartEmf(79000);
+    QElapsedTimer timer;
+    timer.start();
+    const Picture pic = picture::loadPictureBytes(chart);
+    ASSERT_EQ(pic.kind(), Kind::EnhMetafile);
+    const QImage img = pic.toImage(pic.pixelSize());
+    const qint64 ms = timer.elapsed();
+    EXPECT_EQ(img.size(), QSize(672, 480));
+    EXPECT_LT(ms, 5000);
+    // It is drawn with the wait cursor, which is taken down again; a small picture is not.
+    EXPECT_TRUE(picture::detail::loadBytes(chart)->slow);
+    EXPECT_FALSE(picture::detail::loadBytes(busyChartEmf(2000))->slow);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }

@@ -154,10 +154,10 @@ TEST(HostilePictures, MetafilesThatAskForTooMuchDrawingAreDamaged)
         text.textOut((i * 37) % 1280, (i * 53) % 1024, QByteArray("\x83\x65\x83\x4C\x83\x58\x83\x67").repeated(5));
     EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(text.finishPlain()); }), vb::ErrInvalidPicture);
 
-    // One polygon of a hundred points thrown across the frame: every pixel row is crossed by
-    // dozens of edges, which the antialiased fill takes most of a second for.
+    // One polygon of two hundred points thrown across the frame: every pixel row is crossed by
+    // dozens of edges, which the antialiased fill takes seconds for.
     QVector<QPoint> points;
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 200; ++i)
         points.append(QPoint(i * 7919 % 1280, i * 104729 % 1024));
     EmfWriter crowded;
     crowded.polygon(points);
