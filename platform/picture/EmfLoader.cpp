@@ -22,6 +22,7 @@
 #include "platform/picture/Text.h"
 
 #include <QHash>
+#include <QSet>
 #include <QRegularExpression>
 #include <QVector>
 
@@ -45,6 +46,8 @@ enum Type : quint32 {
     SetViewportExtEx = 11,
     Eof = 14,
     SetMapMode = 17,
+    SetBkMode = 18,
+    SetBkColor = 25,
     SetTextAlign = 22,
     MoveToEx = 27,
     ScaleViewportExtEx = 31,
@@ -203,6 +206,9 @@ struct DcState
     double fontHeight = 0; // logical units; 0 for the default font
     double x = 0, y = 0;
     quint32 textAlign = 0;
+    quint32 brush = 0; // the selected brush's handle; 0 for a stock one
+    bool opaque = true; // the background mode
+    quint32 background = 0xFFFFFF; // as a colour reference
 };
 
 class EmfWalk
@@ -239,14 +245,20 @@ public:
                 damaged();
             // Glyph-index text is left out; pens and text may be rewritten; the rest is kept.
             bitmapBox(out, type, pos);
+            const bool hatch = hatchBefore(out, type);
             if (!glyphIndices(type, pos, size) && !rewritePen(out, type, pos, size)
                 && !rewriteText(out, type, pos, size) && !rewriteGradient(out, type, pos))
                 out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
+            if (hatch)
+                hatchAfter(out);
             pos += size;
             if (type == Eof)
                 return out;
         }
     }
+
+    // The hatches that shapes filled with their marker colours stand for (SvgCleaner.h).
+    const Hatches &hatches() const { return hatchMarkers_; }
 
     // The estimated work of drawing the records walked, in nanoseconds.
     double work() const { return work_.spent(); }
@@ -493,8 +505,30 @@ private:
         case ExtCreatePen:
             penWidths_.insert(b_.u32(pos + 8), (b_.u32(pos + 28) & PenGeometric) ? double(b_.u32(pos + 32)) : 0.0);
             break;
+        case SetBkMode:
+            dc_.opaque = b_.u32(pos + 8) == 2;
+            break;
+        case SetBkColor:
+            dc_.background = b_.u32(pos + 8) & 0xFFFFFF;
+            break;
+        case CreateBrushIndirect:
+        case CreateMonoBrush:
+        case CreateDibPatternBrushPt: {
+            const quint32 handle = b_.u32(pos + 8);
+            brushes_.insert(handle);
+            constexpr quint32 BrushHatched = 2;
+            if (type == CreateBrushIndirect && b_.u32(pos + 12) == BrushHatched && b_.u32(pos + 20) <= 5)
+                hatchBrushes_.insert(handle, Hatch{int(b_.u32(pos + 20)), rgbOf(b_.u32(pos + 16)), false, 0});
+            else
+                hatchBrushes_.remove(handle);
+            break;
+        }
         case SelectObject: {
             const quint32 handle = b_.u32(pos + 8);
+            if (brushes_.contains(handle))
+                dc_.brush = handle;
+            else if (handle >= 0x80000000 && handle <= 0x80000005) // stock brushes
+                dc_.brush = 0;
             if (fontCharsets_.contains(handle)) {
                 dc_.font = handle;
                 dc_.fontHeight = fontHeights_.value(handle);
@@ -511,6 +545,8 @@ private:
             fontTurned_.remove(b_.u32(pos + 8));
             fontHeights_.remove(b_.u32(pos + 8));
             penWidths_.remove(b_.u32(pos + 8));
+            brushes_.remove(b_.u32(pos + 8));
+            hatchBrushes_.remove(b_.u32(pos + 8));
             break;
         case MoveToEx:
         case LineTo:
@@ -1062,6 +1098,64 @@ private:
         return true;
     }
 
+    static QRgb rgbOf(quint32 colourRef)
+    {
+        return qRgb(int(colourRef & 0xFF), int((colourRef >> 8) & 0xFF), int((colourRef >> 16) & 0xFF));
+    }
+
+    // A shape filled with a hatched brush is filled instead with a brush of a marker colour,
+    // one for each hatch, brush colour and background, which the SVG cleaner draws as the hatch.
+    bool hatchBefore(QByteArray &out, quint32 type)
+    {
+        switch (type) {
+        case Rectangle: case Ellipse: case RoundRect: case Pie: case Chord: case Polygon: case Polygon16:
+        case PolyPolygon: case PolyPolygon16: case FillPath: case StrokeAndFillPath:
+            break;
+        default:
+            return false;
+        }
+        const auto brush = hatchBrushes_.constFind(dc_.brush);
+        if (brush == hatchBrushes_.cend() || spareHandle_ == 0)
+            return false;
+        Hatch hatch = *brush;
+        hatch.opaque = dc_.opaque;
+        hatch.background = dc_.opaque ? rgbOf(dc_.background) : 0;
+        const quint64 key = quint64(hatch.style) << 56 | quint64(hatch.opaque) << 48
+                            | quint64(hatch.colour & 0xFFFFFF) << 24 | (hatch.background & 0xFFFFFF);
+        auto marker = markerOf_.constFind(key);
+        if (marker == markerOf_.cend()) {
+            // Colours unlikely in a drawing: red 3, and green and blue counting the markers.
+            constexpr int MaxMarkers = 4096;
+            if (markerOf_.size() >= MaxMarkers)
+                return false;
+            const int n = int(markerOf_.size());
+            const QRgb colour = qRgb(3, 0x7F - (n >> 8), n & 0xFF);
+            marker = markerOf_.insert(key, colour);
+            hatchMarkers_.insert(colour & 0xFFFFFF, hatch);
+        }
+        const QRgb c = *marker;
+        u32(out, CreateBrushIndirect);
+        u32(out, 24);
+        u32(out, spareHandle_);
+        u32(out, 0); // solid
+        u32(out, quint32(qRed(c)) | quint32(qGreen(c)) << 8 | quint32(qBlue(c)) << 16);
+        u32(out, 0);
+        u32(out, SelectObject);
+        u32(out, 12);
+        u32(out, spareHandle_);
+        return true;
+    }
+
+    void hatchAfter(QByteArray &out) const
+    {
+        u32(out, SelectObject);
+        u32(out, 12);
+        u32(out, dc_.brush);
+        u32(out, DeleteObject);
+        u32(out, 12);
+        u32(out, spareHandle_);
+    }
+
     // Whether a text record gives glyph indices instead of characters.
     bool glyphIndices(quint32 type, qint64 pos, qint64 size) const
     {
@@ -1253,6 +1347,10 @@ private:
     QHash<quint32, bool> fontTurned_; // a baseline at an angle
     qint64 placedChars_ = 0;
     quint32 spareHandle_ = 0;
+    QSet<quint32> brushes_;
+    QHash<quint32, Hatch> hatchBrushes_;
+    QHash<quint64, QRgb> markerOf_;
+    Hatches hatchMarkers_;
     qint64 bands_ = 0;
     QHash<quint32, double> fontHeights_;
     QHash<quint32, double> penWidths_;
@@ -1362,6 +1460,7 @@ EmfDrawing drawEmf(const QByteArray &file)
     EmfWalk walk(b, d.pixelsPerMm, naturalPerDevice, natural, spare);
     emf.append(walk.run(headerSize, total));
     d.work = walk.work();
+    const Hatches hatches = walk.hatches();
     auto put = [&emf](int at, double v) {
         const quint32 u = quint32(qint32(std::clamp(v, -2147483648.0, 2147483647.0)));
         for (int i = 0; i < 4; ++i)
@@ -1380,7 +1479,7 @@ EmfDrawing drawEmf(const QByteArray &file)
     d.svg = toSvg(emf);
     if (d.svg.isEmpty() || d.svg.size() > MaxSvgBytes)
         damaged();
-    d.svg = cleanSvg(d.svg);
+    d.svg = cleanSvg(d.svg, hatches);
     // The drawing is shifted by the device bounds' corner.
     static const QRegularExpression shift(QStringLiteral("<g transform=\"translate\\(([-0-9.]+), *([-0-9.]+)\\)\""));
     const QRegularExpressionMatch m = shift.match(QString::fromUtf8(d.svg.left(1024)));

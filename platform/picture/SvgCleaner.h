@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <QRgb>
 
 namespace picture::detail {
 
@@ -21,6 +23,20 @@ namespace picture::detail {
 //   the same rectangle taken from its other corner;
 // - a bitmap that follows a box as above takes the box; a negative width or height shows the
 //   bitmap mirrored along that axis, as the system draws it.
-QByteArray cleanSvg(const QByteArray &svg);
+//
+// And it draws hatched brushes, which the library fills solid and Qt's SVG cannot draw as
+// patterns: a shape filled with one of the marker colours of `hatches` is drawn as its
+// background (when the hatch has one), hatch lines 8 units apart in the brush colour cut to the
+// shape, and its outline. A shape it cannot cut the lines to is filled in the brush colour.
+struct Hatch
+{
+    int style = 0; // horizontal, vertical, forward diagonal, backward diagonal, cross, diagonal cross
+    QRgb colour = 0;
+    bool opaque = false; // with the background colour between the lines
+    QRgb background = 0;
+};
+using Hatches = QHash<QRgb, Hatch>; // by marker colour (0xRRGGBB)
+
+QByteArray cleanSvg(const QByteArray &svg, const Hatches &hatches = Hatches());
 
 } // namespace picture::detail

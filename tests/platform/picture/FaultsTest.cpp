@@ -6,6 +6,7 @@
 #include "platform/picture/PictureData.h"
 #include "tools/mksamples/EmfWriter.h"
 #include "tools/mksamples/Faults.h"
+#include "tools/mksamples/WmfWriter.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -280,4 +281,85 @@ TEST(PicturesFromOtherPrograms, ABusyChartDraws)
     EXPECT_TRUE(picture::detail::loadBytes(chart)->slow);
     EXPECT_FALSE(picture::detail::loadBytes(busyChartEmf(2000))->slow);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+namespace {
+
+// Within a box's inside: how many pixels are near each of two colours.
+std::pair<int, int> countColours(const QImage &img, const QRect &inside, QColor a, QColor b)
+{
+    int na = 0, nb = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            na += near(img.pixel(x, y), a, 50);
+            nb += near(img.pixel(x, y), b, 50);
+        }
+    }
+    return {na, nb};
+}
+
+} // namespace
+
+TEST(PicturesFromOtherPrograms, HatchedBrushesDrawHatches)
+{
+    const QImage img = drawn(QStringLiteral("emf-hatched-brushes.emf"), Kind::EnhMetafile);
+    ASSERT_EQ(img.size(), QSize(310, 110));
+    const QColor blue(0, 0, 0xC0), yellow(0xFF, 0xFF, 0);
+    for (int style = 0; style <= 5; ++style) {
+        SCOPED_TRACE(style);
+        // On the opaque background: lines and yellow between them, a quarter to nine tenths lines.
+        const QRect top(10 + 50 * style + 4, 14, 32, 32);
+        const auto [lines, ground] = countColours(img, top, blue, yellow);
+        EXPECT_GT(lines, top.width() * top.height() / 10);
+        EXPECT_GT(ground, top.width() * top.height() / 10);
+        EXPECT_GT(lines + ground, top.width() * top.height() * 3 / 4); // the rest smoothed edges
+        // On nothing: lines, and between them what lay under the shape.
+        const QRect bottom(10 + 50 * style + 12, 72, 16, 16);
+        int clear = 0, drawn = 0;
+        for (int y = bottom.top(); y <= bottom.bottom(); ++y)
+            for (int x = bottom.left(); x <= bottom.right(); ++x) {
+                clear += qAlpha(img.pixel(x, y)) == 0;
+                drawn += near(img.pixel(x, y), blue, 50);
+            }
+        EXPECT_GT(clear, bottom.width() * bottom.height() / 4);
+        EXPECT_GT(drawn, bottom.width() * bottom.height() / 10);
+    }
+    // The lines run their way: a horizontal hatch has whole rows of them, a vertical one columns.
+    auto rowBlue = [&](int x0, int y) {
+        int n = 0;
+        for (int x = x0; x < x0 + 32; ++x)
+            n += near(img.pixel(x, y), blue, 50);
+        return n;
+    };
+    int fullRows = 0;
+    for (int y = 14; y < 46; ++y)
+        fullRows += rowBlue(14, y) == 32;
+    EXPECT_GE(fullRows, 3);
+    int fullColumns = 0;
+    for (int x = 64; x < 96; ++x) {
+        int n = 0;
+        for (int y = 14; y < 46; ++y)
+            n += near(img.pixel(x, y), blue, 50);
+        fullColumns += n == 32;
+    }
+    EXPECT_GE(fullColumns, 3);
+}
+
+TEST(PicturesFromOtherPrograms, HatchedBrushesInAWindowsMetafile)
+{
+    WmfWriter w;
+    w.setBkMode(WmfWriter::Transparent);
+    w.selectObject(w.createPen(WmfWriter::PenNull, 0, 0));
+    w.selectObject(w.createBrush(WmfWriter::BrushHatched, 0xC00000, WmfWriter::HatchCross));
+    w.rectangle(QRect(0, 0, 1440, 1440));
+    const QImage img = drawnBytes(w.finish(QRect(0, 0, 1440, 1440), 1440));
+    ASSERT_EQ(img.size(), QSize(96, 96));
+    int red = 0, clear = 0;
+    for (int y = 10; y < 86; ++y)
+        for (int x = 10; x < 86; ++x) {
+            red += near(img.pixel(x, y), QColor(0xC0, 0, 0), 50);
+            clear += qAlpha(img.pixel(x, y)) == 0;
+        }
+    EXPECT_GT(red, 76 * 76 / 6);
+    EXPECT_GT(clear, 76 * 76 / 2);
 }
