@@ -86,6 +86,7 @@ TEST_F(Package, ControlFieldsWithDependenciesFromTheBinaries)
     EXPECT_EQ(field("Section"), "graphics");
     EXPECT_TRUE(contains(field("Maintainer"), "<")) << field("Maintainer");
     EXPECT_TRUE(contains(field("Recommends"), "fonts-ipafont-gothic"));
+    EXPECT_TRUE(contains(field("Recommends"), "fonts-liberation2"));
     // Found by dpkg-shlibdeps in the programs, each with the version the build used.
     const std::string depends = field("Depends");
     for (const char *library : {"libc6 (>=", "libqt6core6 (>=", "libqt6widgets6 (>=", "libqt6network6 (>="})
