@@ -363,3 +363,28 @@ TEST(PicturesFromOtherPrograms, HatchedBrushesInAWindowsMetafile)
     EXPECT_GT(red, 76 * 76 / 6);
     EXPECT_GT(clear, 76 * 76 / 2);
 }
+
+TEST(PicturesFromOtherPrograms, HatchesAreCutToCurvedShapes)
+{
+    // A pie of the upper right quarter and a chord, both cross-hatched on nothing.
+    EmfWriter e;
+    e.setBkMode(EmfWriter::Transparent);
+    e.selectObject(e.createPen(EmfWriter::PenNull, 0, 0));
+    e.selectObject(e.createBrush(EmfWriter::BrushHatched, 0x000000, EmfWriter::HatchCross));
+    e.pie(QRect(0, 0, 100, 100), QPoint(100, 50), QPoint(50, 0));
+    e.chord(QRect(100, 0, 100, 100), QPoint(200, 50), QPoint(150, 0));
+    const QImage img = drawnBytes(e.finish(emfFrame96(200, 100)));
+    ASSERT_EQ(img.size(), QSize(200, 100));
+    auto darkIn = [&](const QRect &r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += qAlpha(img.pixel(x, y)) > 128;
+        return n;
+    };
+    EXPECT_GT(darkIn(QRect(60, 15, 24, 24)), 24 * 24 / 8); // inside the pie
+    EXPECT_EQ(darkIn(QRect(5, 55, 40, 40)), 0);            // the pie's other quarters
+    EXPECT_EQ(darkIn(QRect(10, 10, 30, 30)), 0);
+    EXPECT_GT(darkIn(QRect(172, 10, 16, 16)), 16 * 16 / 8); // inside the chord
+    EXPECT_EQ(darkIn(QRect(110, 60, 80, 35)), 0);           // below its chord line
+}
