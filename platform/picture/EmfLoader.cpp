@@ -251,6 +251,8 @@ public:
                 out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
             if (hatch)
                 hatchAfter(out);
+            if (work_.exceeded())
+                damaged();
             pos += size;
             if (type == Eof)
                 return out;
@@ -703,6 +705,7 @@ private:
     // Draws a line or shape, or adds it to the path being built.
     void draw(const Extent &e, bool filled)
     {
+        lastBox_ = e.box();
         if (inPath_) {
             path_.unite(e);
             work_.record();
@@ -848,6 +851,7 @@ private:
             break;
         case FillPath: case StrokeAndFillPath: case StrokePath:
             inPath_ = false;
+            lastBox_ = path_.box();
             work_.shape(path_.box(), path_.rows, path_.slantRows, path_.slantColumns, path_.points, type != StrokePath,
                         dc_.penWidth * naturalX());
             break;
@@ -1070,6 +1074,7 @@ private:
                          QPointF(corner[2].x, corner[2].y)},
                         colour(mean));
                 ++bands_;
+                work_.elements(1);
                 continue;
             }
             const bool down = mode == 1;
@@ -1078,6 +1083,7 @@ private:
                                                 : std::clamp<qint64>(qint64(std::min(std::abs(to - from), 1e6)), 1,
                                                                      BandsPerShape);
             bands_ += n;
+            work_.elements(n);
             for (qint64 k = 0; k < n; ++k) {
                 const double t = (k + 0.5) / n;
                 double c[3];
@@ -1133,6 +1139,11 @@ private:
             marker = markerOf_.insert(key, colour);
             hatchMarkers_.insert(colour & 0xFFFFFF, hatch);
         }
+        // Past the bound, the shape is filled in the brush colour instead.
+        const double cost = work_.hatch(lastBox_, hatch.style, 8 * std::max(natural_.x(), natural_.y()));
+        if (work_.spent() + cost > DrawingWork::Budget)
+            return false;
+        work_.add(cost);
         const QRgb c = *marker;
         u32(out, CreateBrushIndirect);
         u32(out, 24);
@@ -1288,6 +1299,7 @@ private:
             || placedChars_ + text.size() > MaxPlacedChars)
             return false;
         placedChars_ += text.size();
+        work_.elements(text.size() - 1);
         qint64 total = 0;
         for (qint32 a : dx)
             total += a;
@@ -1351,6 +1363,7 @@ private:
     QHash<quint32, Hatch> hatchBrushes_;
     QHash<quint64, QRgb> markerOf_;
     Hatches hatchMarkers_;
+    QSizeF lastBox_; // of the last shape estimated, in natural pixels
     qint64 bands_ = 0;
     QHash<quint32, double> fontHeights_;
     QHash<quint32, double> penWidths_;

@@ -404,9 +404,19 @@ bool shapeRings(const Tag &tag, QVector<Ring> *rings)
     return false;
 }
 
-// The hatch lines of one direction that lie inside the rings, as path data: the lines
-// n.p = c for c = offset + 8k, cut where they cross the rings' edges (even-odd).
-void hatchLines(const QVector<Ring> &rings, QPointF n, double offset, QByteArray *d, qint64 *budget)
+// What cutting hatch lines may take over a whole drawing: the edges met, and the lines drawn.
+// Each line is an element of its own (one path of many crossing lines would make every pixel
+// row crowded with edges, which Qt's rasterizer fills in time that grows with their square);
+// the lines bound what hatches add to the drawing's time.
+struct HatchBudget
+{
+    qint64 edges = 50'000'000;
+    qint64 lines = 10'000;
+};
+
+// The hatch lines of one direction that lie inside the rings, as path data, one for each line:
+// the lines n.p = c for c = offset + 8k, cut where they cross the rings' edges (even-odd).
+void hatchLines(const QVector<Ring> &rings, QPointF n, double offset, QVector<QByteArray> *paths, HatchBudget *budget)
 {
     double lo = HUGE_VAL, hi = -HUGE_VAL;
     for (const Ring &ring : rings) {
@@ -418,7 +428,8 @@ void hatchLines(const QVector<Ring> &rings, QPointF n, double offset, QByteArray
     }
     const QPointF along(-n.y(), n.x());
     QVector<std::pair<double, QPointF>> cuts;
-    for (double c = std::ceil((lo - offset) / 8) * 8 + offset; c <= hi && *budget > 0; c += 8) {
+    for (double c = std::ceil((lo - offset) / 8) * 8 + offset; c <= hi && budget->edges > 0 && budget->lines >= 0;
+         c += 8) {
         cuts.clear();
         for (const Ring &ring : rings) {
             for (qsizetype i = 0; i < ring.size(); ++i) {
@@ -429,19 +440,24 @@ void hatchLines(const QVector<Ring> &rings, QPointF n, double offset, QByteArray
                 const QPointF x = p + (q - p) * (sp / (sp - sq));
                 cuts.append({along.x() * x.x() + along.y() * x.y(), x});
             }
-            *budget -= ring.size();
+            budget->edges -= ring.size();
         }
         std::sort(cuts.begin(), cuts.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        if (cuts.size() < 2)
+            continue;
+        --budget->lines;
+        QByteArray d;
         for (qsizetype i = 0; i + 1 < cuts.size(); i += 2) {
-            *d += "M" + QByteArray::number(cuts[i].second.x(), 'f', 2) + ',' + QByteArray::number(cuts[i].second.y(), 'f', 2)
+            d += "M" + QByteArray::number(cuts[i].second.x(), 'f', 2) + ',' + QByteArray::number(cuts[i].second.y(), 'f', 2)
                   + 'L' + QByteArray::number(cuts[i + 1].second.x(), 'f', 2) + ','
                   + QByteArray::number(cuts[i + 1].second.y(), 'f', 2);
         }
+        paths->append(d);
     }
 }
 
 // A shape filled with a hatch: background, lines and outline; false when it cannot be cut.
-bool hatched(const Tag &tag, const Hatch &hatch, QByteArray *out, qint64 *budget)
+bool hatched(const Tag &tag, const Hatch &hatch, QByteArray *out, HatchBudget *budget)
 {
     QVector<Ring> rings;
     if (!shapeRings(tag, &rings) || rings.isEmpty())
@@ -451,31 +467,31 @@ bool hatched(const Tag &tag, const Hatch &hatch, QByteArray *out, qint64 *budget
         box = box.united(QPolygonF(ring).boundingRect());
     if (!(box.width() < 1e5 && box.height() < 1e5))
         return false;
-    QByteArray d;
+    QVector<QByteArray> paths;
     const int style = hatch.style;
     if (style == 0 || style == 4)
-        hatchLines(rings, QPointF(0, 1), 0.5, &d, budget);
+        hatchLines(rings, QPointF(0, 1), 0.5, &paths, budget);
     if (style == 1 || style == 4)
-        hatchLines(rings, QPointF(1, 0), 0.5, &d, budget);
+        hatchLines(rings, QPointF(1, 0), 0.5, &paths, budget);
     if (style == 2 || style == 5)
-        hatchLines(rings, QPointF(1, -1), 0, &d, budget);
+        hatchLines(rings, QPointF(1, -1), 0, &paths, budget);
     if (style == 3 || style == 5)
-        hatchLines(rings, QPointF(1, 1), 0, &d, budget);
-    if (*budget <= 0)
+        hatchLines(rings, QPointF(1, 1), 0, &paths, budget);
+    if (budget->edges <= 0 || budget->lines < 0)
         return false;
     Tag ground = tag;
     ground.set("fill", hatch.opaque ? colourText(hatch.background) : QByteArray("none"));
     ground.set("stroke", "none");
     *out += ground.text();
-    if (!d.isEmpty()) {
-        Tag lines;
-        lines.name = "path";
-        lines.empty = true;
-        lines.set("d", d);
-        lines.set("fill", "none");
-        lines.set("stroke", colourText(hatch.colour));
-        lines.set("stroke-width", "1");
-        *out += lines.text();
+    for (const QByteArray &d : paths) {
+        Tag line;
+        line.name = "path";
+        line.empty = true;
+        line.set("d", d);
+        line.set("fill", "none");
+        line.set("stroke", colourText(hatch.colour));
+        line.set("stroke-width", "1");
+        *out += line.text();
     }
     const Attribute *stroke = tag.find("stroke");
     if (stroke && stroke->value != "none") {
@@ -498,8 +514,7 @@ qsizetype skipTo(const QByteArray &svg, qsizetype at, const char *endMarker)
 
 QByteArray cleanSvg(const QByteArray &svg, const Hatches &hatches)
 {
-    // Cutting hatch lines: edges met, over the whole drawing.
-    qint64 hatchBudget = 50'000'000;
+    HatchBudget hatchBudget;
     QByteArray out;
     out.reserve(svg.size() + svg.size() / 16);
     // A bitmap box waits for the element after it; what was read since is held back with it.
