@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSize>
 #include <QtGlobal>
 
 namespace picture::detail {
@@ -40,5 +41,13 @@ struct DibSize
     qint64 bits = 0;
 };
 bool dibSize(const Bytes &b, qint64 at, qint64 end, bool paletteIndices, DibSize *out);
+
+// Compressions of a device-independent bitmap whose bits are a whole JPEG or PNG file.
+constexpr quint32 DibJpeg = 4, DibPng = 5;
+// Offsets in a bitmap's header: its compression.
+constexpr qint64 DibCompression = 16;
+// The size in pixels of the JPEG or PNG file of len bytes at `at`, read from its own header;
+// empty when it is not one of that kind or larger than a picture may be.
+QSize embeddedImageSize(const Bytes &b, qint64 at, qint64 len, quint32 compression);
 
 } // namespace picture::detail

@@ -2,6 +2,9 @@
 
 #include "platform/picture/picture.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <cstdlib>
 
 namespace picture::detail {
@@ -30,14 +33,33 @@ bool dibSize(const Bytes &b, qint64 at, qint64 end, bool paletteIndices, DibSize
     }
     if (w <= 0 || h <= 0 || w > MaxSide || h > MaxSide || w * h > MaxPixels)
         return false;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    // A JPEG or PNG file as the bits gives its own bit count.
+    const bool embedded = (compression == DibJpeg || compression == DibPng) && size >= 40;
+    if (embedded ? bits != 0 : bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return false;
     if (used > 256)
         return false;
-    const qint64 colours = bits <= 8 ? (used ? used : (qint64(1) << bits)) : (compression == 3 && size == 40 ? 3 : 0);
+    const qint64 colours = embedded ? 0
+                           : bits <= 8 ? (used ? used : (qint64(1) << bits))
+                                       : (compression == 3 && size == 40 ? 3 : 0);
     out->header = size + colours * (paletteIndices ? 2 : (size == 12 ? 3 : 4));
     out->bits = compression == 0 ? (w * bits + 31) / 32 * 4 * h : 0;
     return true;
+}
+
+QSize embeddedImageSize(const Bytes &b, qint64 at, qint64 len, quint32 compression)
+{
+    if (!b.has(at, len) || len == 0)
+        return QSize();
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(b.data() + at), qsizetype(len));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, compression == DibPng ? "png" : "jpeg");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty() || size.width() > MaxSide || size.height() > MaxSide
+        || qint64(size.width()) * size.height() > MaxPixels)
+        return QSize();
+    return size;
 }
 
 } // namespace picture::detail

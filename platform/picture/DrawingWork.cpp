@@ -22,11 +22,6 @@ constexpr double PerGlyphPixel = 0.5;
 constexpr double PerSourcePixel = 60;    // a bitmap is encoded into the document and decoded
 constexpr double PerShownPixel = 3;      // and drawn scaled
 
-double finite(double v)
-{
-    return std::isfinite(v) ? v : HUGE_VAL;
-}
-
 } // namespace
 
 DrawingWork::DrawingWork(const QSizeF &frame) : frame_(frame) {}
@@ -79,6 +74,31 @@ void DrawingWork::text(qint64 chars, double height)
     ++records_;
     const double glyph = std::min(height * height, frame_.width() * frame_.height());
     spent_ = finite(spent_ + finite(PerElement + double(chars) * (PerGlyph + PerGlyphPixel * glyph)));
+}
+
+void DrawingWork::elements(qint64 n)
+{
+    spent_ = finite(spent_ + PerElement * double(n));
+}
+
+double DrawingWork::hatch(const QSizeF &box, int style, double spacing) const
+{
+    const double w = std::clamp(std::abs(box.width()), 0.0, frame_.width());
+    const double h = std::clamp(std::abs(box.height()), 0.0, frame_.height());
+    const double gap = std::max(spacing, 0.01);
+    const double perSlantRow = std::max(PerSlantRow, PerSlantRowBand * frame_.height());
+    auto level = [&](double lines, double length) { return lines * (PerElement + PerPixel * length * 2); };
+    auto slanted = [&](double lines, double rows) {
+        return lines * (PerElement + perSlantRow * rows + PerSlantColumn * rows);
+    };
+    double cost = 0;
+    if (style == 0 || style == 4)
+        cost += level(h / gap + 1, w);
+    if (style == 1 || style == 4)
+        cost += level(w / gap + 1, h);
+    const int diagonals = style == 5 ? 2 : style == 2 || style == 3 ? 1 : 0;
+    cost += diagonals * slanted((w + h) / gap + 1, std::min(w, h));
+    return finite(cost);
 }
 
 void DrawingWork::bitmap(qint64 sourcePixels, const QSizeF &dest)

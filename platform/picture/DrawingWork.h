@@ -21,13 +21,17 @@
 #include <QSizeF>
 #include <QtGlobal>
 
+#include <cmath>
+
 namespace picture::detail {
 
 class DrawingWork
 {
 public:
-    // Estimated nanoseconds that one picture may take to load and draw once.
-    static constexpr double Budget = 700e6;
+    // Estimated nanoseconds that one picture may take to load and draw once. A metafile is drawn
+    // once for each size it is shown at (with the wait cursor when it takes long), so a busy
+    // chart that takes a second or two is shown; past this, the picture is refused at once.
+    static constexpr double Budget = 2000e6;
     // Records of one metafile, whatever they cost.
     static constexpr qint64 MaxRecords = 250000;
 
@@ -45,6 +49,14 @@ public:
                double penWidth);
     // chars glyphs of text height pixels high.
     void text(qint64 chars, double height);
+    // Elements that the rewriting adds to the document (a character placed on its own, a band
+    // of a gradient, a hatch), beyond what their records cost.
+    void elements(qint64 n);
+    // What drawing a hatch over a box costs (which the shape's fill does not), in the style of
+    // SvgCleaner.h's Hatch: lines `spacing` pixels apart, each an element, the diagonal ones
+    // slanted edges.
+    double hatch(const QSizeF &box, int style, double spacing) const;
+    void add(double nanoseconds) { spent_ = finite(spent_ + nanoseconds); }
     // A bitmap of sourcePixels pixels shown over dest pixels.
     void bitmap(qint64 sourcePixels, const QSizeF &dest);
 
@@ -53,6 +65,7 @@ public:
     bool exceeded() const { return spent_ > Budget || records_ > MaxRecords; }
 
 private:
+    static double finite(double v) { return v < HUGE_VAL ? v : HUGE_VAL; }
     double area(const QSizeF &box) const;
     double fill(const QSizeF &box, double rows, double slantRows, double slantColumns, double pixels) const;
 

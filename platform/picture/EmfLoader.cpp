@@ -18,9 +18,11 @@
 #include "platform/picture/Bytes.h"
 #include "platform/picture/DrawingWork.h"
 #include "platform/picture/PictureData.h"
+#include "platform/picture/SvgCleaner.h"
 #include "platform/picture/Text.h"
 
 #include <QHash>
+#include <QSet>
 #include <QRegularExpression>
 #include <QVector>
 
@@ -28,6 +30,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -43,6 +46,9 @@ enum Type : quint32 {
     SetViewportExtEx = 11,
     Eof = 14,
     SetMapMode = 17,
+    SetBkMode = 18,
+    SetBkColor = 25,
+    SetTextAlign = 22,
     MoveToEx = 27,
     ScaleViewportExtEx = 31,
     ScaleWindowExtEx = 32,
@@ -163,6 +169,25 @@ qint64 minimumSize(quint32 type)
     }
 }
 
+// Offsets in the bitmap records: the block transfers (BitBlt, StretchBlt, AlphaBlend) and
+// StretchDIBits.
+constexpr qint64 BltDestX = 24, BltDestY = 28, BltDestWidth = 32, BltDestHeight = 36, BltBitmapInfoSize = 88;
+constexpr qint64 StretchDibDestX = 24, StretchDibDestY = 28, StretchDibBitmapInfoSize = 52;
+constexpr qint64 StretchDibDestWidth = 72, StretchDibDestHeight = 76;
+
+// Offsets in the header.
+constexpr qint64 HeaderBounds = 8, HeaderFrame = 24, HeaderDevicePixels = 72, HeaderDeviceMillimetres = 80;
+constexpr qint64 HeaderDeviceMicrometres = 100, HeaderWithMicrometres = 108;
+
+// Offsets in the gradient fill record, and its vertices of 16 bytes (x, y, four colours).
+constexpr qint64 GradientVertexCount = 24, GradientShapeCount = 28, GradientMode = 32, GradientVertices = 36;
+constexpr qint64 GradientVertexSize = 16;
+constexpr quint32 GradientTriangles = 2;
+
+// Stock objects, selected by handles with the high bit set.
+constexpr quint32 StockNullBrush = 0x80000005;
+constexpr quint32 StockNullPen = 0x80000008;
+
 constexpr quint32 PenGeometric = 0x00010000;
 // More drawing than the work bound admits never makes this much SVG; a guard all the same.
 constexpr qsizetype MaxSvgBytes = 64 * 1024 * 1024;
@@ -180,6 +205,10 @@ struct DcState
     double penWidth = 0; // logical units; 0 for a pen of one pixel
     double fontHeight = 0; // logical units; 0 for the default font
     double x = 0, y = 0;
+    quint32 textAlign = 0;
+    quint32 brush = 0; // the selected brush's handle; 0 for a stock one
+    bool opaque = true; // the background mode
+    quint32 background = 0xFFFFFF; // as a colour reference
 };
 
 class EmfWalk
@@ -187,8 +216,10 @@ class EmfWalk
 public:
     // naturalPerDevice: the picture's pixels at its natural size per reference device pixel;
     // frame: the natural size.
-    EmfWalk(const Bytes &b, QPointF pixelsPerMm, QPointF naturalPerDevice, const QSizeF &frame)
-        : b_(b), pixelsPerMm_(pixelsPerMm), natural_(naturalPerDevice), work_(frame)
+    // spareHandle: an object handle that the file does not use, for the brushes that draw
+    // its gradients (0 for none).
+    EmfWalk(const Bytes &b, QPointF pixelsPerMm, QPointF naturalPerDevice, const QSizeF &frame, quint32 spareHandle)
+        : b_(b), pixelsPerMm_(pixelsPerMm), natural_(naturalPerDevice), work_(frame), spareHandle_(spareHandle)
     {
     }
 
@@ -213,14 +244,26 @@ public:
             if (work_.exceeded())
                 damaged();
             // Glyph-index text is left out; pens and text may be rewritten; the rest is kept.
+            bitmapBox(out, type, pos);
+            const bool hatch = hatchBefore(out, type);
             if (!glyphIndices(type, pos, size) && !rewritePen(out, type, pos, size)
-                && !rewriteText(out, type, pos, size))
+                && !rewriteText(out, type, pos, size) && !rewriteGradient(out, type, pos))
                 out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
+            if (hatch)
+                hatchAfter(out);
+            if (work_.exceeded())
+                damaged();
             pos += size;
             if (type == Eof)
                 return out;
         }
     }
+
+    // The hatches that shapes filled with their marker colours stand for (SvgCleaner.h).
+    const Hatches &hatches() const { return hatchMarkers_; }
+
+    // The estimated work of drawing the records walked, in nanoseconds.
+    double work() const { return work_.spent(); }
 
 private:
     void need(bool ok) const
@@ -250,6 +293,10 @@ private:
         const qint64 bmi = pos + b_.u32(pos + at);
         need(dibSize(b_, bmi, bmi + cbBmi, false, &d) || dibSize(b_, bmi, bmi + cbBmi, true, &d));
         need(d.bits <= qint64(b_.u32(pos + at + 12)));
+        // A JPEG or PNG file as the bits must be one, of a size that a picture may have.
+        const quint32 compression = b_.u32(bmi + DibCompression);
+        if (compression == DibJpeg || compression == DibPng)
+            need(embeddedImageSize(b_, pos + b_.u32(pos + at + 8), b_.u32(pos + at + 12), compression).isValid());
     }
 
     void check(quint32 type, qint64 pos, qint64 size) const
@@ -341,10 +388,11 @@ private:
             need(12 + 592 + qint64(b_.u32(pos + 600)) <= size);
             break;
         case GradientFill: {
-            const qint64 vertices = b_.u32(pos + 24);
-            const qint64 shapes = b_.u32(pos + 28);
-            const quint32 mode = b_.u32(pos + 32);
-            need(mode <= 2 && 36 + 16 * vertices + (mode == 2 ? 12 : 8) * shapes <= size);
+            const qint64 vertices = b_.u32(pos + GradientVertexCount);
+            const qint64 shapes = b_.u32(pos + GradientShapeCount);
+            const quint32 mode = b_.u32(pos + GradientMode);
+            need(mode <= GradientTriangles
+                 && GradientVertices + GradientVertexSize * vertices + (mode == GradientTriangles ? 12 : 8) * shapes <= size);
             break;
         }
         case SmallTextOut: {
@@ -444,8 +492,13 @@ private:
             }
             break;
         }
+        case SetTextAlign:
+            dc_.textAlign = b_.u32(pos + 8);
+            break;
         case ExtCreateFontIndirectW:
             fontCharsets_.insert(b_.u32(pos + 8), b_.u8(pos + 35));
+            fontFaces_.insert(b_.u32(pos + 8), faceName(pos));
+            fontTurned_.insert(b_.u32(pos + 8), b_.i32(pos + 20) % 3600 != 0);
             fontHeights_.insert(b_.u32(pos + 8), std::abs(double(b_.i32(pos + 12))));
             break;
         case CreatePen:
@@ -454,8 +507,30 @@ private:
         case ExtCreatePen:
             penWidths_.insert(b_.u32(pos + 8), (b_.u32(pos + 28) & PenGeometric) ? double(b_.u32(pos + 32)) : 0.0);
             break;
+        case SetBkMode:
+            dc_.opaque = b_.u32(pos + 8) == 2;
+            break;
+        case SetBkColor:
+            dc_.background = b_.u32(pos + 8) & 0xFFFFFF;
+            break;
+        case CreateBrushIndirect:
+        case CreateMonoBrush:
+        case CreateDibPatternBrushPt: {
+            const quint32 handle = b_.u32(pos + 8);
+            brushes_.insert(handle);
+            constexpr quint32 BrushHatched = 2;
+            if (type == CreateBrushIndirect && b_.u32(pos + 12) == BrushHatched && b_.u32(pos + 20) <= 5)
+                hatchBrushes_.insert(handle, Hatch{int(b_.u32(pos + 20)), rgbOf(b_.u32(pos + 16)), false, 0});
+            else
+                hatchBrushes_.remove(handle);
+            break;
+        }
         case SelectObject: {
             const quint32 handle = b_.u32(pos + 8);
+            if (brushes_.contains(handle))
+                dc_.brush = handle;
+            else if (handle >= 0x80000000 && handle <= 0x80000005) // stock brushes
+                dc_.brush = 0;
             if (fontCharsets_.contains(handle)) {
                 dc_.font = handle;
                 dc_.fontHeight = fontHeights_.value(handle);
@@ -468,8 +543,12 @@ private:
         }
         case DeleteObject:
             fontCharsets_.remove(b_.u32(pos + 8));
+            fontFaces_.remove(b_.u32(pos + 8));
+            fontTurned_.remove(b_.u32(pos + 8));
             fontHeights_.remove(b_.u32(pos + 8));
             penWidths_.remove(b_.u32(pos + 8));
+            brushes_.remove(b_.u32(pos + 8));
+            hatchBrushes_.remove(b_.u32(pos + 8));
             break;
         case MoveToEx:
         case LineTo:
@@ -626,6 +705,7 @@ private:
     // Draws a line or shape, or adds it to the path being built.
     void draw(const Extent &e, bool filled)
     {
+        lastBox_ = e.box();
         if (inPath_) {
             path_.unite(e);
             work_.record();
@@ -642,7 +722,13 @@ private:
         const qint64 at = pos + b_.u32(pos + offsetAt);
         if (b_.u32(at) == 12)
             return qint64(b_.u16(at + 4)) * b_.u16(at + 6);
-        return std::abs(qint64(b_.i32(at + 4))) * std::abs(qint64(b_.i32(at + 8)));
+        const qint64 announced = std::abs(qint64(b_.i32(at + 4))) * std::abs(qint64(b_.i32(at + 8)));
+        const quint32 compression = b_.u32(at + DibCompression);
+        if (compression != DibJpeg && compression != DibPng)
+            return announced;
+        // The file inside is decoded at its own size, whatever the header announces.
+        const QSize real = embeddedImageSize(b_, pos + b_.u32(pos + offsetAt + 8), b_.u32(pos + offsetAt + 12), compression);
+        return std::max(announced, qint64(real.width()) * real.height());
     }
 
     // A bitmap record: its source, and the box it is shown in (logical width and height at
@@ -662,6 +748,37 @@ private:
             return;
         }
         work_.bitmap(source, dest);
+    }
+
+    // A gradient fill: each rectangle or triangle fills the box of its corners, which are
+    // vertices the record lists; a corner that names no vertex adds nothing.
+    void gradient(qint64 pos)
+    {
+        const qint64 vertices = b_.u32(pos + GradientVertexCount);
+        const qint64 shapes = b_.u32(pos + GradientShapeCount);
+        const bool triangles = b_.u32(pos + GradientMode) == GradientTriangles;
+        const int corners = triangles ? 3 : 2;
+        const qint64 shapesAt = pos + GradientVertices + GradientVertexSize * vertices;
+        Extent all;
+        for (qint64 i = 0; i < shapes; ++i) {
+            Extent shape;
+            for (int k = 0; k < corners; ++k) {
+                const qint64 v = b_.u32(shapesAt + 4 * (corners * i + k));
+                if (v < vertices) {
+                    const qint64 at = pos + GradientVertices + GradientVertexSize * v;
+                    shape.add(b_.i32(at) * naturalX(), b_.i32(at + 4) * naturalY());
+                }
+            }
+            const QSizeF box = shape.box();
+            shape.rows = 2 * box.height();
+            if (triangles) {
+                shape.slantRows = shape.rows;
+                shape.slantColumns = 2 * box.width();
+            }
+            all.unite(shape);
+        }
+        all.points = vertices + corners * shapes;
+        work_.shape(all.box(), all.rows, all.slantRows, all.slantColumns, all.points, true, 0);
     }
 
     // What a record adds to the work of drawing the picture.
@@ -734,6 +851,7 @@ private:
             break;
         case FillPath: case StrokeAndFillPath: case StrokePath:
             inPath_ = false;
+            lastBox_ = path_.box();
             work_.shape(path_.box(), path_.rows, path_.slantRows, path_.slantColumns, path_.points, type != StrokePath,
                         dc_.penWidth * naturalX());
             break;
@@ -780,15 +898,9 @@ private:
             work_.shape(e.box(), e.rows, 0, 0, e.points, true, 0);
             break;
         }
-        case GradientFill: {
-            Extent e;
-            e.add(0, 0);
-            e.add(1e12, 1e12);
-            e.rows = 2e12;
-            e.points = b_.u32(pos + 24) + 3 * qint64(b_.u32(pos + 28));
-            work_.shape(e.box(), e.rows, e.rows, 2e12, e.points, true, 0);
+        case GradientFill:
+            gradient(pos);
             break;
-        }
         default:
             work_.record();
             break;
@@ -844,6 +956,217 @@ private:
         return false;
     }
 
+    // Before a bitmap that libemf2svg draws, its destination as a rectangle without pen or brush,
+    // which it places right; the SVG cleaner gives the bitmap that box (SvgCleaner.h).
+    void bitmapBox(QByteArray &out, quint32 type, qint64 pos) const
+    {
+        struct Box
+        {
+            qint64 x, y, width, height, bitmapInfoSize;
+        };
+        Box box;
+        switch (type) {
+        case BitBlt: case StretchBlt: case AlphaBlend:
+            box = {BltDestX, BltDestY, BltDestWidth, BltDestHeight, BltBitmapInfoSize};
+            break;
+        case StretchDiBits:
+            box = {StretchDibDestX, StretchDibDestY, StretchDibDestWidth, StretchDibDestHeight,
+                   StretchDibBitmapInfoSize};
+            break;
+        default:
+            return;
+        }
+        if (b_.u32(pos + box.bitmapInfoSize) == 0)
+            return;
+        const qint64 x = b_.i32(pos + box.x), y = b_.i32(pos + box.y);
+        const qint64 right = std::clamp<qint64>(x + b_.i32(pos + box.width), INT32_MIN, INT32_MAX);
+        const qint64 bottom = std::clamp<qint64>(y + b_.i32(pos + box.height), INT32_MIN, INT32_MAX);
+        u32(out, SaveDc);
+        u32(out, 8);
+        for (quint32 stock : {StockNullPen, StockNullBrush}) {
+            u32(out, SelectObject);
+            u32(out, 12);
+            u32(out, stock);
+        }
+        u32(out, Rectangle);
+        u32(out, 24);
+        for (qint64 v : {x, y, right, bottom})
+            u32(out, quint32(qint32(v)));
+        u32(out, RestoreDc);
+        u32(out, 12);
+        u32(out, quint32(-1));
+    }
+
+    // A gradient fill, which the metafile library leaves out, as bands of solid colour: up to
+    // 64 across each rectangle (in its direction), and a triangle in its corners' mean colour.
+    // Past a bound on the bands of a picture, each shape is one band.
+    bool rewriteGradient(QByteArray &out, quint32 type, qint64 pos)
+    {
+        if (type != GradientFill || spareHandle_ == 0)
+            return false;
+        constexpr qint64 MaxBands = 20000, BandsPerShape = 64;
+        const qint64 vertices = b_.u32(pos + GradientVertexCount);
+        const qint64 shapes = b_.u32(pos + GradientShapeCount);
+        const quint32 mode = b_.u32(pos + GradientMode);
+        const int corners = mode == GradientTriangles ? 3 : 2;
+        const qint64 shapesAt = pos + GradientVertices + GradientVertexSize * vertices;
+        struct Vertex
+        {
+            double x, y, c[3];
+        };
+        auto vertex = [&](qint64 v) {
+            const qint64 at = pos + GradientVertices + GradientVertexSize * v;
+            return Vertex{double(b_.i32(at)), double(b_.i32(at + 4)),
+                          {b_.u16(at + 8) / 256.0, b_.u16(at + 10) / 256.0, b_.u16(at + 12) / 256.0}};
+        };
+        auto colour = [](const double *c) {
+            auto channel = [](double v) { return quint32(std::clamp(std::lround(v), 0L, 255L)); };
+            return channel(c[0]) | channel(c[1]) << 8 | channel(c[2]) << 16;
+        };
+        auto polygon = [&](const QVector<QPointF> &points, quint32 rgb) {
+            u32(out, CreateBrushIndirect);
+            u32(out, 24);
+            u32(out, spareHandle_);
+            u32(out, 0); // solid
+            u32(out, rgb);
+            u32(out, 0);
+            u32(out, SelectObject);
+            u32(out, 12);
+            u32(out, spareHandle_);
+            double left = points[0].x(), top = points[0].y(), right = left, bottom = top;
+            for (const QPointF &p : points) {
+                left = std::min(left, p.x());
+                right = std::max(right, p.x());
+                top = std::min(top, p.y());
+                bottom = std::max(bottom, p.y());
+            }
+            u32(out, Polygon);
+            u32(out, quint32(28 + 8 * points.size()));
+            for (double v : {left, top, right, bottom})
+                u32(out, quint32(qint32(v)));
+            u32(out, quint32(points.size()));
+            for (const QPointF &p : points) {
+                u32(out, quint32(qint32(p.x())));
+                u32(out, quint32(qint32(p.y())));
+            }
+        };
+        u32(out, SaveDc);
+        u32(out, 8);
+        u32(out, SelectObject);
+        u32(out, 12);
+        u32(out, StockNullPen);
+        for (qint64 i = 0; i < shapes; ++i) {
+            Vertex corner[3];
+            bool known = true;
+            for (int k = 0; k < corners; ++k) {
+                const qint64 v = b_.u32(shapesAt + 4 * (corners * i + k));
+                known = known && v < vertices;
+                if (known)
+                    corner[k] = vertex(v);
+            }
+            if (!known)
+                continue;
+            if (corners == 3) {
+                double mean[3];
+                for (int c = 0; c < 3; ++c)
+                    mean[c] = (corner[0].c[c] + corner[1].c[c] + corner[2].c[c]) / 3;
+                polygon({QPointF(corner[0].x, corner[0].y), QPointF(corner[1].x, corner[1].y),
+                         QPointF(corner[2].x, corner[2].y)},
+                        colour(mean));
+                ++bands_;
+                work_.elements(1);
+                continue;
+            }
+            const bool down = mode == 1;
+            const double from = down ? corner[0].y : corner[0].x, to = down ? corner[1].y : corner[1].x;
+            const qint64 n = bands_ >= MaxBands ? 1
+                                                : std::clamp<qint64>(qint64(std::min(std::abs(to - from), 1e6)), 1,
+                                                                     BandsPerShape);
+            bands_ += n;
+            work_.elements(n);
+            for (qint64 k = 0; k < n; ++k) {
+                const double t = (k + 0.5) / n;
+                double c[3];
+                for (int ch = 0; ch < 3; ++ch)
+                    c[ch] = corner[0].c[ch] + (corner[1].c[ch] - corner[0].c[ch]) * t;
+                const double a = std::round(from + (to - from) * k / n), b = std::round(from + (to - from) * (k + 1) / n);
+                const QRectF band = down ? QRectF(QPointF(corner[0].x, a), QPointF(corner[1].x, b))
+                                         : QRectF(QPointF(a, corner[0].y), QPointF(b, corner[1].y));
+                polygon({band.topLeft(), band.topRight(), band.bottomRight(), band.bottomLeft()}, colour(c));
+            }
+        }
+        u32(out, RestoreDc);
+        u32(out, 12);
+        u32(out, quint32(-1));
+        u32(out, DeleteObject);
+        u32(out, 12);
+        u32(out, spareHandle_);
+        return true;
+    }
+
+    static QRgb rgbOf(quint32 colourRef)
+    {
+        return qRgb(int(colourRef & 0xFF), int((colourRef >> 8) & 0xFF), int((colourRef >> 16) & 0xFF));
+    }
+
+    // A shape filled with a hatched brush is filled instead with a brush of a marker colour,
+    // one for each hatch, brush colour and background, which the SVG cleaner draws as the hatch.
+    bool hatchBefore(QByteArray &out, quint32 type)
+    {
+        switch (type) {
+        case Rectangle: case Ellipse: case RoundRect: case Pie: case Chord: case Polygon: case Polygon16:
+        case PolyPolygon: case PolyPolygon16: case FillPath: case StrokeAndFillPath:
+            break;
+        default:
+            return false;
+        }
+        const auto brush = hatchBrushes_.constFind(dc_.brush);
+        if (brush == hatchBrushes_.cend() || spareHandle_ == 0)
+            return false;
+        Hatch hatch = *brush;
+        hatch.opaque = dc_.opaque;
+        hatch.background = dc_.opaque ? rgbOf(dc_.background) : 0;
+        const quint64 key = quint64(hatch.style) << 56 | quint64(hatch.opaque) << 48
+                            | quint64(hatch.colour & 0xFFFFFF) << 24 | (hatch.background & 0xFFFFFF);
+        auto marker = markerOf_.constFind(key);
+        if (marker == markerOf_.cend()) {
+            // Colours unlikely in a drawing: red 3, and green and blue counting the markers.
+            constexpr int MaxMarkers = 4096;
+            if (markerOf_.size() >= MaxMarkers)
+                return false;
+            const int n = int(markerOf_.size());
+            const QRgb colour = qRgb(3, 0x7F - (n >> 8), n & 0xFF);
+            marker = markerOf_.insert(key, colour);
+            hatchMarkers_.insert(colour & 0xFFFFFF, hatch);
+        }
+        // Past the bound, the shape is filled in the brush colour instead.
+        const double cost = work_.hatch(lastBox_, hatch.style, 8 * std::max(natural_.x(), natural_.y()));
+        if (work_.spent() + cost > DrawingWork::Budget)
+            return false;
+        work_.add(cost);
+        const QRgb c = *marker;
+        u32(out, CreateBrushIndirect);
+        u32(out, 24);
+        u32(out, spareHandle_);
+        u32(out, 0); // solid
+        u32(out, quint32(qRed(c)) | quint32(qGreen(c)) << 8 | quint32(qBlue(c)) << 16);
+        u32(out, 0);
+        u32(out, SelectObject);
+        u32(out, 12);
+        u32(out, spareHandle_);
+        return true;
+    }
+
+    void hatchAfter(QByteArray &out) const
+    {
+        u32(out, SelectObject);
+        u32(out, 12);
+        u32(out, dc_.brush);
+        u32(out, DeleteObject);
+        u32(out, 12);
+        u32(out, spareHandle_);
+    }
+
     // Whether a text record gives glyph indices instead of characters.
     bool glyphIndices(quint32 type, qint64 pos, qint64 size) const
     {
@@ -872,11 +1195,19 @@ private:
     }
 
     // Text records as wide text that the SVG can hold; face names likewise.
-    bool rewriteText(QByteArray &out, quint32 type, qint64 pos, qint64 size) const
+    bool rewriteText(QByteArray &out, quint32 type, qint64 pos, qint64 size)
     {
         if (type == ExtCreateFontIndirectW) {
             const qsizetype at = out.size();
             out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
+            // A positive height is the character cell's; the SVG's font size is the em, the
+            // cell less its internal leading.
+            const qint32 height = b_.i32(pos + 12);
+            if (height > 0) {
+                const qint32 em = -qint32(std::max(1.0, std::round(height / cellPerEm(faceName(pos)))));
+                for (int i = 0; i < 4; ++i)
+                    out[at + 12 + i] = char((quint32(em) >> (8 * i)) & 0xFF);
+            }
             for (int i = 0; i < 32; ++i) {
                 const qsizetype c = at + 40 + 2 * i;
                 const char16_t ch = char16_t(uchar(out[c]) | (uchar(out[c + 1]) << 8));
@@ -912,7 +1243,11 @@ private:
             if (!offDx)
                 dx.clear();
         }
+        if (symbolEncoded(fontCharsets_.value(dc_.font, 1), fontFaces_.value(dc_.font)))
+            text = fromSymbol(text);
         text = svgSafe(text);
+        if (per == 1 && dx.size() == text.size() && placeEach(out, pos, text, dx))
+            return true;
         const qint64 fixed = 76;
         const qint64 stringBytes = (text.size() * 2 + 3) / 4 * 4;
         QByteArray r(reinterpret_cast<const char *>(b_.data() + pos), fixed);
@@ -937,6 +1272,82 @@ private:
         return true;
     }
 
+    // The face name of the font record at pos.
+    QString faceName(qint64 pos) const
+    {
+        QString face;
+        for (int i = 0; i < 32; ++i) {
+            const char16_t ch = b_.u16(pos + 40 + 2 * i);
+            if (ch == 0)
+                break;
+            face.append(QChar(ch));
+        }
+        return face;
+    }
+
+    // Text whose advances the record gives, each character a record of its own at the place
+    // they give it (the substitute font's own advances would run the text off the boxes drawn
+    // for it). Left as one record when the characters stand at an angle, go from the current
+    // position, or when the picture has had its share of placed characters (a bound on the SVG
+    // such text makes).
+    bool placeEach(QByteArray &out, qint64 pos, const QString &text, const QVector<qint32> &dx)
+    {
+        constexpr qint64 MaxPlacedChars = 20000;
+        constexpr quint32 UpdateCp = 1, AlignRight = 2, AlignCenter = 6;
+        const quint32 align = dc_.textAlign;
+        if (text.size() < 2 || fontTurned_.value(dc_.font) || (align & UpdateCp)
+            || placedChars_ + text.size() > MaxPlacedChars)
+            return false;
+        placedChars_ += text.size();
+        work_.elements(text.size() - 1);
+        qint64 total = 0;
+        for (qint32 a : dx)
+            total += a;
+        const qint64 x0 = b_.i32(pos + 36), y0 = b_.i32(pos + 40);
+        const quint32 horizontal = align & AlignCenter;
+        qint64 start = horizontal == AlignCenter ? x0 - total / 2 : horizontal == AlignRight ? x0 - total : x0;
+        const quint32 options = b_.u32(pos + 52);
+        constexpr quint32 Opaque = 0x0002;
+        bool first = true;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            // A character and its low surrogate stay together.
+            const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            qint64 advance = dx[i];
+            if (n == 2)
+                advance += dx[i + 1];
+            const QString c = text.mid(i, n);
+            const qint64 x = horizontal == AlignCenter ? start + advance / 2
+                             : horizontal == AlignRight ? start + advance
+                                                        : start;
+            if (first || !c.trimmed().isEmpty()) {
+                QByteArray r(reinterpret_cast<const char *>(b_.data() + pos), 76);
+                auto put = [&r](qint64 at, quint32 v) {
+                    for (int k = 0; k < 4; ++k)
+                        r[at + k] = char((v >> (8 * k)) & 0xFF);
+                };
+                put(0, ExtTextOutW);
+                put(36, quint32(qint32(std::clamp<qint64>(x, INT32_MIN, INT32_MAX))));
+                put(40, quint32(qint32(y0)));
+                put(44, quint32(n));
+                put(48, 76);
+                put(52, first ? options : options & ~Opaque);
+                put(72, 0);
+                for (QChar ch : c) {
+                    r.append(char(ch.unicode() & 0xFF));
+                    r.append(char(ch.unicode() >> 8));
+                }
+                while (r.size() % 4)
+                    r.append('\0');
+                put(4, quint32(r.size()));
+                out.append(r);
+                first = false;
+            }
+            start += advance;
+            i += n - 1;
+        }
+        return true;
+    }
+
     const Bytes &b_;
     QPointF pixelsPerMm_;
     QPointF natural_;
@@ -944,11 +1355,56 @@ private:
     DcState dc_;
     QVector<DcState> saved_;
     QHash<quint32, int> fontCharsets_;
+    QHash<quint32, QString> fontFaces_;
+    QHash<quint32, bool> fontTurned_; // a baseline at an angle
+    qint64 placedChars_ = 0;
+    quint32 spareHandle_ = 0;
+    QSet<quint32> brushes_;
+    QHash<quint32, Hatch> hatchBrushes_;
+    QHash<quint64, QRgb> markerOf_;
+    Hatches hatchMarkers_;
+    QSizeF lastBox_; // of the last shape estimated, in natural pixels
+    qint64 bands_ = 0;
     QHash<quint32, double> fontHeights_;
     QHash<quint32, double> penWidths_;
     bool inPath_ = false;
     Extent path_;
 };
+
+// The reference device's size in millimetres. The header gives it in whole millimetres and,
+// when it is long enough, in micrometres, which are finer; but many writers fill the
+// micrometres wrongly (a whole family of files says 24 times the millimetres), and the picture
+// would then be drawn from a corner of its frame. Where the two disagree beyond the
+// millimetres' rounding, the one by which the frame covers the device bounds is taken (the
+// library sizes its drawing by those bounds); without bounds to tell, the millimetres.
+QSizeF deviceMillimetres(const Bytes &b, qint64 headerSize)
+{
+    const QSizeF mm(b.i32(HeaderDeviceMillimetres), b.i32(HeaderDeviceMillimetres + 4));
+    if (headerSize < HeaderWithMicrometres)
+        return mm;
+    const QSizeF um(b.i32(HeaderDeviceMicrometres) / 1000.0, b.i32(HeaderDeviceMicrometres + 4) / 1000.0);
+    if (!(um.width() > 0 && um.height() > 0))
+        return mm;
+    if (!(mm.width() > 0 && mm.height() > 0))
+        return um;
+    auto agree = [](double x, double y) { return std::abs(x - y) <= 1 + 0.01 * std::max(x, y); };
+    if (agree(mm.width(), um.width()) && agree(mm.height(), um.height()))
+        return um;
+    // How far the frame, mapped onto the device by each reading, is from the bounds: the
+    // ratios of their widths and of their heights, as factors.
+    const double boundsW = double(b.i32(HeaderBounds + 8)) - b.i32(HeaderBounds) + 1;
+    const double boundsH = double(b.i32(HeaderBounds + 12)) - b.i32(HeaderBounds + 4) + 1;
+    const double frameW = std::abs(double(b.i32(HeaderFrame + 8)) - b.i32(HeaderFrame)) / 100;
+    const double frameH = std::abs(double(b.i32(HeaderFrame + 12)) - b.i32(HeaderFrame + 4)) / 100;
+    const double devW = b.i32(HeaderDevicePixels), devH = b.i32(HeaderDevicePixels + 4);
+    if (boundsW <= 1 || boundsH <= 1 || frameW <= 0 || frameH <= 0 || devW <= 0 || devH <= 0)
+        return mm;
+    auto miss = [&](const QSizeF &size) {
+        return std::abs(std::log(frameW * devW / size.width() / boundsW))
+               + std::abs(std::log(frameH * devH / size.height() / boundsH));
+    };
+    return miss(um) < miss(mm) ? um : mm;
+}
 
 // The header's frame on the reference device, in its pixels.
 QRectF deviceFrame(const Bytes &b, QPointF pixelsPerMm)
@@ -990,13 +1446,10 @@ EmfDrawing drawEmf(const QByteArray &file)
         || total < headerSize || !b.has(0, total))
         damaged();
 
-    // The reference device: pixels per millimetre, finest from micrometres.
-    const double devW = b.i32(72), devH = b.i32(76);
-    double mmW = b.i32(80), mmH = b.i32(84);
-    if (headerSize >= 108 && b.i32(100) > 0 && b.i32(104) > 0) {
-        mmW = b.i32(100) / 1000.0;
-        mmH = b.i32(104) / 1000.0;
-    }
+    // The reference device: pixels per millimetre.
+    const double devW = b.i32(HeaderDevicePixels), devH = b.i32(HeaderDevicePixels + 4);
+    const QSizeF mm = deviceMillimetres(b, headerSize);
+    const double mmW = mm.width(), mmH = mm.height();
     EmfDrawing d;
     // A device of less than 2.54 or more than 25400 dots to the inch is taken as a mistake.
     auto sane = [](double ppm) { return ppm >= 0.1 && ppm <= 1000; };
@@ -1009,7 +1462,18 @@ EmfDrawing drawEmf(const QByteArray &file)
                          std::abs(double(b.i32(36)) - b.i32(28)) * naturalPerMm / 100);
     const QPointF naturalPerDevice(naturalPerMm / d.pixelsPerMm.x(), naturalPerMm / d.pixelsPerMm.y());
     QByteArray emf = file.left(headerSize);
-    emf.append(EmfWalk(b, d.pixelsPerMm, naturalPerDevice, natural).run(headerSize, total));
+    // One more object handle than the file uses, for the walk's own brushes.
+    constexpr qint64 HeaderHandles = 56;
+    const quint32 handles = b.u16(HeaderHandles);
+    const quint32 spare = handles < 0xFFFF ? std::max<quint32>(handles, 1) : 0;
+    if (spare) {
+        emf[HeaderHandles] = char((spare + 1) & 0xFF);
+        emf[HeaderHandles + 1] = char((spare + 1) >> 8);
+    }
+    EmfWalk walk(b, d.pixelsPerMm, naturalPerDevice, natural, spare);
+    emf.append(walk.run(headerSize, total));
+    d.work = walk.work();
+    const Hatches hatches = walk.hatches();
     auto put = [&emf](int at, double v) {
         const quint32 u = quint32(qint32(std::clamp(v, -2147483648.0, 2147483647.0)));
         for (int i = 0; i < 4; ++i)
@@ -1028,6 +1492,7 @@ EmfDrawing drawEmf(const QByteArray &file)
     d.svg = toSvg(emf);
     if (d.svg.isEmpty() || d.svg.size() > MaxSvgBytes)
         damaged();
+    d.svg = cleanSvg(d.svg, hatches);
     // The drawing is shifted by the device bounds' corner.
     static const QRegularExpression shift(QStringLiteral("<g transform=\"translate\\(([-0-9.]+), *([-0-9.]+)\\)\""));
     const QRegularExpressionMatch m = shift.match(QString::fromUtf8(d.svg.left(1024)));
@@ -1053,7 +1518,7 @@ std::shared_ptr<PictureData> loadEmf(const QByteArray &file)
     checkPixelCount(pixels.width(), pixels.height());
     const EmfDrawing d = drawEmf(file);
     const QRectF viewBox = d.frame.translated(d.shift);
-    return metafileData(Kind::EnhMetafile, twips, d.svg, viewBox);
+    return metafileData(Kind::EnhMetafile, twips, d.svg, viewBox, d.work);
 }
 
 } // namespace picture::detail

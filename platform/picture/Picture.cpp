@@ -2,9 +2,12 @@
 
 #include "platform/vb/vb.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QThread>
 
 #include <cmath>
 
@@ -23,7 +26,8 @@ void checkPixelCount(qint64 width, qint64 height)
         damaged();
 }
 
-std::shared_ptr<PictureData> metafileData(Kind kind, const QSizeF &twips, const QByteArray &svg, const QRectF &viewBox)
+std::shared_ptr<PictureData> metafileData(Kind kind, const QSizeF &twips, const QByteArray &svg, const QRectF &viewBox,
+                                          double work)
 {
     if (!(twips.width() > 0) || !(twips.height() > 0))
         damaged();
@@ -43,6 +47,7 @@ std::shared_ptr<PictureData> metafileData(Kind kind, const QSizeF &twips, const 
     d->twips = twips;
     d->pixels = QSize(int(w), int(h));
     d->drawing = std::move(drawing);
+    d->slow = work > PictureData::SlowWork;
     return d;
 }
 
@@ -57,6 +62,24 @@ const QImage &PictureData::drawnAt(const QSize &size) const
             return drawn[0].image;
         }
     }
+    // A long drawing shows the wait cursor, in the program's own thread only.
+    struct WaitCursor
+    {
+        bool shown = false;
+        explicit WaitCursor(bool slow)
+        {
+            if (slow && qobject_cast<QGuiApplication *>(QCoreApplication::instance())
+                && QThread::currentThread() == QCoreApplication::instance()->thread()) {
+                QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+                shown = true;
+            }
+        }
+        ~WaitCursor()
+        {
+            if (shown)
+                QGuiApplication::restoreOverrideCursor();
+        }
+    } wait(slow);
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);

@@ -26,6 +26,9 @@ struct PictureData
     QImage image;
     // A metafile, as a drawing whose view box is the metafile's frame.
     std::shared_ptr<QSvgRenderer> drawing;
+    // A metafile whose drawing takes long enough to be noticed: the wait cursor shows meanwhile.
+    bool slow = false;
+    static constexpr double SlowWork = 250e6; // estimated nanoseconds
 
     // A metafile is drawn once for each size it is shown at, and copied from then on; the last
     // two sizes are kept (a picture shown whole and as an icon). Pictures belong to the thread
@@ -47,9 +50,9 @@ namespace detail {
 // Checks a natural size against the bounds of picture.h; raises 481 beyond them.
 void checkPixelCount(qint64 width, qint64 height);
 // A metafile picture of the given natural size in twips; raises 481 for an empty or oversized
-// frame.
+// frame. work: the estimated nanoseconds of drawing it once.
 std::shared_ptr<PictureData> metafileData(Kind kind, const QSizeF &twips, const QByteArray &svg,
-                                          const QRectF &viewBox);
+                                          const QRectF &viewBox, double work = 0);
 
 // An enhanced metafile drawn as SVG. The SVG's coordinates are the reference device's pixels
 // moved by shift; frame is the header's frame in those pixels, and pixelsPerMm the device's
@@ -60,6 +63,7 @@ struct EmfDrawing
     QPointF shift;
     QRectF frame;
     QPointF pixelsPerMm{96 / 25.4, 96 / 25.4};
+    double work = 0; // the estimated nanoseconds of drawing it once
 };
 // Checks the records of a whole enhanced metafile and draws it; raises 481 when it is damaged.
 EmfDrawing drawEmf(const QByteArray &emf);

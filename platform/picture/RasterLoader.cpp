@@ -1,5 +1,6 @@
 // Bitmaps, JPEG files, icons and cursors: the headers are checked here against the file's real
 // length, then Qt's image readers decode them once.
+#include "platform/picture/BitFields.h"
 #include "platform/picture/Bytes.h"
 #include "platform/picture/PictureData.h"
 
@@ -176,6 +177,9 @@ std::shared_ptr<PictureData> loadBitmap(QIODevice &file)
     }
     if (qint64(stride(width, bitCount)) * height > body)
         damaged();
+    QImage fields = decodeBitFields(file);
+    if (!fields.isNull())
+        return rasterData(Kind::Bitmap, std::move(fields));
     return rasterData(Kind::Bitmap, decode(&file, "bmp"));
 }
 

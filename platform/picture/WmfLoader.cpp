@@ -970,7 +970,7 @@ std::shared_ptr<PictureData> loadWmf(const QByteArray &file)
     checkPixelCount(pixels.width(), pixels.height());
 
     const EmfDrawing d = drawEmf(Translator(b, l, pixels).run());
-    return metafileData(Kind::Metafile, twips, d.svg, QRectF(d.shift, QSizeF(pixels)));
+    return metafileData(Kind::Metafile, twips, d.svg, QRectF(d.shift, QSizeF(pixels)), d.work);
 }
 
 } // namespace picture::detail

@@ -8,7 +8,7 @@
 namespace bitmapfile {
 namespace {
 
-enum Compression : quint32 { Rgb = 0, Rle8 = 1, Rle4 = 2 };
+enum Compression : quint32 { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
 
 void infoHeader(ByteWriter &w, int width, int height, int bitCount, quint32 compression, int imageBytes, int colours)
 {
@@ -255,6 +255,77 @@ QByteArray bmp24(const QImage &image)
         bits.append(row);
     }
     return fileWith(img.width(), img.height(), 24, Rgb, {}, bits);
+}
+
+// An 8-bit channel value put into the bits of mask, keeping its high bits.
+quint32 channel(int value, quint32 mask)
+{
+    if (mask == 0)
+        return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+        ++shift;
+    int bits = 0;
+    while ((mask >> (shift + bits)) & 1)
+        ++bits;
+    const quint32 v = bits >= 8 ? quint32(value) << (bits - 8) : quint32(value) >> (8 - bits);
+    return (v << shift) & mask;
+}
+
+QByteArray bmp16(const QImage &image, const Bits16 &layout)
+{
+    const QImage img = image.convertToFormat(QImage::Format_ARGB32);
+    const int w = img.width(), h = img.height();
+    const int s = stride(w, 16);
+    const bool masksAfter = layout.bitFields && layout.headerSize == 40;
+    const int offset = 14 + layout.headerSize + (masksAfter ? 12 : 0) + 4 * layout.colours;
+    ByteWriter out;
+    out.u8('B');
+    out.u8('M');
+    out.u32(quint32(offset + s * h));
+    out.u32(0);
+    out.u32(quint32(offset));
+    const int headerStart = out.size();
+    out.u32(quint32(layout.headerSize));
+    out.i32(w);
+    out.i32(layout.topDown ? -h : h);
+    out.u16(1);
+    out.u16(16);
+    out.u32(layout.bitFields ? BitFields : Rgb);
+    out.u32(quint32(s * h));
+    out.i32(3780);
+    out.i32(3780);
+    out.u32(quint32(layout.colours));
+    out.u32(0);
+    if (layout.headerSize > 40) {
+        out.u32(layout.red);
+        out.u32(layout.green);
+        out.u32(layout.blue);
+        out.u32(layout.alpha);
+        out.u32(0x73524742); // sRGB
+        while (out.size() < headerStart + layout.headerSize)
+            out.u8(0);
+    } else if (masksAfter) {
+        out.u32(layout.red);
+        out.u32(layout.green);
+        out.u32(layout.blue);
+    }
+    for (int i = 0; i < layout.colours; ++i)
+        out.u32(quint32(i * 0x010101));
+    const quint32 red = layout.bitFields ? layout.red : 0x7C00;
+    const quint32 green = layout.bitFields ? layout.green : 0x03E0;
+    const quint32 blue = layout.bitFields ? layout.blue : 0x001F;
+    const quint32 alpha = layout.bitFields ? layout.alpha : 0;
+    for (int row = 0; row < h; ++row) {
+        const int y = layout.topDown ? row : h - 1 - row;
+        for (int x = 0; x < w; ++x) {
+            const QRgb c = img.pixel(x, y);
+            out.u16(quint16(channel(qRed(c), red) | channel(qGreen(c), green) | channel(qBlue(c), blue)
+                            | channel(qAlpha(c), alpha)));
+        }
+        out.zeros(s - 2 * w);
+    }
+    return out.data();
 }
 
 QByteArray bmpRle8(const QImage &indexed) { return rle(indexed, 8); }

@@ -15,6 +15,20 @@ QByteArray bmp24(const QImage &image);
 QByteArray bmpRle8(const QImage &indexed);
 QByteArray bmpRle4(const QImage &indexed);
 
+// The layout of a 16-bit bitmap.
+struct Bits16
+{
+    quint32 red = 0x7C00, green = 0x03E0, blue = 0x001F, alpha = 0; // channel masks
+    // Compression BI_BITFIELDS, with the masks after a 40-byte header or inside a larger one;
+    // otherwise BI_RGB, whose masks are 5-5-5.
+    bool bitFields = false;
+    int headerSize = 40; // 40, 108 or 124
+    int colours = 0;     // a colour table that 16-bit pixels do not use, as some writers add
+    bool topDown = false;
+};
+// A 16-bit bitmap of the image: each channel keeps the high bits its mask has room for.
+QByteArray bmp16(const QImage &image, const Bits16 &layout);
+
 struct IconImage
 {
     QImage image;      // ARGB32; fully transparent pixels go into the mask

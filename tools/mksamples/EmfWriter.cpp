@@ -2,6 +2,8 @@
 
 #include <QSize>
 
+#include <algorithm>
+
 namespace {
 enum Type : quint32 {
     Header = 1,
@@ -14,7 +16,11 @@ enum Type : quint32 {
     SetBkMode = 18,
     SetTextAlign = 22,
     SetTextColor = 24,
+    SetBkColor = 25,
     MoveToEx = 27,
+    IntersectClipRect = 30,
+    SaveDc = 33,
+    RestoreDc = 34,
     SelectObject = 37,
     CreatePen = 38,
     CreateBrushIndirect = 39,
@@ -22,13 +28,17 @@ enum Type : quint32 {
     Ellipse = 42,
     Rectangle = 43,
     RoundRect = 44,
+    Chord = 46,
+    Pie = 47,
     LineTo = 54,
+    StretchDiBits = 81,
     ExtCreateFontIndirectW = 82,
     ExtTextOutA = 83,
     ExtTextOutW = 84,
     Polygon16 = 86,
     Polyline16 = 87,
     ExtCreatePen = 95,
+    GradientFill = 118,
 };
 
 QByteArray pairBody(qint32 a, qint32 b)
@@ -80,6 +90,19 @@ void EmfWriter::setViewportExt(int w, int h) { record(SetViewportExtEx, pairBody
 void EmfWriter::setBkMode(int mode) { record(SetBkMode, oneBody(quint32(mode))); }
 void EmfWriter::setTextColor(quint32 rgb) { record(SetTextColor, oneBody(colorRef(rgb))); }
 void EmfWriter::setTextAlign(int align) { record(SetTextAlign, oneBody(quint32(align))); }
+void EmfWriter::setBkColor(quint32 rgb) { record(SetBkColor, oneBody(colorRef(rgb))); }
+void EmfWriter::saveDc() { record(SaveDc, QByteArray()); }
+void EmfWriter::restoreDc(int relative) { record(RestoreDc, oneBody(quint32(relative))); }
+
+void EmfWriter::intersectClipRect(const QRect &r)
+{
+    ByteWriter w;
+    w.i32(r.left());
+    w.i32(r.top());
+    w.i32(r.left() + r.width());
+    w.i32(r.top() + r.height());
+    record(IntersectClipRect, w.data());
+}
 
 int EmfWriter::createPen(int style, int width, quint32 rgb)
 {
@@ -125,15 +148,15 @@ int EmfWriter::createBrush(int style, quint32 rgb, int hatch)
     return h;
 }
 
-int EmfWriter::createFont(int height, int weight, int charset, const QString &face)
+int EmfWriter::createFont(int height, int weight, int charset, const QString &face, int escapement)
 {
     const int h = newHandle();
     ByteWriter w;
     w.u32(quint32(h));
     w.i32(height);
     w.i32(0); // width
-    w.i32(0); // escapement
-    w.i32(0); // orientation
+    w.i32(escapement);
+    w.i32(escapement); // orientation
     w.i32(weight);
     w.u8(0); // italic
     w.u8(0); // underline
@@ -210,10 +233,120 @@ void EmfWriter::polyline(const QVector<QPoint> &pts)
 void EmfWriter::moveTo(int x, int y) { record(MoveToEx, pairBody(x, y)); }
 void EmfWriter::lineTo(int x, int y) { record(LineTo, pairBody(x, y)); }
 
+namespace {
+QByteArray arcBody(const QRect &box, QPoint start, QPoint end)
+{
+    ByteWriter w;
+    rectl(w, box);
+    w.i32(start.x());
+    w.i32(start.y());
+    w.i32(end.x());
+    w.i32(end.y());
+    return w.data();
+}
+} // namespace
+
+void EmfWriter::pie(const QRect &box, QPoint start, QPoint end)
+{
+    record(Pie, arcBody(box, start, end));
+    bounds_ = bounds_.united(box);
+}
+
+void EmfWriter::chord(const QRect &box, QPoint start, QPoint end)
+{
+    record(Chord, arcBody(box, start, end));
+    bounds_ = bounds_.united(box);
+}
+
+void EmfWriter::gradientRect(const QRect &r, quint32 fromRgb, quint32 toRgb, bool vertical)
+{
+    ByteWriter w;
+    rectl(w, r);
+    w.u32(2); // vertices
+    w.u32(1); // one rectangle
+    w.u32(vertical ? 1 : 0);
+    auto vertex = [&w](QPoint p, quint32 rgb) {
+        w.i32(p.x());
+        w.i32(p.y());
+        // 16-bit channels, red first
+        w.u16(quint16(((rgb >> 16) & 0xFF) << 8));
+        w.u16(quint16(((rgb >> 8) & 0xFF) << 8));
+        w.u16(quint16((rgb & 0xFF) << 8));
+        w.u16(0);
+    };
+    vertex(r.topLeft(), fromRgb);
+    vertex(QPoint(r.left() + r.width(), r.top() + r.height()), toRgb);
+    w.u32(0); // the rectangle's corners: vertex 0 and 1
+    w.u32(1);
+    record(GradientFill, w.data());
+    bounds_ = bounds_.united(r);
+}
+
+void EmfWriter::stretchDib(const QRect &dest, const QRect &source, const QByteArray &bitmapInfo, const QByteArray &bits)
+{
+    const int fixed = 80;
+    ByteWriter w;
+    rectl(w, dest.normalized());
+    w.i32(dest.x());
+    w.i32(dest.y());
+    w.i32(source.x());
+    w.i32(source.y());
+    w.i32(source.width());
+    w.i32(source.height());
+    w.u32(quint32(fixed));
+    w.u32(quint32(bitmapInfo.size()));
+    w.u32(quint32(fixed + bitmapInfo.size()));
+    w.u32(quint32(bits.size()));
+    w.u32(0);          // colours are RGB
+    w.u32(0x00CC0020); // copy the source
+    w.i32(dest.width());
+    w.i32(dest.height());
+    w.bytes(bitmapInfo);
+    w.bytes(bits);
+    w.align(4);
+    record(StretchDiBits, w.data());
+    bounds_ = bounds_.united(dest.normalized());
+}
+
+void EmfWriter::stretchImage(const QRect &dest, const QImage &image)
+{
+    const QImage img = image.convertToFormat(QImage::Format_RGB32);
+    const int stride = (img.width() * 3 + 3) / 4 * 4;
+    ByteWriter info;
+    info.u32(40);
+    info.i32(img.width());
+    info.i32(img.height());
+    info.u16(1);
+    info.u16(24);
+    info.u32(0);
+    info.u32(quint32(stride * img.height()));
+    info.zeros(16);
+    ByteWriter bits;
+    for (int y = img.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y);
+            bits.u8(quint8(qBlue(c)));
+            bits.u8(quint8(qGreen(c)));
+            bits.u8(quint8(qRed(c)));
+        }
+        bits.align(4);
+    }
+    stretchDib(dest, QRect(0, 0, img.width(), img.height()), info.data(), bits.data());
+}
+
 void EmfWriter::textOut(int x, int y, const QString &text, int advance, quint32 options)
 {
+    textOut(x, y, text, QVector<int>(text.size(), advance), options);
+}
+
+void EmfWriter::textOut(int x, int y, const QString &text, const QVector<int> &advances, quint32 options,
+                        const QRect &clip)
+{
     const int n = static_cast<int>(text.size());
-    const QRect box(x, y, advance * n, advance);
+    int width = 0;
+    for (int a : advances)
+        width += a;
+    const QRect box(x, y, std::max(1, width), advances.isEmpty() ? 1 : advances.first());
     // Offsets count from the start of the record, type and size included.
     const int fixed = 8 + 16 + 4 + 4 + 4 + 8 + 4 + 4 + 4 + 16 + 4;
     const int stringBytes = ((n * 2) + 3) / 4 * 4;
@@ -227,13 +360,13 @@ void EmfWriter::textOut(int x, int y, const QString &text, int advance, quint32 
     w.u32(quint32(n));
     w.u32(quint32(fixed));
     w.u32(options);
-    rectl(w, QRect());
-    w.u32(quint32(fixed + stringBytes));
+    rectl(w, clip);
+    w.u32(advances.isEmpty() ? 0 : quint32(fixed + stringBytes));
     for (QChar c : text)
         w.u16(c.unicode());
     w.align(4);
-    for (int i = 0; i < n; ++i)
-        w.u32(quint32(advance));
+    for (int a : advances)
+        w.i32(a);
     record(ExtTextOutW, w.data());
     bounds_ = bounds_.united(box);
 }
@@ -264,15 +397,18 @@ void EmfWriter::textOutAnsi(int x, int y, const QByteArray &text, int advance)
     bounds_ = bounds_.united(box);
 }
 
-QByteArray EmfWriter::finish(const QRect &frame, const QSize &devicePixels, const QSize &deviceMillimetres) const
+QByteArray EmfWriter::finish(const QRect &frame, const QSize &devicePixels, const QSize &deviceMillimetres,
+                             const QSize &deviceMicrometres) const
 {
+    const QSize micrometres = deviceMicrometres.isValid() ? deviceMicrometres : deviceMillimetres * 1000;
+    const QRect bounds = boundsSet_.isValid() ? boundsSet_ : bounds_.isValid() ? bounds_ : QRect(0, 0, 1, 1);
     const int headerSize = 108;
     const int eofSize = 20;
     const int total = headerSize + records_.size() + eofSize;
     ByteWriter out;
     out.u32(Header);
     out.u32(headerSize);
-    rectl(out, bounds_.isValid() ? bounds_ : QRect(0, 0, 1, 1));
+    rectl(out, bounds);
     out.i32(frame.left());
     out.i32(frame.top());
     out.i32(frame.left() + frame.width());
@@ -293,8 +429,8 @@ QByteArray EmfWriter::finish(const QRect &frame, const QSize &devicePixels, cons
     out.u32(0); // no pixel format
     out.u32(0);
     out.u32(0); // not OpenGL
-    out.i32(deviceMillimetres.width() * 1000);
-    out.i32(deviceMillimetres.height() * 1000);
+    out.i32(micrometres.width());
+    out.i32(micrometres.height());
     out.bytes(records_.data());
     out.u32(Eof);
     out.u32(eofSize);

@@ -22,6 +22,9 @@ enum Function : quint16 {
     Rectangle = 0x041B,
     TextOut = 0x0521,
     RoundRect = 0x061C,
+    IntersectClipRect = 0x0416,
+    Pie = 0x081A,
+    ExtTextOut = 0x0A32,
     StretchDib = 0x0F43,
 };
 } // namespace
@@ -46,6 +49,11 @@ void WmfWriter::setWindowOrg(int x, int y) { record(SetWindowOrg, {quint16(y), q
 void WmfWriter::setWindowExt(int w, int h) { record(SetWindowExt, {quint16(h), quint16(w)}); }
 void WmfWriter::setBkMode(int mode) { record(SetBkMode, {quint16(mode)}); }
 void WmfWriter::setTextAlign(int align) { record(SetTextAlign, {quint16(align)}); }
+
+void WmfWriter::intersectClipRect(const QRect &r)
+{
+    record(IntersectClipRect, {quint16(r.y() + r.height()), quint16(r.x() + r.width()), quint16(r.y()), quint16(r.x())});
+}
 
 void WmfWriter::setBkColor(quint32 rgb)
 {
@@ -155,6 +163,27 @@ void WmfWriter::polyline(const QVector<QPoint> &pts)
 void WmfWriter::moveTo(int x, int y) { record(MoveTo, {quint16(y), quint16(x)}); }
 void WmfWriter::lineTo(int x, int y) { record(LineTo, {quint16(y), quint16(x)}); }
 
+void WmfWriter::pie(const QRect &box, QPoint start, QPoint end)
+{
+    record(Pie, {quint16(end.y()), quint16(end.x()), quint16(start.y()), quint16(start.x()),
+                 quint16(box.y() + box.height()), quint16(box.x() + box.width()), quint16(box.y()), quint16(box.x())});
+}
+
+void WmfWriter::extTextOut(int x, int y, const QByteArray &text, const QVector<int> &advances)
+{
+    QByteArray padded = text;
+    if (padded.size() % 2)
+        padded.append('\0');
+    begin(ExtTextOut, 4 + static_cast<int>(padded.size()) / 2 + static_cast<int>(advances.size()));
+    records_.i16(static_cast<qint16>(y));
+    records_.i16(static_cast<qint16>(x));
+    records_.u16(static_cast<quint16>(text.size()));
+    records_.u16(0); // no options, so no rectangle
+    records_.bytes(padded);
+    for (int a : advances)
+        records_.i16(static_cast<qint16>(a));
+}
+
 void WmfWriter::textOut(int x, int y, const QByteArray &text)
 {
     QByteArray padded = text;
@@ -189,18 +218,26 @@ void WmfWriter::stretchDib(const QRect &dest, const QImage &image)
         }
         dib.align(4);
     }
-    begin(StretchDib, 11 + dib.size() / 2);
+    stretchDib(dest, img.size(), dib.data());
+}
+
+void WmfWriter::stretchDib(const QRect &dest, const QSize &source, const QByteArray &dib)
+{
+    QByteArray padded = dib;
+    if (padded.size() % 2)
+        padded.append('\0');
+    begin(StretchDib, 11 + static_cast<int>(padded.size()) / 2);
     records_.u32(0x00CC0020); // copy the source
     records_.u16(0);          // colours are RGB
-    records_.i16(qint16(img.height()));
-    records_.i16(qint16(img.width()));
+    records_.i16(qint16(source.height()));
+    records_.i16(qint16(source.width()));
     records_.i16(0);
     records_.i16(0);
     records_.i16(qint16(dest.height()));
     records_.i16(qint16(dest.width()));
     records_.i16(qint16(dest.y()));
     records_.i16(qint16(dest.x()));
-    records_.bytes(dib.data());
+    records_.bytes(padded);
 }
 
 QByteArray WmfWriter::finish(const QRect &bbox, int inch) const

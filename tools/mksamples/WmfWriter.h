@@ -18,7 +18,9 @@ public:
     enum { Transparent = 1, Opaque = 2 };
     enum { MapText = 1, MapAnisotropic = 8 };
     enum { AlignTop = 0, AlignBaseline = 24 };
-    enum { CharsetAnsi = 0, CharsetShiftJis = 128 };
+    enum { CharsetAnsi = 0, CharsetSymbol = 2, CharsetShiftJis = 128 };
+    enum HatchStyle { HatchHorizontal = 0, HatchVertical = 1, HatchForwardDiagonal = 2, HatchBackwardDiagonal = 3,
+                      HatchCross = 4, HatchDiagonalCross = 5 };
 
     void setMapMode(int mode);
     void setWindowOrg(int x, int y);
@@ -27,6 +29,7 @@ public:
     void setBkColor(quint32 rgb);
     void setTextColor(quint32 rgb);
     void setTextAlign(int align);
+    void intersectClipRect(const QRect &r);
 
     // The object's index in the metafile's object table.
     int createPen(int style, int width, quint32 rgb);
@@ -43,10 +46,18 @@ public:
     void polyline(const QVector<QPoint> &pts);
     void moveTo(int x, int y);
     void lineTo(int x, int y);
+    // A pie of the ellipse in box, from where the radial to start meets it counterclockwise to
+    // where the radial to end does.
+    void pie(const QRect &box, QPoint start, QPoint end);
     // text is in the font's code page.
     void textOut(int x, int y, const QByteArray &text);
+    // The same with an advance for each byte.
+    void extTextOut(int x, int y, const QByteArray &text, const QVector<int> &advances);
     // The image as a 24-bit bitmap stretched into dest.
     void stretchDib(const QRect &dest, const QImage &image);
+    // A device-independent bitmap (header with colour table, then bits) of the given size in
+    // pixels, stretched whole into dest.
+    void stretchDib(const QRect &dest, const QSize &source, const QByteArray &dib);
 
     // Any record, for tests that need odd ones. params are 16-bit words.
     void record(quint16 function, const QVector<quint16> &params);

@@ -2,7 +2,9 @@
 // every run, or renders pictures to PNG files to look at.
 //
 //   mksamples FOLDER                  write the samples into FOLDER
+//   mksamples --faults FOLDER         write the pictures of past loader faults into FOLDER
 //   mksamples --render OUT FILE...    load each picture as the programs do and save OUT/NAME.png
+#include "tools/mksamples/Faults.h"
 #include "tools/mksamples/Samples.h"
 
 #include "platform/picture/picture.h"
@@ -30,13 +32,13 @@ const char *kindName(picture::Kind k)
     return "?";
 }
 
-int writeSamples(const QString &folder)
+int writeFiles(const QString &folder, const QVector<SampleFile> &files)
 {
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "mksamples: cannot make %s\n", qPrintable(folder));
         return 1;
     }
-    for (const SampleFile &s : makeSamples()) {
+    for (const SampleFile &s : files) {
         QFile f(QDir(folder).filePath(s.name));
         if (!f.open(QIODevice::WriteOnly) || f.write(s.bytes) != s.bytes.size()) {
             std::fprintf(stderr, "mksamples: cannot write %s\n", qPrintable(f.fileName()));
@@ -83,12 +85,15 @@ int main(int argc, char **argv)
     try {
         if (args.size() >= 2 && args[0] == QLatin1String("--render"))
             return render(args[1], args.mid(2));
+        if (args.size() == 2 && args[0] == QLatin1String("--faults"))
+            return writeFiles(args[1], makeFaultFiles());
         if (args.size() == 1 && !args[0].startsWith(QLatin1String("--")))
-            return writeSamples(args[0]);
+            return writeFiles(args[0], makeSamples());
     } catch (const std::exception &e) {
         std::fprintf(stderr, "mksamples: %s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: mksamples FOLDER\n       mksamples --render OUTFOLDER PICTURE...\n");
+    std::fprintf(stderr, "usage: mksamples FOLDER\n       mksamples --faults FOLDER\n"
+                         "       mksamples --render OUTFOLDER PICTURE...\n");
     return 2;
 }

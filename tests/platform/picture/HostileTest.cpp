@@ -7,6 +7,7 @@
 #include "tools/mksamples/EmfWriter.h"
 #include "tools/mksamples/WmfWriter.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 
@@ -154,10 +155,10 @@ TEST(HostilePictures, MetafilesThatAskForTooMuchDrawingAreDamaged)
         text.textOut((i * 37) % 1280, (i * 53) % 1024, QByteArray("\x83\x65\x83\x4C\x83\x58\x83\x67").repeated(5));
     EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(text.finishPlain()); }), vb::ErrInvalidPicture);
 
-    // One polygon of a hundred points thrown across the frame: every pixel row is crossed by
-    // dozens of edges, which the antialiased fill takes most of a second for.
+    // One polygon of two hundred points thrown across the frame: every pixel row is crossed by
+    // dozens of edges, which the antialiased fill takes seconds for.
     QVector<QPoint> points;
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 200; ++i)
         points.append(QPoint(i * 7919 % 1280, i * 104729 % 1024));
     EmfWriter crowded;
     crowded.polygon(points);
@@ -196,6 +197,41 @@ TEST(HostilePictures, BusyButOrdinaryMetafilesStillDraw)
     const picture::Picture pic = picture::loadPictureBytes(w.finish(emfFrame(1280, 1024)));
     EXPECT_EQ(pic.kind(), picture::Kind::EnhMetafile);
     EXPECT_EQ(pic.pixelSize(), QSize(1280, 1024));
+}
+
+TEST(HostilePictures, WhatTheRewritingAddsStaysBounded)
+{
+    // Each is decided (drawn, or refused at once) in well under 3 s outside the sanitizers.
+    auto decide = [](const QByteArray &file) {
+        QElapsedTimer timer;
+        timer.start();
+        const int error = errorOf([&] {
+            const picture::Picture pic = picture::loadPictureBytes(file);
+            pic.toImage(pic.pixelSize());
+        });
+#if !defined(__SANITIZE_ADDRESS__)
+        EXPECT_LT(timer.elapsed(), 3000);
+#endif
+        return error;
+    };
+    // Fifty pictures' worth of diagonal cross-hatch: the hatches past the bound are filled solid.
+    EmfWriter hatches;
+    hatches.setBkMode(EmfWriter::Transparent);
+    hatches.selectObject(hatches.createBrush(EmfWriter::BrushHatched, 0x000000, EmfWriter::HatchDiagonalCross));
+    for (int i = 0; i < 50; ++i)
+        hatches.ellipse(QRect(0, 0, 1280, 1024));
+    EXPECT_EQ(decide(hatches.finish(emfFrame(1280, 1024))), 0);
+    // Forty thousand characters, each placed by its advance.
+    EmfWriter text;
+    text.selectObject(text.createFont(-12, 400, EmfWriter::CharsetAnsi, QStringLiteral("Arial")));
+    for (int row = 0; row < 40; ++row)
+        text.textOut(0, row * 12, QString(1000, QLatin1Char('W')), 7);
+    decide(text.finish(emfFrame(1280, 1024)));
+    // Gradients of sixty-four bands each, thousands of them.
+    EmfWriter gradients;
+    for (int i = 0; i < 3000; ++i)
+        gradients.gradientRect(QRect(i % 400, i % 300, 800, 600), 0xFF0000, 0x0000FF, i % 2);
+    decide(gradients.finish(emfFrame(1280, 1024)));
 }
 
 TEST(HostilePictures, AMetafileIsDrawnOncePerSize)
