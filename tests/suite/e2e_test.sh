@@ -57,7 +57,12 @@ f1=$(wait_window "$tavlo" '^Form1$') || fail "no main window"
 say "Kesto started from Tavlo's menu (Ctrl+S)"
 key "$f1" ctrl+s
 wait_for 15 linkctl 'KESTO|KESTO' request Label1 || fail "Kesto does not answer over Link"
-kpid=$(pgrep -n -f "$bin/kesto") || fail "no Kesto process"
+# Ours among the Kestos on this machine: the one with this test's Link folder.
+kpid=
+for p in $(pgrep -f "$bin/kesto"); do
+  tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "SUITE_LINK_DIR=$SUITE_LINK_DIR" && kpid=$p
+done
+[ -n "$kpid" ] || fail "no Kesto process"
 pids+=("$kpid")
 kw=$(wait_window "$kpid" '^KESTO$') || fail "no Kesto window"
 xdotool windowmove --sync "$kw" 700 20
