@@ -115,7 +115,9 @@ bool Form1::copyOnto(Form2 &board)
         board.Form_Activate();
         return true;
     } catch (const vb::RuntimeError &) {
+        // The icon could not be placed (a size or count past its limit): it is taken off again.
     } catch (const std::bad_alloc &) {
+        // No memory for the icon's picture: the same.
     }
     return dropIcon(board, n);
 }

@@ -175,6 +175,7 @@ void Form2::Form_Unload(int &)
         try {
             Text1.setLinkMode(0);
         } catch (const vb::RuntimeError &) {
+            // GV went away first: the link is closed either way, and the unload goes on.
         }
     }
     if (m().FindForm(QStringLiteral("modlessMsgBox")))

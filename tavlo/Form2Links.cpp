@@ -111,6 +111,7 @@ void Form2::menuShow_Click()
     try {
         Text1.setLinkMode(0);
     } catch (const vb::RuntimeError &) {
+        // GV went away first: the show has ended either way.
     }
 }
 
