@@ -5,6 +5,7 @@
 #include "platform/vb/vb.h"
 #include "tests/platform/link/LinkTestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -265,7 +266,10 @@ TEST_F(LinkAcross, AClientKilledMidCallLeavesTheServerServing)
                                              QStringLiteral("request"), QStringLiteral("Text")});
     // Kill it while the server is busy with its execute; the answer then goes nowhere.
     ASSERT_TRUE(linktest::waitForServer(QStringLiteral("LTEST|T")));
-    QThread::msleep(300);
+    QDeadlineTimer deadline(10000);
+    while (!server.allOutput().contains(QStringLiteral("sleeping")) && !deadline.hasExpired())
+        server.process().waitForReadyRead(100);
+    ASSERT_TRUE(server.allOutput().contains(QStringLiteral("sleeping"))) << "the server took the execute";
     client.kill();
 
     link::PlainLinkBox next;

@@ -4,7 +4,7 @@
 //   link_test_server [--app NAME] [--topic TOPIC] [--refuse-open]
 //
 // Executes: "set:TEXT" (item Text becomes TEXT), "refuse" (refused), "sleep:MS" (the handler
-// blocks MS ms), "call:APP|TOPIC|ITEM" (requests ITEM from another server and keeps the answer
+// prints "sleeping" and blocks MS ms), "call:APP|TOPIC|ITEM" (requests ITEM from another server and keeps the answer
 // as Text), "script:A,B,..." (the answers of item Script, in turn; "~MS" sleeps MS ms and answers
 // nothing; the last one repeats), "big:N" (item Big becomes N letters), "throw" (the handler
 // fails), "remove" (removes the topic), "die" (ends the process at
@@ -45,8 +45,11 @@ public:
             text_ = command.mid(4);
         else if (command == QLatin1String("refuse"))
             return true;
-        else if (command.startsWith(QLatin1String("sleep:")))
+        else if (command.startsWith(QLatin1String("sleep:"))) {
+            std::printf("sleeping\n"); // a test waits for this to know the server is busy
+            std::fflush(stdout);
             QThread::msleep(command.mid(6).toULong());
+        }
         else if (command.startsWith(QLatin1String("call:")))
             text_ = call(command.mid(5));
         else if (command.startsWith(QLatin1String("script:")))
