@@ -10,7 +10,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/shell/fs.h"
-#include "platform/shell/shell.h"
+#include "tests/support/doubles/Doubles.h"
 
 #include <QApplication>
 #include <QDir>

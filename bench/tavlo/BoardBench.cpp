@@ -5,9 +5,7 @@
 //   the resident memory of a board of 2049 such icons.
 //   bench_board [relocate|copyall|repaint|memory ...]   (all four by default)
 #include "platform/forms/Forms.h"
-#include "platform/printer/printer.h"
-#include "platform/shell/shell.h"
-#include "platform/sysinfo/sysinfo.h"
+#include "tests/support/doubles/Doubles.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Form2.h"
 #include "tavlo/Tavlo.h"

@@ -5,9 +5,7 @@
 //   bench_photos [show|copyall|memory ...]   (all three by default)
 #include "bench/tavlo/BenchSupport.h"
 #include "platform/forms/Forms.h"
-#include "platform/printer/printer.h"
-#include "platform/shell/shell.h"
-#include "platform/sysinfo/sysinfo.h"
+#include "tests/support/doubles/Doubles.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Tavlo.h"
 

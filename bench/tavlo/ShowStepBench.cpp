@@ -1,9 +1,7 @@
 // Showing a large picture in the main window against the bare decode of the same file.
 //   bench_showstep [runs]
 // Prints, per file, the median of the runs for both and their ratio.
-#include "platform/printer/printer.h"
-#include "platform/shell/shell.h"
-#include "platform/sysinfo/sysinfo.h"
+#include "tests/support/doubles/Doubles.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Tavlo.h"
 #include "bench/tavlo/BenchSupport.h"

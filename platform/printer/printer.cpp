@@ -114,29 +114,4 @@ bool SystemPrinter::endDoc()
     return ok;
 }
 
-bool RecordingPrinter::paintPicture(const picture::Picture &pic, const QRectF &twips)
-{
-    if (!failWith.isEmpty())
-        return false;
-    drawings.push_back({documents, page, twips, pic.pixelSize()});
-    return true;
-}
-
-bool RecordingPrinter::newPage()
-{
-    if (!failWith.isEmpty())
-        return false;
-    ++page;
-    return true;
-}
-
-bool RecordingPrinter::endDoc()
-{
-    if (!failWith.isEmpty())
-        return false;
-    ++documents;
-    page = 1;
-    return true;
-}
-
 } // namespace printer

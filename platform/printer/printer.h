@@ -58,33 +58,4 @@ private:
     QString error_, outputFile_;
 };
 
-// Records what would be printed, page by page; for tests.
-class RecordingPrinter : public Printer
-{
-public:
-    struct Drawing
-    {
-        int document; // 0 for the first document
-        int page;
-        QRectF twips;
-        QSize pictureSize;
-    };
-    RecordingPrinter(float pageWidth = 11906, float pageHeight = 16838) : w_(pageWidth), h_(pageHeight) {}
-    float pageWidth() override { return w_; }
-    float pageHeight() override { return h_; }
-    bool paintPicture(const picture::Picture &pic, const QRectF &twips) override;
-    bool newPage() override;
-    bool endDoc() override;
-    QString errorString() const override { return failWith; }
-    QString outputFile() const override { return QString(); }
-
-    std::vector<Drawing> drawings;
-    int page = 1;                  // of the document being drawn
-    int documents = 0;             // ended documents
-    QString failWith;              // when set, every call fails with this text
-
-private:
-    float w_, h_;
-};
-
 } // namespace printer

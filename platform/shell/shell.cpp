@@ -15,12 +15,4 @@ qint64 ProcessLauncher::start(const QString &program, const QStringList &args, i
     return pid;
 }
 
-qint64 RecordingLauncher::start(const QString &program, const QStringList &args, int windowStyle)
-{
-    if (fail)
-        vb::raiseError(vb::ErrFileNotFound);
-    calls.push_back({program, args, windowStyle});
-    return static_cast<qint64>(calls.size());
-}
-
 } // namespace shell

@@ -33,19 +33,4 @@ public:
     qint64 start(const QString &program, const QStringList &args, int windowStyle) override;
 };
 
-// Remembers what would have been started; for tests.
-class RecordingLauncher : public Launcher
-{
-public:
-    struct Call
-    {
-        QString program;
-        QStringList args;
-        int windowStyle;
-    };
-    qint64 start(const QString &program, const QStringList &args, int windowStyle) override;
-    std::vector<Call> calls;
-    bool fail = false; // when set, start raises error 53
-};
-
 } // namespace shell

@@ -33,22 +33,4 @@ private:
     void watchScreens();
 };
 
-// A work area fixed by the caller, for tests and for running without a screen.
-class FixedWorkArea : public SystemInfo
-{
-    Q_OBJECT
-public:
-    FixedWorkArea(float left, float top, float width, float height) : area_{left, top, width, height} {}
-    WorkArea workArea() const override { return area_; }
-    // Changes the area and sends the display-change notice.
-    void change(const WorkArea &a)
-    {
-        area_ = a;
-        emit displayChanged();
-    }
-
-private:
-    WorkArea area_;
-};
-
 } // namespace sysinfo

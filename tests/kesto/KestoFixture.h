@@ -4,7 +4,7 @@
 
 #include "kesto/Form1.h"
 #include "kesto/Kesto.h"
-#include "platform/shell/shell.h"
+#include "tests/support/doubles/Doubles.h"
 #include "tests/support/Drops.h"
 #include "tests/support/TempDir.h"
 

@@ -2,9 +2,7 @@
 // pictures and list files made in a temporary folder.
 #pragma once
 
-#include "platform/printer/printer.h"
-#include "platform/shell/shell.h"
-#include "platform/sysinfo/sysinfo.h"
+#include "tests/support/doubles/Doubles.h"
 #include "tavlo/Form1.h"
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"
