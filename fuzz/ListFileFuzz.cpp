@@ -4,6 +4,8 @@
 #include "platform/cp932/cp932.h"
 #include "tavlo/ListFile.h"
 
+using namespace tavlo;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = cp932::decode(fuzz::bytes(data, size));

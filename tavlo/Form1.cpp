@@ -17,6 +17,8 @@
 
 #include <cmath>
 
+namespace tavlo {
+
 using forms::Menu;
 using vb::CInt;
 using vb::CStr;
@@ -439,3 +441,5 @@ QString Form1::ShowFileList(const QString &folderspec)
     forms::MsgBox(s, 0);
     return folderspec;
 }
+
+} // namespace tavlo

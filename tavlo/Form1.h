@@ -9,6 +9,8 @@
 
 #include <QString>
 
+namespace tavlo {
+
 class Tavlo;
 class MainModule;
 class Form2;
@@ -138,3 +140,5 @@ private:
     bool dropIcon(Form2 &board, int n);
     Tavlo &app_;
 };
+
+} // namespace tavlo

@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+namespace tavlo {
+
 namespace {
 
 bool isIconFile(const QString &name)
@@ -226,3 +228,5 @@ void Form1::menu5_Click()
     m().subForm->Show();
     boardShown();
 }
+
+} // namespace tavlo

@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 
+namespace tavlo {
+
 QStringList Form1::splitLines(const QString &text)
 {
     // Positions are counted in 16 bits: a longer text is no text this window takes.
@@ -187,3 +189,5 @@ void Form1::Picture1_OLEDragDrop(forms::DataObject &data, int &effect, int, int,
     VScroll1.setValue(0);
     showStep(0);
 }
+
+} // namespace tavlo

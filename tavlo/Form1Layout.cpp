@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace tavlo {
+
 using vb::CInt;
 using vb::Integer;
 
@@ -154,3 +156,5 @@ void Form1::fitToWorkArea(forms::Form &window)
             window.setHeight(600);
     }
 }
+
+} // namespace tavlo

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+namespace tavlo {
+
 using forms::Menu;
 
 namespace {
@@ -435,3 +437,5 @@ void Form2::printBoard(int mode)
     const bool ended = p.endDoc();
     app_.reportPrint(drawn && ended);
 }
+
+} // namespace tavlo

@@ -11,6 +11,8 @@
 #include <array>
 #include <memory>
 
+namespace tavlo {
+
 class Tavlo;
 class MainModule;
 
@@ -137,3 +139,5 @@ private:
     void reportKestoDown(const QString &why);
     Tavlo &app_;
 };
+
+} // namespace tavlo

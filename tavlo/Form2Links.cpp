@@ -11,6 +11,8 @@
 
 #include <cmath>
 
+namespace tavlo {
+
 namespace {
 
 const QString kNoGvPath = QString::fromUtf8("GVのパスが指定されていません");
@@ -149,3 +151,5 @@ void Form2::menuKesto_Click()
         }
     }
 }
+
+} // namespace tavlo

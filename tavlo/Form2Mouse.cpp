@@ -11,6 +11,8 @@
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"
 
+namespace tavlo {
+
 void Form2::Image1_MouseDown(int index, int, int shift, float x, float y)
 {
     grabX = x;
@@ -105,3 +107,5 @@ void Form2::Picture1_DragDrop(forms::Control &source, float x, float y)
     if (&source.form() == this)
         source.Move(x - grabX, y - grabY);
 }
+
+} // namespace tavlo

@@ -3,6 +3,8 @@
 #include "platform/printer/printer.h"
 #include "tavlo/Tavlo.h"
 
+namespace tavlo {
+
 FormPrn::FormPrn(Tavlo &app)
     : Form(app.forms(), QStringLiteral("FormPrn"), 4680, 3195), Image1(*this, QStringLiteral("Image1")), app_(app)
 {
@@ -19,3 +21,5 @@ bool FormPrn::PrintForm()
         return false;
     return p.endDoc();
 }
+
+} // namespace tavlo

@@ -5,6 +5,8 @@
 #include "platform/forms/Controls.h"
 #include "platform/forms/Form.h"
 
+namespace tavlo {
+
 class Tavlo;
 
 class FormPrn : public forms::Form
@@ -22,3 +24,5 @@ public:
 private:
     Tavlo &app_;
 };
+
+} // namespace tavlo

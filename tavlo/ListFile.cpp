@@ -1,5 +1,7 @@
 #include "tavlo/ListFile.h"
 
+namespace tavlo {
+
 QString ListFieldReader::next()
 {
     while (pos_ < s_.size() && s_.at(pos_) == QLatin1Char(' '))
@@ -38,3 +40,5 @@ void ListFieldReader::skipTerminator()
         ++pos_;
     }
 }
+
+} // namespace tavlo

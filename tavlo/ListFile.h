@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace tavlo {
+
 // A list file names at most 2049 pictures; a file longer than 2049 of the longest paths (4096
 // bytes) in quotes, each on its own line, is no list file and is not read.
 constexpr qint64 kMaxListFileBytes = qint64(2049) * (4096 + 4);
@@ -29,3 +31,5 @@ private:
     const QString &s_;
     qsizetype pos_ = 0;
 };
+
+} // namespace tavlo

@@ -7,6 +7,8 @@
 #include "tavlo/ListFile.h"
 #include "tavlo/Tavlo.h"
 
+namespace tavlo {
+
 void MainModule::resetPictureList()
 {
     fileCount = 0;
@@ -116,3 +118,5 @@ bool MainModule::FindForm(const QString &name) const
 {
     return app_.forms().find(name) != nullptr;
 }
+
+} // namespace tavlo

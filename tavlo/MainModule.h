@@ -12,6 +12,8 @@
 
 #include <array>
 
+namespace tavlo {
+
 class Form2;
 class Tavlo;
 
@@ -62,3 +64,5 @@ private:
     void resetPictureList();
     Tavlo &app_;
 };
+
+} // namespace tavlo

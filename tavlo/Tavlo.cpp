@@ -8,6 +8,8 @@
 #include "tavlo/FormPrn.h"
 #include "tavlo/modlessMsgBox.h"
 
+namespace tavlo {
+
 Tavlo::Tavlo(sysinfo::SystemInfo &sys, printer::Printer &printer, shell::Launcher &launcher)
     : sys_(sys), printer_(printer), launcher_(launcher), module_(*this),
       form1_(forms_, [this] { return new Form1(*this); }),
@@ -65,3 +67,5 @@ void Tavlo::reportPrint(bool ok)
 }
 
 void Tavlo::End() { forms::End(); }
+
+} // namespace tavlo

@@ -15,6 +15,8 @@ namespace sysinfo { class SystemInfo; }
 namespace printer { class Printer; }
 namespace shell { class Launcher; }
 
+namespace tavlo {
+
 class Form1;
 class Form2;
 class FormPrn;
@@ -66,3 +68,5 @@ private:
     forms::DefaultInstance<modlessMsgBox> msgBox_;
     forms::DefaultInstance<FormPrn> formPrn_;
 };
+
+} // namespace tavlo

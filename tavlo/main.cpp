@@ -40,7 +40,7 @@ int main(int argc, char **argv)
     sysinfo::ScreenInfo screen;
     printer::SystemPrinter printer(printer::SystemPrinter::defaultPdfFolder());
     shell::ProcessLauncher launcher;
-    Tavlo tavlo(screen, printer, launcher);
+    tavlo::Tavlo tavlo(screen, printer, launcher);
 
     QStringList args = QApplication::arguments();
     args.removeFirst();

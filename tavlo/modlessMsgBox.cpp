@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace tavlo {
+
 modlessMsgBox::modlessMsgBox(Tavlo &app)
     : Form(app.forms(), QStringLiteral("modlessMsgBox"), 2430, kClientHeight),
       Text1(*this, QStringLiteral("Text1"), true),
@@ -76,3 +78,5 @@ void modlessMsgBox::Command1_Click()
 {
     Hide();
 }
+
+} // namespace tavlo

@@ -5,6 +5,8 @@
 #include "platform/forms/Controls.h"
 #include "platform/forms/Form.h"
 
+namespace tavlo {
+
 class Tavlo;
 
 class modlessMsgBox : public forms::Form
@@ -35,3 +37,5 @@ private:
     static constexpr int kTextFramePixels = 6;
     float minWidth = 0;
 };
+
+} // namespace tavlo

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+namespace tavlo {
+
 namespace {
 
 IconRec &at(IconRecs &recs, int n)
@@ -171,3 +173,5 @@ double sizeTable(int index)
         vb::raiseError(vb::ErrSubscript);
     return table[index - 1];
 }
+
+} // namespace tavlo

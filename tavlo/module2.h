@@ -10,6 +10,8 @@
 namespace forms {
 class Image;
 }
+
+namespace tavlo {
 class Form2;
 
 struct IconRec
@@ -45,3 +47,5 @@ int findOverlap(const Form2 &board, const forms::Image &c, const IconRecs &recs,
 // board's client area below 1.
 double sizeTable(int index);
 constexpr int kSizeItems = 11;
+
+} // namespace tavlo

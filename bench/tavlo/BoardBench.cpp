@@ -26,6 +26,8 @@ using namespace bench;
 #include <functional>
 #include <vector>
 
+using namespace tavlo;
+
 namespace {
 
 // Resident memory now and at its peak, in MiB.

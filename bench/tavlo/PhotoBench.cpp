@@ -16,6 +16,8 @@
 
 #include <cstdio>
 
+using namespace tavlo;
+
 using namespace bench;
 
 namespace {

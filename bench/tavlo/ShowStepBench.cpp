@@ -21,6 +21,8 @@ using namespace bench;
 #include <functional>
 #include <vector>
 
+using namespace tavlo;
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

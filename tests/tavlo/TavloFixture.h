@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+using namespace tavlo;
+
 class TavloTest : public ::testing::Test
 {
 protected:
