@@ -304,7 +304,7 @@ QString uiFontFamily()
         const QStringList families = QFontDatabase::families();
         for (const char *utf8 : {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAexGothic",
                                  "Noto Sans CJK JP", "IPAGothic"}) {
-            const QString name = QString::fromUtf8(utf8);
+            QString name = QString::fromUtf8(utf8);
             if (families.contains(name))
                 return name;
         }

@@ -20,7 +20,7 @@ SystemPrinter::~SystemPrinter()
 
 QString SystemPrinter::defaultPdfFolder()
 {
-    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!docs.isEmpty() && QDir(docs).exists())
         return docs;
     return QDir::homePath();

@@ -1,18 +1,9 @@
 #include "platform/vb/vb.h"
+#include "tests/support/Errors.h"
 
 #include <gtest/gtest.h>
 
 using namespace vb;
-
-static int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const RuntimeError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST(Vb, CIntRoundsHalvesToEvenAndChecksRange)
 {

@@ -6,6 +6,7 @@
 #include "platform/forms/Menu.h"
 #include "platform/vb/vb.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Errors.h"
 
 #include <QAction>
 #include <QImage>
@@ -19,16 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const vb::RuntimeError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 class CountingForm : public forms::Form
 {

@@ -4,6 +4,7 @@
 #include "platform/link/wire.h"
 #include "platform/vb/vb.h"
 #include "tests/platform/link/LinkTestSupport.h"
+#include "tests/support/Errors.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -23,19 +24,6 @@
 #include <unistd.h>
 
 namespace {
-
-template <class F>
-int errorOf(F &&f, QString *description = nullptr)
-{
-    try {
-        f();
-    } catch (const vb::RuntimeError &e) {
-        if (description)
-            *description = e.description();
-        return e.number();
-    }
-    return 0;
-}
 
 void open(link::LinkBox &box, const QString &topic, int timeoutTenths = 50)
 {

@@ -3,6 +3,7 @@
 
 #include "platform/picture/picture.h"
 #include "platform/vb/vb.h"
+#include "tests/support/Errors.h"
 
 #include <QColor>
 #include <QImage>
@@ -23,13 +24,3 @@ inline bool near(QRgb px, QColor want, int tol = 40)
            && std::abs(qBlue(px) - want.blue()) <= tol;
 }
 
-// The run-time error number a call raises; 0 when it raises none.
-inline int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const vb::RuntimeError &e) {
-        return e.number();
-    }
-    return 0;
-}
