@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -27,7 +28,7 @@ bool folderExists(const QString &path)
 }
 
 // QDir sorts or filters through its own cache; the programs want the plain enumeration order.
-static QStringList entries(const QString &folder, bool wantDirs, bool *ok)
+static QStringList entries(const QString &folder, bool wantDirs, bool *ok, int *leftOut)
 {
     QStringList out;
     DIR *d = opendir(QFile::encodeName(folder).constData());
@@ -36,9 +37,16 @@ static QStringList entries(const QString &folder, bool wantDirs, bool *ok)
     if (!d)
         return out;
     while (dirent *e = readdir(d)) {
-        const QString name = QFile::decodeName(e->d_name);
+        const QByteArray native(e->d_name);
+        const QString name = QFile::decodeName(native);
         if (name == QLatin1String(".") || name == QLatin1String(".."))
             continue;
+        // Bytes that are not UTF-8 read as U+FFFD; only then can the name fail to come back.
+        if (name.contains(QChar::ReplacementCharacter) && !representable(native)) {
+            if (leftOut)
+                ++*leftOut;
+            continue;
+        }
         // The entry's own type where the file system gives it; a link (or an unknown type)
         // counts as what it points to.
         if (e->d_type == DT_DIR || e->d_type == DT_REG) {
@@ -57,8 +65,13 @@ static QStringList entries(const QString &folder, bool wantDirs, bool *ok)
     return out;
 }
 
-QStringList folderFiles(const QString &folder, bool *ok) { return entries(folder, false, ok); }
-QStringList subFolders(const QString &folder, bool *ok) { return entries(folder, true, ok); }
+QStringList folderFiles(const QString &folder, bool *ok, int *leftOut) { return entries(folder, false, ok, leftOut); }
+QStringList subFolders(const QString &folder, bool *ok, int *leftOut) { return entries(folder, true, ok, leftOut); }
+
+bool representable(const QByteArray &nativeName)
+{
+    return QFile::encodeName(QFile::decodeName(nativeName)) == nativeName;
+}
 
 QString buildPath(const QString &folder, const QString &name)
 {
@@ -134,6 +147,25 @@ FileCheck readRegularFile(const QString &path, qint64 maxBytes, QByteArray *out)
     QFile file;
     const FileCheck opened = openRegularFile(path, file);
     return opened == FileCheck::Regular ? readAtMost(file, maxBytes, out) : opened;
+}
+
+bool replaceFile(const QString &path, const QByteArray &bytes, QString *why)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    if (why)
+        *why = file.errorString();
+    file.cancelWriting();
+    return false;
+}
+
+FileStamp stampOf(const QString &path)
+{
+    struct stat st;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    return {true, qint64(st.st_size), qint64(st.st_ino), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 bool createFolder(const QString &path)
