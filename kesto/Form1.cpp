@@ -252,13 +252,14 @@ void Form1::List1_OLEStartDrag(DataObject &data, int &allowedEffects)
         return;
     dragged_.clear();
     heldBack_.clear();
+    heldBackTold_ = false;
     ownTaken_.reset();
     draggingOut_ = true; // messages wait for the drag's end
     const QString text = selectedText(&dragged_, &heldBack_);
     if (dragged_.empty()) {
         draggingOut_ = false;
+        reportHeldBack(int(heldBack_.size()));
         heldBack_.clear();
-        showReports();
         return;
     }
     allowedEffects |= forms::vbDropEffectCopy | forms::vbDropEffectMove;
@@ -284,6 +285,8 @@ void Form1::List1_OLECompleteDrag(int &effect)
     for (const QPersistentModelIndex &m : kept)
         if (m.isValid())
             List1.setSelected(m.row(), true);
+    if (!heldBackTold_)
+        reportHeldBack(int(heldBack_.size()));
     dragged_.clear();
     heldBack_.clear();
     ownTaken_.reset();
@@ -354,10 +357,23 @@ void Form1::List1_OLEDragDrop(DataObject &data, int &effect, int, int shift, flo
             whole = whole && leftOut_ == before;
         } else if (data.GetFormat(forms::vbCFText)) {
             const QString text = data.text();
-            if (text == List1.Text())
+            if (text == List1.Text()) {
                 whole = false;
-            else
-                whole = addTextLines(text);
+            } else {
+                // Line by line, so that a drag of this list onto itself loses only what was
+                // taken again when the limit cut the drop short.
+                std::vector<bool> taken;
+                try {
+                    addTextLines(text, &taken);
+                } catch (const StopAppending &) {
+                }
+                if (endsOpen(text))
+                    taken.push_back(false);
+                settleDrop(taken, effect);
+                reportLeftOut();
+                updateCount();
+                return;
+            }
         }
     } catch (const StopAppending &) {
         whole = false;
@@ -420,6 +436,11 @@ void Form1::writeListLines(QString text, int &effect)
         taken.push_back(false); // nothing went, also when nothing was offered
     }
     settleDrop(taken, effect);
+    if (draggingOut_ && !heldBack_.empty()) {
+        // Names of this list that could not even travel here.
+        why[QString::fromUtf8("改行を含み、2行に分かれる")] += int(heldBack_.size());
+        heldBackTold_ = true;
+    }
     if (why.isEmpty())
         return;
     int n = 0;

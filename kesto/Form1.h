@@ -62,15 +62,17 @@ public:
     void updateCount();
     void removeSelected();
     // Appends every non-empty line of text that ends with a line end (CR LF, LF or CR). False
-    // when text ends in a piece without a line end, which is left out.
-    bool addTextLines(const QString &text);
+    // when text ends in a piece without a line end, which is left out. taken, when given, tells
+    // for each closed line (closedLines) whether it was taken (an empty line counts as taken),
+    // also when the limit ends the paste.
+    bool addTextLines(const QString &text, std::vector<bool> *taken = nullptr);
     // Appends path, and when it is a folder its files (deep: its subfolders first, walked in
     // turn). Symbolic links to folders are listed but never walked; names that are not valid
     // in the file system's encoding are left out and counted.
     void addFolder(const QString &path, forms::ListBox &list, bool deep);
     // The selected items, each followed by CR LF, and one more CR LF when any is selected.
-    // An item holding a line end cannot travel as a line: it is left out of the text (held
-    // gets its mark) and reported.
+    // An item holding a line end cannot travel as a line: it is left out of the text, and
+    // held gets its mark (reported here when held is not given).
     QString selectedText(forms::ListBox::Marks *sent = nullptr, forms::ListBox::Marks *held = nullptr);
     // Overwrites outputFile with text (code page 932) when that file exists: the text goes to
     // a new file in the same folder, which then takes the old one's place, so that a failed
@@ -186,6 +188,7 @@ private:
     std::unique_ptr<SaveHeight> saved_;
     forms::ListBox::Marks dragged_;  // the items of the drag under way, in the order of its lines
     forms::ListBox::Marks heldBack_; // selected items that could not go with it
+    bool heldBackTold_ = false;      // a drop here has reported them already
     std::optional<std::vector<bool>> ownTaken_; // which lines a drop of that drag here took
     bool draggingOut_ = false;
     int leftOut_ = 0; // names left out because they are not valid text

@@ -119,13 +119,18 @@ bool Form1::DropFile(forms::ListBox &txt, const QString &strFN)
     return whole;
 }
 
-bool Form1::addTextLines(const QString &text)
+bool Form1::addTextLines(const QString &text, std::vector<bool> *taken)
 {
-    for (const QString &line : closedLines(text)) {
-        if (line.isEmpty())
-            continue;
-        appendItem(List1, line);
-        pace();
+    const QStringList lines = closedLines(text);
+    if (taken)
+        taken->assign(size_t(lines.size()), false);
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!lines[i].isEmpty()) {
+            appendItem(List1, lines[i]);
+            pace();
+        }
+        if (taken)
+            (*taken)[size_t(i)] = true;
     }
     return !endsOpen(text);
 }
@@ -178,7 +183,8 @@ QString Form1::selectedText(forms::ListBox::Marks *sent, forms::ListBox::Marks *
     }
     if (!s.isEmpty())
         s += QStringLiteral("\r\n");
-    reportHeldBack(heldBack);
+    if (!held)
+        reportHeldBack(heldBack); // else the caller tells
     return s;
 }
 
@@ -194,7 +200,9 @@ bool Form1::writeOutputFile(const QString &text)
         return true;
     const QByteArray bytes = cp932::encode(text);
     QString why;
-    if (!fs::replaceFile(outputFile, bytes, &why)) {
+    if (!fs::stampOf(outputFile).regular) // a FIFO or a device is no list file to replace
+        why = whyUnreadable(fs::FileCheck::NotRegular, 0);
+    if (!why.isEmpty() || !fs::replaceFile(outputFile, bytes, &why)) {
         report(QString::fromUtf8("リストファイルに書けません: %1 (%2)\r\n元のファイルはそのままです。").arg(outputFile, why));
         return false;
     }

@@ -3,10 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -151,13 +152,57 @@ FileCheck readRegularFile(const QString &path, qint64 maxBytes, QByteArray *out)
 
 bool replaceFile(const QString &path, const QByteArray &bytes, QString *why)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    if (why)
-        *why = file.errorString();
-    file.cancelWriting();
-    return false;
+    const auto fail = [why](int error) {
+        if (why)
+            *why = QString::fromLocal8Bit(std::strerror(error));
+        return false;
+    };
+    // A symbolic link keeps pointing at the file it names: that file is the one replaced.
+    QByteArray target = QFile::encodeName(path);
+    if (char *real = ::realpath(target.constData(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    const int slash = target.lastIndexOf('/');
+    QByteArray temp = (slash < 0 ? QByteArray() : target.left(slash + 1)) + ".kesto-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno);
+    const auto abandon = [&](int error) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        return fail(error);
+    };
+    struct stat st;
+    if (::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd, st.st_mode & 07777);
+    for (qint64 done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return abandon(n < 0 ? errno : EIO);
+        done += n;
+    }
+    if (::fsync(fd) != 0)
+        return abandon(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return fail(error);
+    }
+    if (::rename(temp.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return fail(error);
+    }
+    // The rename itself reaches the disk with its folder.
+    const int dir = ::open(slash < 0 ? "." : target.left(slash + 1).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
 }
 
 FileStamp stampOf(const QString &path)

@@ -43,9 +43,9 @@ FileCheck readRegularFile(const QString &path, qint64 maxBytes, QByteArray *out)
 
 // Replaces the content of the file at path with bytes: they go to a new file in the same
 // folder, which is flushed to the disk and then renamed over the old one (keeping its
-// permissions; a symbolic link keeps pointing at the file it names). A write that fails (a
-// full disk, a folder without rights, a kill) leaves the old file as it was. False with the
-// system's reason in why when it failed.
+// permissions; a symbolic link keeps pointing at the file it names, which is the one
+// replaced). A write that fails (a full disk, a folder without rights, a kill) leaves the old
+// file as it was. False with the system's reason in why when it failed.
 bool replaceFile(const QString &path, const QByteArray &bytes, QString *why = nullptr);
 
 // What tells one state of a file from another: a file written anew, in place or by a new file
