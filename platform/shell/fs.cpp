@@ -42,25 +42,24 @@ static QStringList entries(const QString &folder, bool wantDirs, bool *ok, int *
         const QString name = QFile::decodeName(native);
         if (name == QLatin1String(".") || name == QLatin1String(".."))
             continue;
+        // The entry's own type where the file system gives it; a link (or an unknown type)
+        // counts as what it points to.
+        bool isDir = e->d_type == DT_DIR;
+        if (e->d_type != DT_DIR && e->d_type != DT_REG) {
+            struct stat st;
+            if (stat((QFile::encodeName(folder) + '/' + native).constData(), &st) != 0)
+                continue;
+            isDir = S_ISDIR(st.st_mode);
+        }
+        if (isDir != wantDirs)
+            continue;
         // Bytes that are not UTF-8 read as U+FFFD; only then can the name fail to come back.
         if (name.contains(QChar::ReplacementCharacter) && !representable(native)) {
             if (leftOut)
                 ++*leftOut;
             continue;
         }
-        // The entry's own type where the file system gives it; a link (or an unknown type)
-        // counts as what it points to.
-        if (e->d_type == DT_DIR || e->d_type == DT_REG) {
-            if ((e->d_type == DT_DIR) == wantDirs)
-                out << name;
-            continue;
-        }
-        struct stat st;
-        const QByteArray full = QFile::encodeName(buildPath(folder, name));
-        if (stat(full.constData(), &st) != 0)
-            continue;
-        if (S_ISDIR(st.st_mode) == wantDirs)
-            out << name;
+        out << name;
     }
     closedir(d);
     return out;
