@@ -301,10 +301,38 @@ void Form1::List1_OLECompleteDrag(int &effect)
 
 void Form1::List1_OLEDragOver(DataObject &data, int &effect, int, int, float, float, int)
 {
-    if (data.GetFormat(forms::vbCFFiles) || data.GetFormat(forms::vbCFText))
+    if (data.GetFormat(forms::vbCFFiles)) {
         effect &= forms::vbDropEffectCopy;
-    else
+    } else if (data.GetFormat(forms::vbCFText)) {
+        effect &= forms::vbDropEffectCopy;
+        // A program that drags from elsewhere learns only this answer, not the drop's: names
+        // that would not all fit are refused here, so that it keeps them.
+        if (!draggingOut_ && effect != forms::vbDropEffectNone && !overCheck(data.text(), 1))
+            effect = forms::vbDropEffectNone;
+    } else {
         effect = forms::vbDropEffectNone;
+    }
+}
+
+bool Form1::overCheck(const QString &text, int target)
+{
+    // A drag-over comes at every move of the pointer: the verdict on one text is kept.
+    if (overTarget_ == target && overText_ == text && overCount_ == List1.ListCount() && overFile_ == fs::stampOf(outputFile))
+        return overVerdict_;
+    overTarget_ = target;
+    overText_ = text;
+    overCount_ = List1.ListCount();
+    overFile_ = fs::stampOf(outputFile);
+    if (target == 1) {
+        const QStringList lines = closedLines(text);
+        const auto names = std::count_if(lines.cbegin(), lines.cend(), [](const QString &l) { return !l.isEmpty(); });
+        overVerdict_ = overCount_ + names <= kListLimit && !endsOpen(text);
+    } else {
+        QStringList lines;
+        const QStringList problems = listLineProblems(text, &lines);
+        overVerdict_ = overFile_.regular && std::all_of(problems.cbegin(), problems.cend(), [](const QString &p) { return p.isEmpty(); });
+    }
+    return overVerdict_;
 }
 
 QStringList Form1::droppedFiles(const DataObject &data)
@@ -386,7 +414,16 @@ void Form1::List1_OLEDragDrop(DataObject &data, int &effect, int, int shift, flo
 
 void Form1::Label3_OLEDragOver(DataObject &data, int &effect, int, int, float, float, int)
 {
-    List1_OLEDragOver(data, effect, 0, 0, 0, 0, 0);
+    if (data.GetFormat(forms::vbCFFiles)) {
+        effect &= forms::vbDropEffectCopy;
+    } else if (data.GetFormat(forms::vbCFText)) {
+        effect &= forms::vbDropEffectCopy;
+        // From elsewhere only a text that the list file can take whole (see List1).
+        if (!draggingOut_ && effect != forms::vbDropEffectNone && !overCheck(data.text(), 3))
+            effect = forms::vbDropEffectNone;
+    } else {
+        effect = forms::vbDropEffectNone;
+    }
 }
 
 void Form1::Label3_OLEDragDrop(DataObject &data, int &effect, int, int, float, float)
@@ -409,22 +446,32 @@ void Form1::Label3_OLEDragDrop(DataObject &data, int &effect, int, int, float, f
     }
 }
 
-void Form1::writeListLines(QString text, int &effect)
+QStringList Form1::listLineProblems(QString text, QStringList *lines)
 {
-    // A name leaves only when the file holds it so that reading the file gives it back. The
-    // whole text goes through code page 932 and back at once; line ends come back where they
-    // were, so the lines pair up.
+    // The whole text goes through code page 932 and back at once; line ends come back where
+    // they were, so the lines pair up.
     if (endsOpen(text))
         text += QLatin1Char('\n'); // the file's last line counts without a line end
-    const QStringList lines = closedLines(text);
+    *lines = closedLines(text);
     const QStringList back = closedLines(cp932::readBack(text));
+    QStringList problems;
+    problems.reserve(lines->size());
+    for (int i = 0; i < lines->size(); ++i)
+        problems << listLineProblem((*lines)[i], i < back.size() ? back[i] : QString());
+    return problems;
+}
+
+void Form1::writeListLines(const QString &text, int &effect)
+{
+    // A name leaves only when the file holds it so that reading the file gives it back.
+    QStringList lines;
+    const QStringList problems = listLineProblems(text, &lines);
     std::vector<bool> taken(size_t(lines.size()), false);
     QMap<QString, int> why;
     QString out;
     for (int i = 0; i < lines.size(); ++i) {
-        const QString problem = listLineProblem(lines[i], i < back.size() ? back[i] : QString());
-        if (!problem.isEmpty()) {
-            why[problem] += 1;
+        if (!problems[i].isEmpty()) {
+            why[problems[i]] += 1;
             continue;
         }
         taken[size_t(i)] = true;

@@ -9,6 +9,7 @@
 #include "platform/forms/DragDrop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Menu.h"
+#include "platform/shell/fs.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -165,7 +166,13 @@ private:
     void settleDrop(const std::vector<bool> &taken, int &effect);
     // Writes the lines of a text dropped on Label3 into outputFile, all but those that would
     // not read back as themselves, and sets the drop's effect.
-    void writeListLines(QString text, int &effect);
+    void writeListLines(const QString &text, int &effect);
+    // Why each line of text (closed as a list file closes its last line; the lines in *lines)
+    // would not read back as itself from the list file; empty for one that would.
+    static QStringList listLineProblems(QString text, QStringList *lines);
+    // Whether a drop of text from another program could be taken whole: by the list (target
+    // 1: every name fits) or by the list file (target 3: it exists and every name reads back).
+    bool overCheck(const QString &text, int target);
     void report(const QString &text);
     void reportOverflow();
     void reportLeftOut();
@@ -191,6 +198,12 @@ private:
     bool heldBackTold_ = false;      // a drop here has reported them already
     std::optional<std::vector<bool>> ownTaken_; // which lines a drop of that drag here took
     bool draggingOut_ = false;
+    // The last verdict of overCheck and what it was given.
+    int overTarget_ = 0;
+    QString overText_;
+    int overCount_ = -1;
+    fs::FileStamp overFile_;
+    bool overVerdict_ = false;
     int leftOut_ = 0; // names left out because they are not valid text
     QElapsedTimer paintClock_;
     QStringList pendingReports_;

@@ -158,9 +158,11 @@ TEST_F(NoLoss, ATextDropOnLabel3ThatCouldNotTakeEverythingReportsNoEffect)
 {
     const QString target = outputTo("out.lst");
     const auto data = droptest::editorText(u("/p/a.jpg\r\n/p/café.jpg\r\n"));
+    // Another program learns only what the drag-over answered: the text is refused there.
+    EXPECT_FALSE(droptest::dragOver(f().Label3.widget(), *data).overAccepted);
     EXPECT_EQ(droptest::dropOn(f().Label3.widget(), *data, Qt::CopyAction | Qt::MoveAction).dropAction, Qt::IgnoreAction)
         << "the other program keeps its names";
-    EXPECT_EQ(readByKesto(target), QStringList({"/p/a.jpg"}));
+    EXPECT_EQ(readByKesto(target), QStringList({"old"})) << "nothing written";
     const auto good = droptest::editorText("/p/b.jpg\r\n");
     EXPECT_EQ(droptest::dropOn(f().Label3.widget(), *good, Qt::CopyAction | Qt::MoveAction).dropAction, Qt::CopyAction);
 }
@@ -304,8 +306,12 @@ TEST_F(NoLoss, ADropOnANearlyFullListTakesNothingFromItsSource)
     for (int i = 0; i < 10; ++i)
         ten += QString("/other/%1.jpg\r\n").arg(i);
     const auto data = droptest::editorText(ten);
+    EXPECT_FALSE(droptest::dragOver(f().List1.widget(), *data).overAccepted) << "refused before the drop";
     EXPECT_EQ(droptest::dropOn(f().List1.widget(), *data, Qt::CopyAction | Qt::MoveAction).dropAction, Qt::IgnoreAction);
-    EXPECT_EQ(f().List1.ListCount(), Form1::kListLimit);
+    EXPECT_EQ(f().List1.ListCount(), Form1::kListLimit - 5);
+    const auto five = droptest::editorText("1\r\n2\r\n3\r\n4\r\n5\r\n");
+    EXPECT_EQ(droptest::dropOn(f().List1.widget(), *five, Qt::CopyAction | Qt::MoveAction).dropAction, Qt::CopyAction)
+        << "what fits is taken";
     // And a list file that did not fit whole.
     const QString lst = dir.writeCp932("more.lst", "m1\r\nm2\r\n");
     EXPECT_EQ(dropFiles(f().List1, {lst}, Qt::ControlModifier).dropAction, Qt::IgnoreAction);
