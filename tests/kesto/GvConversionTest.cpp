@@ -238,6 +238,22 @@ TEST_F(GvConversion, AGvKilledDuringTheLastSaveLeavesTheNameAndIsReported)
     EXPECT_EQ(f().Text1.LinkMode(), 0);
 }
 
+TEST_F(GvConversion, AGvThatStopsAnsweringIsToldToEnd)
+{
+    gv.extra = {"--delay", "1000"};
+    start({"/gv=" + kGv});
+    f().gvBoundMs = 200; // far less than GV takes for one command
+    fill({kSamples + "photo.jpg"});
+    f().List1.setSelected(0, true);
+    dragSelectionOntoLabel2();
+    EXPECT_EQ(items(), QStringList({kSamples + "photo.jpg"}));
+    EXPECT_EQ(f().Text1.LinkMode(), 0);
+    EXPECT_EQ(shownMessages().size(), 1);
+    ASSERT_EQ(gv.processes.size(), 1u);
+    EXPECT_TRUE(gv.processes[0]->waitForFinished(20000)) << "no GV is left behind";
+    EXPECT_EQ(logged("execute: ").last(), gvlink::exitGV());
+}
+
 TEST_F(GvConversion, AGvThatDiesInTheMiddleLeavesTheListAndKestoAnswering)
 {
     gv.extra = {"--delay", "150"};
