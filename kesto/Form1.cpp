@@ -504,7 +504,8 @@ void Form1::writeListLines(const QString &text, int &effect)
 
 void Form1::Label2_OLEDragOver(DataObject &data, int &effect, int, int, float, float, int)
 {
-    if (data.GetFormat(forms::vbCFText))
+    // Without GV nothing can be converted: refused here, where another program learns it.
+    if (data.GetFormat(forms::vbCFText) && !m().gvPath.isEmpty())
         effect &= forms::vbDropEffectCopy;
     else
         effect = forms::vbDropEffectNone;

@@ -163,6 +163,8 @@ TEST_F(Collector, TextDropsAndTheDragOverRules)
     EXPECT_EQ(droptest::dragOver(f().Label3.widget(), *text).overAction, Qt::CopyAction);
     EXPECT_FALSE(droptest::dragOver(f().List1.widget(), picture).overAccepted);
     EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *files).overAccepted) << "GV converts text only";
+    EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *text).overAccepted) << "no GV to convert with";
+    k().module().gvPath = "/usr/bin/gv";
     EXPECT_EQ(droptest::dragOver(f().Label2.widget(), *text, Qt::CopyAction | Qt::MoveAction).overAction, Qt::CopyAction);
     EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *text, Qt::MoveAction).overAccepted) << "copy or nothing";
 }

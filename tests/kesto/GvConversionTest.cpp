@@ -138,6 +138,8 @@ TEST_F(GvConversion, WithoutAGvPathNothingLeavesTheList)
 {
     start();
     EXPECT_EQ(f().Label2.Caption(), QString::fromUtf8("GV.EXEのパスが指定されていません"));
+    const auto text = droptest::editorText(kSamples + "photo.jpg\r\n");
+    EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *text).overAccepted) << "refused before the drop";
     fill({kSamples + "photo.jpg"});
     clickItem(0);
     dragSelectionOntoLabel2();
