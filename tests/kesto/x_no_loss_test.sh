@@ -4,7 +4,7 @@
 #  1. names that code page 932 cannot hold, dragged onto the list file area, stay in the list;
 #     the list file holds the others, as they were;
 #  2. ten names dragged onto the list of a Kesto holding 31,995: refused, the source keeps all
-#     ten; five are taken and leave;
+#     ten; five are taken and leave; none leaves for the conversion area of a Kesto without GV;
 #  3. ten names of a list holding 31,995 dragged onto itself: none is lost.
 # Driven with xdotool, checked over Link with linkctl.
 #   x_no_loss_test.sh BIN-DIR            (starts its own Xvfb)
@@ -122,6 +122,10 @@ select_rows 20 80 0 4
 drag 80 "$(row 20 0)" 700 "$(row 20 5)"
 [ "$(count "$work/sb")" = 32000 ] || fail "the full list holds $(count "$work/sb") after a drop of five, not 32000"
 [ "$(count "$work/sc")" = 5 ] || fail "the source holds $(count "$work/sc") names after five arrived, not 5"
+# Onto the conversion area (1335, 2280 twips: 89, 152 pixels) of a Kesto without GV.
+select_rows 20 80 0 4
+drag 80 "$(row 20 0)" $((600 + 89 + 70)) $((20 + 18 + 152 + 20))
+[ "$(count "$work/sc")" = 5 ] || fail "the source holds $(count "$work/sc") names after a drop on a Kesto without GV, not 5"
 
 # ---- 3. the same list onto itself ----
 kill "$pb"
