@@ -5,7 +5,8 @@
 #     the list file holds the others, as they were;
 #  2. ten names dragged onto the list of a Kesto holding 31,995: refused, the source keeps all
 #     ten; five are taken and leave; none leaves for the conversion area of a Kesto without GV;
-#  3. ten names of a list holding 31,995 dragged onto itself: none is lost.
+#  3. ten names of a list holding 31,995 dragged onto itself: none is lost;
+#  4. names dragged onto the conversion area of another Kesto: only those converted leave.
 # Driven with xdotool, checked over Link with linkctl.
 #   x_no_loss_test.sh BIN-DIR            (starts its own Xvfb)
 # Exits 77 (skipped) without xvfb-run or xdotool.
@@ -26,11 +27,12 @@ window_of() {
   done
   return 1
 }
-# Starts a Kesto in folder $1 with sockets in $2, its window at $3,$4; sets $win.
+# Starts a Kesto in folder $1 with sockets in $2, its window at $3,$4, and the arguments after
+# them; sets $win.
 start_kesto() {
   mkdir -p "$1" "$2"
   chmod 700 "$2"
-  (cd "$1" && SUITE_LINK_DIR=$2 exec "$bin/kesto") & pids+=($!)
+  (cd "$1" && SUITE_LINK_DIR=$2 exec "$bin/kesto" "${@:5}") & pids+=($!)
   win=$(window_of "$!") || fail "Kesto in $1 shows no window"
   xdotool windowmove --sync "$win" "$3" "$4"
 }
@@ -139,5 +141,27 @@ drag 640 "$(row 20 0)" 640 "$(row 20 16)"
 list=$(link "$work/sd" request List1 | tr -d '\r')
 [ "$(echo "$list" | head -n 5 | tr '\n' ' ')" = "/big/6.jpg /big/7.jpg /big/8.jpg /big/9.jpg /big/10.jpg " ] || fail "the list begins: $(echo "$list" | head -n 5 | tr '\n' ' ')"
 [ "$(echo "$list" | tail -n 5 | tr '\n' ' ')" = "/big/1.jpg /big/2.jpg /big/3.jpg /big/4.jpg /big/5.jpg " ] || fail "the list ends: $(echo "$list" | tail -n 5 | tr '\n' ' ')"
-echo "list file: 2 names written, 4 kept; nearly full: ten refused and kept, five moved; onto itself: 5 moved, 5 kept"
+# ---- 4. a conversion in another Kesto: only what GV converted leaves the source ----
+kill "$pd"
+start_kesto "$work/e" "$work/se" 600 20 "/gv=$bin/gv"
+we=$win pe=${pids[-1]}
+mkdir -p "$work/pic"
+cp "$(dirname "$0")/../../samples/photo.jpg" "$work/pic/photo.jpg"
+feed "$work/sc" "$work/pic/photo.jpg"
+label2_x=$((600 + 89 + 70)) label2_y=$((20 + 18 + 152 + 20))
+xdotool mousemove 80 "$(row 20 5)" click 1
+sleep 0.3
+drag 80 "$(row 20 5)" "$label2_x" "$label2_y"
+sleep 1
+# GV shows its window at the end, at 0,0 (no window manager): out of the way with it.
+for w in $(xdotool search --onlyvisible --class '^gv$' 2>/dev/null); do xdotool windowmove --sync "$w" 600 600; done
+[ -f "$work/e/Convert/photo.bmp" ] || fail "the other Kesto converted nothing"
+[ "$(count "$work/sc")" = 5 ] || fail "the source holds $(count "$work/sc") names after one was converted, not 5"
+# Names of pictures that do not exist: GV cannot open them, the drop takes nothing.
+select_rows 20 80 0 1
+drag 80 "$(row 20 0)" "$label2_x" "$label2_y"
+sleep 1
+close_box "$pe" "$we" || fail "the other Kesto got no drop to convert"
+[ "$(count "$work/sc")" = 5 ] || fail "the source holds $(count "$work/sc") names after a conversion that failed, not 5"
+echo "list file: 2 names written, 4 kept; nearly full: ten refused and kept, five moved; onto itself: 5 moved, 5 kept; conversion elsewhere: 1 converted and gone, 2 failed and kept"
 exit 0
