@@ -122,7 +122,7 @@ bool waitReadyTavlo(link::LinkBox &box, int boundMs)
     }
 }
 
-bool waitReadyKesto(link::LinkBox &box, int boundMs)
+bool waitReadyKesto(link::LinkBox &box, int boundMs, QString *answer)
 {
     const QDeadlineTimer deadline(boundMs);
     while (box.text() != Ok) {
@@ -137,6 +137,8 @@ bool waitReadyKesto(link::LinkBox &box, int boundMs)
         if (answered)
             pause();
     }
+    if (answer)
+        *answer = box.text();
     box.setText(QString());
     return true;
 }
@@ -154,15 +156,16 @@ Result sendTavlo(link::LinkBox &box, const QString &command, int boundMs)
 
 Result sendKesto(link::LinkBox &box, const QString &command, int boundMs)
 {
+    QString answer;
     try {
-        if (!waitReadyKesto(box, boundMs))
+        if (!waitReadyKesto(box, boundMs, &answer))
             return notReady(boundMs);
     } catch (const vb::RuntimeError &e) {
         return {Result::Failed, e.number(), e.description()};
     }
-    if (command.isEmpty())
-        return {Result::Sent, 0, QString()};
-    return execute(box, command);
+    Result r = command.isEmpty() ? Result{Result::Sent, 0, QString()} : execute(box, command);
+    r.answer = answer;
+    return r;
 }
 
 Result sendDirect(link::LinkBox &box, const QString &command)

@@ -57,9 +57,9 @@ void setEventPump(std::function<void()> pump);
 // ready, false when the bound passed.
 bool waitReadyTavlo(link::LinkBox &box, int boundMs = ReadyBoundMs);
 // Kesto's wait: until the text is "OK" (looked at before each request) or the request answered
-// "NG", then empties the box's text. True when ready, false when the bound passed (the text is
-// then left as it is).
-bool waitReadyKesto(link::LinkBox &box, int boundMs = ReadyBoundMs);
+// "NG", then empties the box's text. True when ready, with that answer in *answer when given;
+// false when the bound passed (the text is then left as it is).
+bool waitReadyKesto(link::LinkBox &box, int boundMs = ReadyBoundMs, QString *answer = nullptr);
 
 struct Result
 {
@@ -67,6 +67,9 @@ struct Result
     Status status = Failed;
     int error = 0; // NotReady: 286; Failed: the link error's number
     QString message;
+    // Sent through the wait: the answer that ended it ("OK" or "NG"), which tells how GV's
+    // previous command went.
+    QString answer;
     bool ok() const { return status == Sent; }
 };
 

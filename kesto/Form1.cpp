@@ -7,12 +7,18 @@
 #include "gvlink/gvlink.h"
 #include "platform/forms/Clipboard.h"
 #include "platform/forms/Forms.h"
+#include "platform/cp932/cp932.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/shell/fs.h"
 #include "platform/vb/vb.h"
 
 #include <QColor>
+#include <QMap>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
 
 using forms::DataObject;
 
@@ -169,15 +175,31 @@ void Form1::report(const QString &text)
     shownReports << text;
     const bool first = pendingReports_.isEmpty();
     pendingReports_ << text;
-    if (!first)
-        return;
     // Shown once the event that caused them is over: a modal box inside a drop or a Link
-    // execute would hold up the program on the other side.
+    // execute would hold up the program on the other side. While this window's own drag runs,
+    // they wait for its end.
+    if (first && !draggingOut_)
+        showReports();
+}
+
+void Form1::showReports()
+{
     QTimer::singleShot(0, this, [this] {
+        if (pendingReports_.isEmpty())
+            return;
         const QString all = pendingReports_.join(QStringLiteral("\r\n"));
         pendingReports_.clear();
         forms::MsgBox(all, 0, QStringLiteral("KESTO"));
     });
+}
+
+void Form1::reportLeftOut()
+{
+    if (leftOut_ == 0)
+        return;
+    report(QString::fromUtf8("%1件の名前は文字として読めないバイトを含むため、加えませんでした(別の名前に変わってしまうため)。")
+               .arg(leftOut_));
+    leftOut_ = 0;
 }
 
 void Form1::reportOverflow()
@@ -197,8 +219,12 @@ void Form1::List1_KeyDown(int &keyCode, int shift)
         if (ctrl && keyCode == forms::vbKeyC) {
             forms::Clipboard::SetText(selectedText());
         } else if (ctrl && keyCode == 'X') {
-            forms::Clipboard::SetText(selectedText());
-            removeSelected();
+            // Only what the clipboard holds as it was leaves the list.
+            forms::ListBox::Marks sent;
+            forms::Clipboard::SetText(selectedText(&sent));
+            List1.removeMarked(sent);
+            overflowReported_ = false;
+            Label1.setCaption(vb::CStr(List1.ListCount()));
         } else if (ctrl && keyCode == 'V') {
             addTextLines(forms::Clipboard::GetText());
         } else if (ctrl && keyCode == 'Y') {
@@ -224,19 +250,49 @@ void Form1::List1_OLEStartDrag(DataObject &data, int &allowedEffects)
     // it is dropped on: it starts nothing.
     if (List1.SelCount() == 0)
         return;
+    dragged_.clear();
+    heldBack_.clear();
+    heldBackTold_ = false;
+    ownTaken_.reset();
+    draggingOut_ = true; // messages wait for the drag's end
+    const QString text = selectedText(&dragged_, &heldBack_);
+    if (dragged_.empty()) {
+        draggingOut_ = false;
+        reportHeldBack(int(heldBack_.size()));
+        heldBack_.clear();
+        return;
+    }
     allowedEffects |= forms::vbDropEffectCopy | forms::vbDropEffectMove;
-    data.SetData(selectedText(), forms::vbCFText);
-    dragged_ = List1.markSelected();
+    data.SetData(text, forms::vbCFText);
 }
 
 void Form1::List1_OLECompleteDrag(int &effect)
 {
-    // The items that were dragged leave the list, even when the selection changed meanwhile.
+    // The items that were dragged leave the list, even when the selection changed meanwhile;
+    // after a drop here that took only some of them, only those.
+    forms::ListBox::Marks gone, kept = heldBack_;
     if (effect == forms::vbDropEffectCopy || effect == forms::vbDropEffectMove) {
-        List1.removeMarked(dragged_);
+        gone = dragged_;
+    } else if (ownTaken_) {
+        for (size_t k = 0; k < dragged_.size(); ++k)
+            (k < ownTaken_->size() && (*ownTaken_)[k] ? gone : kept).push_back(dragged_[k]);
+    }
+    if (!gone.empty()) {
+        List1.removeMarked(gone);
         overflowReported_ = false;
     }
+    // What stayed behind stays selected, ready for another try.
+    for (const QPersistentModelIndex &m : kept)
+        if (m.isValid())
+            List1.setSelected(m.row(), true);
+    if (!heldBackTold_)
+        reportHeldBack(int(heldBack_.size()));
     dragged_.clear();
+    heldBack_.clear();
+    ownTaken_.reset();
+    draggingOut_ = false;
+    if (!pendingReports_.isEmpty())
+        showReports();
     List1.SetFocus();
     updateCount();
 }
@@ -245,65 +301,211 @@ void Form1::List1_OLECompleteDrag(int &effect)
 
 void Form1::List1_OLEDragOver(DataObject &data, int &effect, int, int, float, float, int)
 {
-    if (data.GetFormat(forms::vbCFFiles) || data.GetFormat(forms::vbCFText))
+    if (data.GetFormat(forms::vbCFFiles)) {
         effect &= forms::vbDropEffectCopy;
-    else
+    } else if (data.GetFormat(forms::vbCFText)) {
+        effect &= forms::vbDropEffectCopy;
+        // A program that drags from elsewhere learns only this answer, not the drop's: names
+        // that would not all fit are refused here, so that it keeps them.
+        if (!draggingOut_ && effect != forms::vbDropEffectNone && !overCheck(data.text(), 1))
+            effect = forms::vbDropEffectNone;
+    } else {
         effect = forms::vbDropEffectNone;
+    }
+}
+
+bool Form1::overCheck(const QString &text, int target)
+{
+    // A drag-over comes at every move of the pointer: the verdict on one text is kept.
+    if (overTarget_ == target && overText_ == text && overCount_ == List1.ListCount() && overFile_ == fs::stampOf(outputFile))
+        return overVerdict_;
+    overTarget_ = target;
+    overText_ = text;
+    overCount_ = List1.ListCount();
+    overFile_ = fs::stampOf(outputFile);
+    if (target == 1) {
+        const QStringList lines = closedLines(text);
+        const auto names = std::count_if(lines.cbegin(), lines.cend(), [](const QString &l) { return !l.isEmpty(); });
+        overVerdict_ = overCount_ + names <= kListLimit && !endsOpen(text);
+    } else {
+        QStringList lines;
+        const QStringList problems = listLineProblems(text, &lines);
+        overVerdict_ = overFile_.regular && std::all_of(problems.cbegin(), problems.cend(), [](const QString &p) { return p.isEmpty(); });
+    }
+    return overVerdict_;
+}
+
+QStringList Form1::droppedFiles(const DataObject &data)
+{
+    QStringList out;
+    for (const QUrl &url : data.mimeData()->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        // Bytes that are not UTF-8 come out as U+FFFD: that text names another file.
+        if (path.contains(QChar::ReplacementCharacter)
+            && !fs::representable(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()))) {
+            ++leftOut_;
+            continue;
+        }
+        out << path;
+    }
+    return out;
+}
+
+void Form1::settleDrop(const std::vector<bool> &taken, int &effect)
+{
+    if (std::all_of(taken.begin(), taken.end(), [](bool t) { return t; })) {
+        effect = forms::vbDropEffectCopy;
+        return;
+    }
+    // The source keeps everything: a name twice is better than a name lost.
+    effect = forms::vbDropEffectNone;
+    if (draggingOut_)
+        ownTaken_ = taken;
 }
 
 void Form1::List1_OLEDragDrop(DataObject &data, int &effect, int, int shift, float, float)
 {
     const bool ctrl = shift & forms::vbCtrlMask;
+    // Whatever the drop could not take in full, it reports as not taken.
+    bool whole = true;
     try {
         if (data.GetFormat(forms::vbCFFiles)) {
-            for (const QString &file : data.Files()) {
+            const int before = leftOut_;
+            for (const QString &file : droppedFiles(data)) {
                 const QString path = repairDrivePath(file);
                 if (!path.endsWith(QLatin1String(".lst")))
                     addFolder(path, List1, ctrl);
                 else if (ctrl)
-                    DropFile(List1, path);
+                    whole = DropFile(List1, path) && whole;
                 else
                     appendItem(List1, path);
             }
+            whole = whole && leftOut_ == before;
         } else if (data.GetFormat(forms::vbCFText)) {
             const QString text = data.text();
-            if (text == List1.Text())
-                effect = forms::vbDropEffectNone;
-            else
-                addTextLines(text);
+            if (text == List1.Text()) {
+                whole = false;
+            } else {
+                // Line by line, so that a drag of this list onto itself loses only what was
+                // taken again when the limit cut the drop short.
+                std::vector<bool> taken;
+                try {
+                    addTextLines(text, &taken);
+                } catch (const StopAppending &) {
+                }
+                if (endsOpen(text))
+                    taken.push_back(false);
+                settleDrop(taken, effect);
+                reportLeftOut();
+                updateCount();
+                return;
+            }
         }
     } catch (const StopAppending &) {
+        whole = false;
     }
+    if (!whole)
+        effect = forms::vbDropEffectNone;
+    reportLeftOut();
     updateCount();
 }
 
 void Form1::Label3_OLEDragOver(DataObject &data, int &effect, int, int, float, float, int)
 {
-    List1_OLEDragOver(data, effect, 0, 0, 0, 0, 0);
+    if (data.GetFormat(forms::vbCFFiles)) {
+        effect &= forms::vbDropEffectCopy;
+    } else if (data.GetFormat(forms::vbCFText)) {
+        effect &= forms::vbDropEffectCopy;
+        // From elsewhere only a text that the list file can take whole (see List1).
+        if (!draggingOut_ && effect != forms::vbDropEffectNone && !overCheck(data.text(), 3))
+            effect = forms::vbDropEffectNone;
+    } else {
+        effect = forms::vbDropEffectNone;
+    }
 }
 
 void Form1::Label3_OLEDragDrop(DataObject &data, int &effect, int, int, float, float)
 {
     if (data.GetFormat(forms::vbCFFiles)) {
-        for (const QString &file : data.Files()) {
+        const QStringList files = droppedFiles(data);
+        for (const QString &file : files) {
             outputFile = repairDrivePath(file);
             const int n = int(outputFile.size());
             // A long path is cut in two halves so that the label can wrap it.
             Label3.setCaption(n < 25 ? outputFile : outputFile.left(n / 2) + QLatin1Char(' ') + outputFile.mid(n / 2));
             appendLogLine(Text2, outputFile);
         }
-        effect = forms::vbDropEffectCopy;
+        effect = leftOut_ == 0 ? forms::vbDropEffectCopy : forms::vbDropEffectNone;
+        reportLeftOut();
     } else if (fs::fileExists(outputFile)) {
-        // Only what was written leaves the list.
-        effect = writeOutputFile(data.text()) ? forms::vbDropEffectCopy : forms::vbDropEffectNone;
+        writeListLines(data.text(), effect);
     } else {
         effect = forms::vbDropEffectNone;
     }
 }
 
+QStringList Form1::listLineProblems(QString text, QStringList *lines)
+{
+    // The whole text goes through code page 932 and back at once; line ends come back where
+    // they were, so the lines pair up.
+    if (endsOpen(text))
+        text += QLatin1Char('\n'); // the file's last line counts without a line end
+    *lines = closedLines(text);
+    const QStringList back = closedLines(cp932::readBack(text));
+    QStringList problems;
+    problems.reserve(lines->size());
+    for (int i = 0; i < lines->size(); ++i)
+        problems << listLineProblem((*lines)[i], i < back.size() ? back[i] : QString());
+    return problems;
+}
+
+void Form1::writeListLines(const QString &text, int &effect)
+{
+    // A name leaves only when the file holds it so that reading the file gives it back.
+    QStringList lines;
+    const QStringList problems = listLineProblems(text, &lines);
+    std::vector<bool> taken(size_t(lines.size()), false);
+    QMap<QString, int> why;
+    QString out;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!problems[i].isEmpty()) {
+            why[problems[i]] += 1;
+            continue;
+        }
+        taken[size_t(i)] = true;
+        out += lines[i] + QStringLiteral("\r\n");
+    }
+    // Nothing to write leaves the old file alone.
+    if (out.isEmpty() || !writeOutputFile(out)) {
+        std::fill(taken.begin(), taken.end(), false);
+        taken.push_back(false); // nothing went, also when nothing was offered
+    }
+    settleDrop(taken, effect);
+    if (draggingOut_ && !heldBack_.empty()) {
+        // Names of this list that could not even travel here.
+        why[QString::fromUtf8("改行を含み、2行に分かれる")] += int(heldBack_.size());
+        heldBackTold_ = true;
+    }
+    if (why.isEmpty())
+        return;
+    int n = 0;
+    QString reasons;
+    for (auto it = why.cbegin(); it != why.cend(); ++it) {
+        n += it.value();
+        reasons += QString::fromUtf8("\r\n  %1件: %2").arg(it.value()).arg(it.key());
+    }
+    report(QString::fromUtf8("%1件の名前はリストファイルに書けませんでした(読み返すと同じ名前になりません)。%2%3")
+               .arg(n)
+               .arg(draggingOut_ ? QString::fromUtf8("リストに残して選択してあります。") : QString::fromUtf8("ドロップ元に残ります。"))
+               .arg(reasons));
+}
+
 void Form1::Label2_OLEDragOver(DataObject &data, int &effect, int, int, float, float, int)
 {
-    if (data.GetFormat(forms::vbCFText))
+    // Without GV nothing can be converted: refused here, where another program learns it.
+    if (data.GetFormat(forms::vbCFText) && !m().gvPath.isEmpty())
         effect &= forms::vbDropEffectCopy;
     else
         effect = forms::vbDropEffectNone;
@@ -311,5 +513,11 @@ void Form1::Label2_OLEDragOver(DataObject &data, int &effect, int, int, float, f
 
 void Form1::Label2_OLEDragDrop(DataObject &data, int &effect, int, int, float, float)
 {
-    effect = callUpGV(data.text()) ? forms::vbDropEffectCopy : forms::vbDropEffectNone;
+    const QString text = data.text();
+    std::vector<bool> arrived;
+    callUpGV(text, &arrived);
+    // A last line without a line end is not converted, so it did not arrive either.
+    if (endsOpen(text))
+        arrived.push_back(false);
+    settleDrop(arrived, effect);
 }

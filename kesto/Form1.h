@@ -9,12 +9,16 @@
 #include "platform/forms/DragDrop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Menu.h"
+#include "platform/shell/fs.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 class Kesto;
 class MainModule;
@@ -25,6 +29,9 @@ class Form1 : public forms::Form
 public:
     // The collector list takes at most this many items.
     static constexpr int kListLimit = 32000;
+    // The most of a list file that is read: the list's limit of the longest paths (4096 bytes)
+    // with their line ends. A longer file is no list file (a device that never ends, say).
+    static constexpr qint64 kMaxListFileBytes = qint64(kListLimit) * (4096 + 2);
 
     explicit Form1(Kesto &app);
     ~Form1() override;
@@ -48,28 +55,49 @@ public:
     QString outputFile;
 
     // ---- the collector list ----
-    // Appends the entries of a list file (code page 932; ";" comments) to txt.
-    void DropFile(forms::ListBox &txt, const QString &strFN);
+    // Appends the entries of a list file (code page 932; ";" comments) to txt. Only a regular
+    // file of at most kMaxListFileBytes is read. False when the file could not be read or a
+    // line was left out (bytes that are not code page 932 would make it another name).
+    bool DropFile(forms::ListBox &txt, const QString &strFN);
     // Shows the item count in Label1.
     void updateCount();
     void removeSelected();
-    // Appends every non-empty line of text that ends with a line end (CR LF, LF or CR).
-    void addTextLines(const QString &text);
+    // Appends every non-empty line of text that ends with a line end (CR LF, LF or CR). False
+    // when text ends in a piece without a line end, which is left out. taken, when given, tells
+    // for each closed line (closedLines) whether it was taken (an empty line counts as taken),
+    // also when the limit ends the paste.
+    bool addTextLines(const QString &text, std::vector<bool> *taken = nullptr);
     // Appends path, and when it is a folder its files (deep: its subfolders first, walked in
-    // turn). Symbolic links to folders are listed but never walked.
+    // turn). Symbolic links to folders are listed but never walked; names that are not valid
+    // in the file system's encoding are left out and counted.
     void addFolder(const QString &path, forms::ListBox &list, bool deep);
     // The selected items, each followed by CR LF, and one more CR LF when any is selected.
-    QString selectedText() const;
-    // Overwrites outputFile with text (code page 932) when that file exists; false when the
+    // An item holding a line end cannot travel as a line: it is left out of the text, and
+    // held gets its mark (reported here when held is not given).
+    QString selectedText(forms::ListBox::Marks *sent = nullptr, forms::ListBox::Marks *held = nullptr);
+    // Overwrites outputFile with text (code page 932) when that file exists: the text goes to
+    // a new file in the same folder, which then takes the old one's place, so that a failed
+    // write leaves the old file whole. False, reported with the system's reason, when the
     // file could not be written.
     bool writeOutputFile(const QString &text);
+    // Why name, written as a line of a list file, would read back as another name, in Kesto
+    // or in Tavlo; empty when it reads back as itself. readBack is the name after a round
+    // trip through code page 932.
+    static QString listLineProblem(const QString &name, const QString &readBack);
     static QString joinPath(const QString &folder, const QString &name);
+    // The pieces of text that a line end (CR LF, LF or CR) closes; a last piece without one
+    // is left out.
+    static QStringList closedLines(const QString &text);
+    // True when text ends in a piece without a line end.
+    static bool endsOpen(const QString &text);
 
     // ---- GV ----
     // Has GV convert every line of str into a bitmap in the folder "Convert" below the
-    // browser's folder. False when nothing could be converted (no GV path, GV could not be
-    // started or stopped answering): the names then stay in the list.
-    bool callUpGV(const QString &str);
+    // browser's folder. A name counts as converted only when GV answered OK to its open and
+    // to its save and the bitmap is there afterwards. True when every name was; arrived, when
+    // given, tells for each closed line of str (closedLines) whether it was (an empty line
+    // names nothing and counts as arrived). What failed is reported in one message.
+    bool callUpGV(const QString &str, std::vector<bool> *arrived = nullptr);
     // Sends one command to GV once it is ready; false when GV did not get it.
     bool ExecGV(const QString &cmd);
     struct SplitPath
@@ -129,17 +157,54 @@ private:
     };
     void appendItem(forms::ListBox &list, const QString &item);
     void expandFiles();
+    // The local files of a file-list drop, without those whose names are not valid in the
+    // file system's encoding (counted in leftOut_).
+    QStringList droppedFiles(const forms::DataObject &data);
+    // Sets the effect of a drop that was offered lines and took those marked in taken: copy
+    // when it took them all, none otherwise. A drop of this window's own drag remembers what
+    // it took, so that only that leaves the list.
+    void settleDrop(const std::vector<bool> &taken, int &effect);
+    // Writes the lines of a text dropped on Label3 into outputFile, all but those that would
+    // not read back as themselves, and sets the drop's effect.
+    void writeListLines(const QString &text, int &effect);
+    // Why each line of text (closed as a list file closes its last line; the lines in *lines)
+    // would not read back as itself from the list file; empty for one that would.
+    static QStringList listLineProblems(QString text, QStringList *lines);
+    // Whether a drop of text from another program could be taken whole: by the list (target
+    // 1: every name fits) or by the list file (target 3: it exists and every name reads back).
+    bool overCheck(const QString &text, int target);
     void report(const QString &text);
     void reportOverflow();
+    void reportLeftOut();
+    void reportHeldBack(int n);
+    void showReports();
     // Lets pending events run, at most about every 10 ms: long loops stay responsive
     // without paying for it at every item. Does not return once Kesto has ended.
     void pace();
-    bool sendToGV(const QString &cmd, int boundMs);
-    bool startGV();
-    bool gvFailed(const QString &what);
+    bool sendToGV(const QString &cmd, int boundMs, QString *answer = nullptr);
+    bool startGV(QString *why);
+    // Lets GV go after a failure: tells it to end, closes the link. Returns false.
+    bool gvFailed();
+    enum class Conversion { Arrived, Failed, Stopped, Lost };
+    // One name through GV: opened, copied and saved, and its bitmap checked. why says what
+    // failed; Stopped means the batch cannot go on, Lost that GV stopped answering.
+    Conversion convertOne(const QString &path, QSet<QString> &written, QString *why);
+    void reportConversion(int converted, int names, const QStringList &failed, const QString &stopped);
+    QString gvTrouble_; // what the last failed exchange with GV said
     Kesto &app_;
     std::unique_ptr<SaveHeight> saved_;
-    forms::ListBox::Marks dragged_; // the items of the drag under way
+    forms::ListBox::Marks dragged_;  // the items of the drag under way, in the order of its lines
+    forms::ListBox::Marks heldBack_; // selected items that could not go with it
+    bool heldBackTold_ = false;      // a drop here has reported them already
+    std::optional<std::vector<bool>> ownTaken_; // which lines a drop of that drag here took
+    bool draggingOut_ = false;
+    // The last verdict of overCheck and what it was given.
+    int overTarget_ = 0;
+    QString overText_;
+    int overCount_ = -1;
+    fs::FileStamp overFile_;
+    bool overVerdict_ = false;
+    int leftOut_ = 0; // names left out because they are not valid text
     QElapsedTimer paintClock_;
     QStringList pendingReports_;
     bool overflowReported_ = false;

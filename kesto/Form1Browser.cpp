@@ -54,6 +54,7 @@ void Form1::expandFiles()
         }
     } catch (const StopAppending &) {
     }
+    reportLeftOut();
     updateCount();
     if (any)
         List1.SetFocus();

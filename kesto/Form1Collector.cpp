@@ -9,14 +9,34 @@
 #include "platform/shell/fs.h"
 #include "platform/vb/vb.h"
 
-#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
-// Cuts text into the pieces that a line end (CR LF, LF or CR) closes; a last piece without one
-// is left out.
-QStringList closedLines(const QString &text)
+QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QString whyUnreadable(fs::FileCheck check, int error)
+{
+    switch (check) {
+    case fs::FileCheck::Missing: return systemReason(ENOENT);
+    case fs::FileCheck::Folder: return QString::fromUtf8("フォルダーです");
+    case fs::FileCheck::NotRegular: return QString::fromUtf8("普通のファイルではありません(デバイスやFIFOなど)");
+    case fs::FileCheck::TooLarge: return QString::fromUtf8("32000件のリストにしては大きすぎます");
+    default: return systemReason(error ? error : EIO);
+    }
+}
+
+} // namespace
+
+bool Form1::endsOpen(const QString &text)
+{
+    return !text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r'));
+}
+
+QStringList Form1::closedLines(const QString &text)
 {
     QStringList out;
     int start = 0;
@@ -32,8 +52,6 @@ QStringList closedLines(const QString &text)
     }
     return out;
 }
-
-} // namespace
 
 void Form1::pace() { forms::yieldEvents(); }
 
@@ -66,36 +84,55 @@ void Form1::removeSelected()
     Label1.setCaption(vb::CStr(List1.ListCount()));
 }
 
-void Form1::DropFile(forms::ListBox &txt, const QString &strFN)
+bool Form1::DropFile(forms::ListBox &txt, const QString &strFN)
 {
-    QFile f(strFN);
-    // A folder opens as a file on Linux, and then cannot be read.
-    if (fs::folderExists(strFN) || !f.open(QIODevice::ReadOnly)) {
-        report(QString::fromUtf8("リストファイルを読めません: %1 (%2)")
-                   .arg(strFN, fs::folderExists(strFN) ? QString::fromUtf8("フォルダーです") : f.errorString()));
-        return;
+    // Only a regular file: a FIFO would block Kesto, a device might never end.
+    QByteArray bytes;
+    errno = 0;
+    const fs::FileCheck check = fs::readRegularFile(strFN, kMaxListFileBytes, &bytes);
+    const int error = errno;
+    if (check != fs::FileCheck::Regular) {
+        report(QString::fromUtf8("リストファイルを読めません: %1 (%2)").arg(strFN, whyUnreadable(check, error)));
+        return false;
     }
-    const QString text = cp932::decode(f.readAll());
-    f.close();
+    QString text = cp932::decode(bytes);
+    bytes = QByteArray();
     // The last line of a file counts even without a line end behind it.
-    const bool open = !text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r'));
-    const QStringList lines = closedLines(open ? text + QLatin1Char('\n') : text);
+    if (endsOpen(text))
+        text += QLatin1Char('\n');
+    const QStringList lines = closedLines(text);
+    text.clear();
+    bool whole = true;
     for (const QString &line : lines) {
         if (line.startsWith(QLatin1Char(';')))
             continue;
+        // Code page 932 has no U+FFFD: it stands for bytes that are no character there, and
+        // the line would name some other file.
+        if (line.contains(QChar::ReplacementCharacter)) {
+            ++leftOut_;
+            whole = false;
+            continue;
+        }
         appendItem(txt, repairDrivePath(line));
         pace();
     }
+    return whole;
 }
 
-void Form1::addTextLines(const QString &text)
+bool Form1::addTextLines(const QString &text, std::vector<bool> *taken)
 {
-    for (const QString &line : closedLines(text)) {
-        if (line.isEmpty())
-            continue;
-        appendItem(List1, line);
-        pace();
+    const QStringList lines = closedLines(text);
+    if (taken)
+        taken->assign(size_t(lines.size()), false);
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!lines[i].isEmpty()) {
+            appendItem(List1, lines[i]);
+            pace();
+        }
+        if (taken)
+            (*taken)[size_t(i)] = true;
     }
+    return !endsOpen(text);
 }
 
 void Form1::addFolder(const QString &path, forms::ListBox &list, bool deep)
@@ -108,7 +145,7 @@ void Form1::addFolder(const QString &path, forms::ListBox &list, bool deep)
     appendItem(list, path);
     bool ok = true;
     if (deep) {
-        const QStringList subs = fs::subFolders(path, &ok);
+        const QStringList subs = fs::subFolders(path, &ok, &leftOut_);
         if (!ok)
             return; // a folder that cannot be read ends its own walk only
         for (const QString &s : subs) {
@@ -119,7 +156,7 @@ void Form1::addFolder(const QString &path, forms::ListBox &list, bool deep)
                 addFolder(sub, list, true);
         }
     }
-    const QStringList files = fs::folderFiles(path, &ok);
+    const QStringList files = fs::folderFiles(path, &ok, &leftOut_);
     if (!ok)
         return;
     for (const QString &f : files) {
@@ -128,28 +165,68 @@ void Form1::addFolder(const QString &path, forms::ListBox &list, bool deep)
     }
 }
 
-QString Form1::selectedText() const
+QString Form1::selectedText(forms::ListBox::Marks *sent, forms::ListBox::Marks *held)
 {
     QString s;
-    const std::vector<int> rows = List1.selectedIndexes();
-    for (int i : rows)
-        s += List1.List(i) + QStringLiteral("\r\n");
-    if (!rows.empty())
+    int heldBack = 0;
+    for (const QPersistentModelIndex &mark : List1.markSelected()) {
+        const QString item = List1.List(mark.row());
+        if (item.contains(QLatin1Char('\r')) || item.contains(QLatin1Char('\n'))) {
+            ++heldBack;
+            if (held)
+                held->push_back(mark);
+            continue;
+        }
+        s += item + QStringLiteral("\r\n");
+        if (sent)
+            sent->push_back(mark);
+    }
+    if (!s.isEmpty())
         s += QStringLiteral("\r\n");
+    if (!held)
+        reportHeldBack(heldBack); // else the caller tells
     return s;
+}
+
+void Form1::reportHeldBack(int n)
+{
+    if (n > 0)
+        report(QString::fromUtf8("%1件の名前は改行を含むため、1行の名前として渡せません。リストに残して選択してあります。").arg(n));
 }
 
 bool Form1::writeOutputFile(const QString &text)
 {
     if (!fs::fileExists(outputFile))
         return true;
-    QFile f(outputFile);
     const QByteArray bytes = cp932::encode(text);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) {
-        report(QString::fromUtf8("リストファイルに書けません: %1 (%2)").arg(outputFile, f.errorString()));
+    QString why;
+    if (!fs::stampOf(outputFile).regular) // a FIFO or a device is no list file to replace
+        why = whyUnreadable(fs::FileCheck::NotRegular, 0);
+    if (!why.isEmpty() || !fs::replaceFile(outputFile, bytes, &why)) {
+        report(QString::fromUtf8("リストファイルに書けません: %1 (%2)\r\n元のファイルはそのままです。").arg(outputFile, why));
         return false;
     }
     return true;
+}
+
+QString Form1::listLineProblem(const QString &name, const QString &readBack)
+{
+    if (name.isEmpty())
+        return QString();
+    if (readBack != name)
+        return QString::fromUtf8("コードページ932で表せない文字があり、読み返すと別の名前になる");
+    if (name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
+        return QString::fromUtf8("改行を含み、2行に分かれる");
+    if (name.startsWith(QLatin1Char(';')))
+        return QString::fromUtf8("「;」で始まり、コメントとして読まれる");
+    if (repairDrivePath(name) != name)
+        return QString::fromUtf8("ドライブの後の「\\\\」が読むときに「\\」に直される");
+    // Tavlo reads the same files as comma-separated fields, blanks around them removed and
+    // a field in quotes taken without them.
+    if (name.contains(QLatin1Char(',')) || name.startsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char(' '))
+        || name.startsWith(QLatin1Char('"')))
+        return QString::fromUtf8("カンマ・前後の空白・先頭の「\"」があり、Tavloが別の名前に読む");
+    return QString();
 }
 
 QString Form1::joinPath(const QString &folder, const QString &name)

@@ -1,5 +1,6 @@
 // Kesto filling its list: a deep walk of a tree of 32000 entries, a paste of 32000 lines, and
-// 10000 Link executes from linkctl to a running Kesto.
+// 10000 Link executes from linkctl to a running Kesto; and emptying it: 32000 names written to
+// a list file, pictures converted through the GV stand-in.
 //   bench_kesto [runs]
 // Prints the median of the runs, next to the bare work (the folder walk alone, the text cut
 // into lines alone) where there is one.
@@ -16,6 +17,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QListView>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -56,6 +60,35 @@ static void makeTree(const QString &root)
     }
 }
 
+// Starts the GV stand-in as Kesto would start GV.
+class GvLauncher : public shell::Launcher
+{
+public:
+    qint64 start(const QString &program, const QStringList &args, int) override
+    {
+        process.start(program, args);
+        process.waitForStarted();
+        return process.processId();
+    }
+    ~GvLauncher() override
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+    QProcess process;
+};
+
+// Kesto's file browser shows the folder it starts in.
+class ChangeFolder
+{
+public:
+    explicit ChangeFolder(const QString &to) : before_(QDir::currentPath()) { QDir::setCurrent(to); }
+    ~ChangeFolder() { QDir::setCurrent(before_); }
+
+private:
+    QString before_;
+};
+
 static int bareWalk(const QString &p)
 {
     int n = 1;
@@ -78,8 +111,8 @@ int main(int argc, char **argv)
     forms::setMsgBoxHook([](const QString &, int, const QString &) { return 1; });
 
     shell::RecordingLauncher launcher;
-    std::vector<double> walk, bare, paste, cut;
-    int walked = 0, pasted = 0;
+    std::vector<double> walk, bare, paste, cut, listFile;
+    int walked = 0, pasted = 0, written = 0, left = -1;
     QString lines;
     for (int i = 0; i < 32000; ++i)
         lines += QStringLiteral("D:\\pictures\\%1.jpg\r\n").arg(i);
@@ -111,9 +144,69 @@ int main(int argc, char **argv)
         }));
         pasted = f.List1.ListCount();
         cut.push_back(elapsedMs([&] { (void)lines.split(QStringLiteral("\r\n")); }));
+
+        // All of them dragged onto the list file area: checked, written through a new file
+        // that takes the old one's place, and removed from the list.
+        const QString out = dir.filePath(QStringLiteral("out.lst"));
+        QFile(out).open(QIODevice::WriteOnly);
+        f.outputFile = out;
+        f.List1.view()->selectAll();
+        listFile.push_back(elapsedMs([&] {
+            forms::runEvent([&] {
+                forms::DataObject drag;
+                int allowed = 0;
+                f.List1_OLEStartDrag(drag, allowed);
+                forms::DataObject dropped(drag.mimeData());
+                int result = forms::vbDropEffectCopy;
+                f.Label3_OLEDragDrop(dropped, result, 2, 0, 0, 0);
+                f.List1_OLECompleteDrag(result);
+            });
+            forms::DoEvents();
+        }));
+        written = int(QFileInfo(out).size());
+        left = f.List1.ListCount();
     }
     std::printf("deep walk of %d entries: %8.1f ms   (bare walk %6.1f ms)\n", walked, median(walk), median(bare));
     std::printf("paste of %d lines:       %8.1f ms   (bare cut  %6.1f ms)\n", pasted, median(paste), median(cut));
+    std::printf("32000 names to a list file and out of the list: %8.1f ms   (%d bytes written, %d names left)\n",
+                median(listFile), written, left);
+
+    // Pictures through the GV stand-in: a tiny bitmap, so that GV's own work is small; what
+    // each picture costs is Kesto's checks and waits, the link's round trips and GV's work.
+    {
+        QTemporaryDir pics;
+        QImage tiny(1, 1, QImage::Format_RGB32);
+        tiny.fill(Qt::white);
+        QString batch;
+        const int n = 200;
+        for (int i = 0; i < n; ++i) {
+            const QString p = pics.filePath(QStringLiteral("p%1.bmp").arg(i));
+            tiny.save(p, "BMP");
+            batch += p + QStringLiteral("\r\n");
+        }
+        GvLauncher gv;
+        Kesto kesto(gv);
+        {
+            ChangeFolder here(pics.path());
+            forms::runEvent([&] { kesto.start({QStringLiteral("/gv=" SUITE_BIN_DIR "/gv")}); });
+        }
+        Form1 &f = kesto.form1();
+        forms::DoEvents();
+        f.callUpGV(pics.filePath(QStringLiteral("p0.bmp")) + QStringLiteral("\r\n")); // GV started and linked
+        std::vector<bool> arrived;
+        const double ms = elapsedMs([&] { forms::runEvent([&] { f.callUpGV(batch, &arrived); }); });
+        const auto ok = std::count(arrived.begin(), arrived.end(), true);
+        std::printf("%d pictures through GV:  %8.1f ms   (%.2f ms each, GV's work included; %d converted)\n", n, ms, ms / n, int(ok));
+        const double checks = elapsedMs([&] {
+            for (int i = 0; i < n; ++i) {
+                const QString t = pics.filePath(QStringLiteral("Convert/p%1.bmp").arg(i));
+                (void)fs::stampOf(t);
+                (void)fs::stampOf(t);
+                (void)Form1::splitPath(t);
+            }
+        });
+        std::printf("  of which Kesto's own checks: %.3f ms each\n", checks / n);
+    }
 
     // 10000 executes from linkctl, as many icon-board transfers would send them.
     QTemporaryDir work;

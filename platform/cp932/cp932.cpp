@@ -91,6 +91,11 @@ QByteArray encode(const QString &text)
     });
 }
 
+QString readBack(const QString &text)
+{
+    return decode(encode(text));
+}
+
 int byteLength(const QString &text)
 {
     return encode(text).size();

@@ -1,5 +1,6 @@
 #include "platform/forms/DragDrop.h"
 
+#include "platform/forms/DropOutcome.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/vb/vb.h"
@@ -307,6 +308,10 @@ bool DragSource::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
+// How long a drag source waits for another program to say what its drop did: as long as a
+// drop handler may work (a conversion of many pictures).
+constexpr int kDropOutcomeBoundMs = 300000;
+
 int DragSource::exec()
 {
     armed_ = false;
@@ -319,14 +324,19 @@ int DragSource::exec()
     dragging_ = true;
     int effect = vbDropEffectNone;
     {
-        // The drag runs an event loop of its own: the windows stay while it runs.
+        // The drag runs an event loop of its own: the windows stay while it runs, and while
+        // the drop's outcome is awaited.
         const Running running;
         if (dragHook()) {
             effect = dragHook()(*data.mimeData(), allowed);
         } else {
             auto *drag = new QDrag(widget_);
             drag->setMimeData(data.takeMimeData());
-            effect = effectsOf(drag->exec(actionsOf(allowed)));
+            DropOutcome outcome;
+            Qt::DropAction a = drag->exec(actionsOf(allowed));
+            // A drop into another program may still refuse what its drag-over accepted.
+            a = outcome.settle(a, drag->target() != nullptr, kDropOutcomeBoundMs);
+            effect = effectsOf(a);
         }
     }
     dragging_ = false;

@@ -157,9 +157,14 @@ TEST_F(Collector, TextDropsAndTheDragOverRules)
     const auto files = droptest::fileManagerData({dir.file("z.jpg")});
     const auto text = droptest::editorText("t\r\n");
     EXPECT_EQ(droptest::dragOver(f().List1.widget(), *files).overAction, Qt::CopyAction);
+    EXPECT_FALSE(droptest::dragOver(f().Label3.widget(), *text).overAccepted) << "no list file to write yet";
+    const auto lst = droptest::fileManagerData({dir.write("out.lst", "")});
+    droptest::dropOn(f().Label3.widget(), *lst, Qt::CopyAction);
     EXPECT_EQ(droptest::dragOver(f().Label3.widget(), *text).overAction, Qt::CopyAction);
     EXPECT_FALSE(droptest::dragOver(f().List1.widget(), picture).overAccepted);
     EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *files).overAccepted) << "GV converts text only";
+    EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *text).overAccepted) << "no GV to convert with";
+    k().module().gvPath = "/usr/bin/gv";
     EXPECT_EQ(droptest::dragOver(f().Label2.widget(), *text, Qt::CopyAction | Qt::MoveAction).overAction, Qt::CopyAction);
     EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *text, Qt::MoveAction).overAccepted) << "copy or nothing";
 }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QListView>
 #include <QProcess>
 #include <QTimer>
@@ -137,6 +138,8 @@ TEST_F(GvConversion, WithoutAGvPathNothingLeavesTheList)
 {
     start();
     EXPECT_EQ(f().Label2.Caption(), QString::fromUtf8("GV.EXEのパスが指定されていません"));
+    const auto text = droptest::editorText(kSamples + "photo.jpg\r\n");
+    EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *text).overAccepted) << "refused before the drop";
     fill({kSamples + "photo.jpg"});
     clickItem(0);
     dragSelectionOntoLabel2();
@@ -148,24 +151,109 @@ TEST_F(GvConversion, WithoutAGvPathNothingLeavesTheList)
 TEST_F(GvConversion, BareNamesAreOpenedButNotSavedAndSeventeenFilesBeep)
 {
     start({"/gv=" + kGv});
+    // Seventeen pictures of distinct names, so that no bitmap would overwrite another.
+    QStringList copies;
+    for (int i = 0; i < 17; ++i) {
+        copies << dir.file(QStringLiteral("pics/p%1.bmp").arg(i));
+        QDir().mkpath(dir.file("pics"));
+        ASSERT_TRUE(QFile::copy(kSamples + "bitmap24.bmp", copies.last()));
+    }
     QString text = "a.bmp\r\n";
-    for (int i = 0; i < 17; ++i)
-        text += kSamples + "bitmap24.bmp\r\n";
+    for (const QString &c : copies)
+        text += c + "\r\n";
     text += kSamples + "photo.jpg"; // no line end: not converted
     const int beeps = forms::beepCount();
     const auto data = droptest::editorText(text);
     const auto o = droptest::dropOn(f().Label2.widget(), *data, Qt::CopyAction);
-    EXPECT_EQ(o.dropAction, Qt::CopyAction);
+    EXPECT_EQ(o.dropAction, Qt::IgnoreAction) << "the bare name and the open last line did not arrive";
     EXPECT_EQ(forms::beepCount(), beeps + 1);
     EXPECT_EQ(f().Label1.Caption(), "17/0");
     const QStringList sent = logged("execute: ");
     EXPECT_EQ(sent.mid(2, 2), QStringList({gvlink::fileOpenQuoted("a.bmp"), gvlink::clipCopyViewImage()}));
     EXPECT_EQ(sent.filter("FileSaveEx").size(), 17);
     EXPECT_EQ(sent.filter("photo.jpg").size(), 0);
+    const QStringList shown = shownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains("a.bmp")) << shown[0].toStdString();
 
-    const auto sixteen = droptest::editorText(QString(kSamples + "bitmap24.bmp\r\n").repeated(16));
-    droptest::dropOn(f().Label2.widget(), *sixteen, Qt::CopyAction);
+    QString sixteen;
+    for (int i = 0; i < 16; ++i)
+        sixteen += copies[i] + "\r\n";
+    const auto data16 = droptest::editorText(sixteen);
+    EXPECT_EQ(droptest::dropOn(f().Label2.widget(), *data16, Qt::CopyAction).dropAction, Qt::CopyAction);
     EXPECT_EQ(forms::beepCount(), beeps + 1) << "16 end silently";
+}
+
+TEST_F(GvConversion, OnlyNamesThatGvOpenedAndSavedLeaveTheList)
+{
+    start({"/gv=" + kGv});
+    QDir().mkpath(dir.file("a"));
+    QDir().mkpath(dir.file("b"));
+    QDir().mkpath(dir.file("Convert/bitmap24.bmp")); // a folder where the bitmap would go: GV cannot save
+    ASSERT_TRUE(QFile::copy(kSamples + "photo.jpg", dir.file("a/same.jpg")));
+    ASSERT_TRUE(QFile::copy(kSamples + "wide.jpg", dir.file("b/same.jpg")));
+    const QStringList names{kSamples + "photo.jpg", dir.file("missing.jpg"), kSamples + "bitmap24.bmp", dir.file("a/same.jpg"),
+                            dir.file("b/same.jpg"), "other"};
+    fill(names);
+    for (int i = 0; i < 5; ++i)
+        f().List1.setSelected(i, true);
+    EXPECT_EQ(dragSelectionOntoLabel2(), "2/6");
+
+    // The picture GV could not open is no copy of the picture before it; the second picture
+    // of one base name did not overwrite the first.
+    EXPECT_FALSE(fs::fileExists(dir.file("Convert/missing.bmp")));
+    EXPECT_TRUE(fs::fileExists(dir.file("Convert/photo.bmp")));
+    const QImage same(dir.file("Convert/same.bmp"));
+    ASSERT_NE(QImage(dir.file("a/same.jpg")).size(), QImage(dir.file("b/same.jpg")).size());
+    EXPECT_EQ(same.size(), QImage(dir.file("a/same.jpg")).size()) << "the first of the two is kept";
+    EXPECT_EQ(items(), QStringList({names[1], names[2], names[4], "other"}));
+    EXPECT_TRUE(f().List1.Selected(0) && f().List1.Selected(1) && f().List1.Selected(2)) << "what stayed stays selected";
+    EXPECT_FALSE(f().List1.Selected(3));
+    const QStringList shown = shownMessages();
+    ASSERT_EQ(shown.size(), 1) << "one message for all";
+    for (const QString &n : {names[1], names[2], names[4]})
+        EXPECT_TRUE(shown[0].contains(n)) << n.toStdString();
+    EXPECT_TRUE(shown[0].contains(QString::fromUtf8("5件のうち2件"))) << shown[0].toStdString();
+}
+
+TEST_F(GvConversion, AGvKilledDuringTheLastSaveLeavesTheNameAndIsReported)
+{
+    gv.extra = {"--delay", "400"};
+    start({"/gv=" + kGv});
+    fill({kSamples + "photo.jpg"});
+    f().List1.setSelected(0, true);
+    // GV dies once the save has reached it, before it could answer.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!logged("execute: ").filter("FileSaveEx").isEmpty() && !gv.processes.empty()) {
+            gv.processes[0]->kill();
+            watch.stop();
+        }
+    });
+    watch.start(20);
+    dragSelectionOntoLabel2();
+    EXPECT_FALSE(watch.isActive()) << "GV was killed";
+    EXPECT_EQ(items(), QStringList({kSamples + "photo.jpg"}));
+    const QStringList shown = shownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QString::fromUtf8("GVで変換できませんでした")));
+    EXPECT_EQ(f().Text1.LinkMode(), 0);
+}
+
+TEST_F(GvConversion, AGvThatStopsAnsweringIsToldToEnd)
+{
+    gv.extra = {"--delay", "1000"};
+    start({"/gv=" + kGv});
+    f().gvBoundMs = 200; // far less than GV takes for one command
+    fill({kSamples + "photo.jpg"});
+    f().List1.setSelected(0, true);
+    dragSelectionOntoLabel2();
+    EXPECT_EQ(items(), QStringList({kSamples + "photo.jpg"}));
+    EXPECT_EQ(f().Text1.LinkMode(), 0);
+    EXPECT_EQ(shownMessages().size(), 1);
+    ASSERT_EQ(gv.processes.size(), 1u);
+    EXPECT_TRUE(gv.processes[0]->waitForFinished(20000)) << "no GV is left behind";
+    EXPECT_EQ(logged("execute: ").last(), gvlink::exitGV());
 }
 
 TEST_F(GvConversion, AGvThatDiesInTheMiddleLeavesTheListAndKestoAnswering)
@@ -173,8 +261,11 @@ TEST_F(GvConversion, AGvThatDiesInTheMiddleLeavesTheListAndKestoAnswering)
     gv.extra = {"--delay", "150"};
     start({"/gv=" + kGv});
     QStringList pictures;
-    for (int i = 0; i < 8; ++i)
-        pictures << kSamples + "photo.jpg";
+    QDir().mkpath(dir.file("pics"));
+    for (int i = 0; i < 8; ++i) {
+        pictures << dir.file(QStringLiteral("pics/p%1.jpg").arg(i));
+        ASSERT_TRUE(QFile::copy(kSamples + "photo.jpg", pictures.last()));
+    }
     fill(pictures);
     for (int i = 0; i < 8; ++i)
         f().List1.setSelected(i, true);
@@ -186,7 +277,13 @@ TEST_F(GvConversion, AGvThatDiesInTheMiddleLeavesTheListAndKestoAnswering)
     clock.start();
     dragSelectionOntoLabel2();
     EXPECT_LT(clock.elapsed(), 20000) << "no wait for a GV that is gone";
-    EXPECT_EQ(items(), pictures) << "nothing leaves the list";
+    // What GV confirmed leaves; the rest stays, in order.
+    const QStringList left = items();
+    ASSERT_FALSE(left.isEmpty()) << "GV was killed before the end";
+    const int gone = int(pictures.size() - left.size());
+    EXPECT_EQ(left, pictures.mid(gone));
+    for (int i = 0; i < gone; ++i)
+        EXPECT_TRUE(fs::fileExists(dir.file(QStringLiteral("Convert/p%1.bmp").arg(i)))) << i;
     const QStringList shown = shownMessages();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains(QString::fromUtf8("GVで変換できませんでした")));

@@ -42,3 +42,14 @@ TEST(Cp932, BadInputNeverFails)
         junk.append(char((i * 7919) & 0xFF));
     EXPECT_FALSE(cp932::decode(junk).isEmpty());
 }
+
+TEST(Cp932, ReadBackShowsWhatAFileWouldGiveBack)
+{
+    const QString japanese = QString::fromUtf8("C:\\写真\\表～①.bmp\r\nnext\n");
+    EXPECT_EQ(cp932::readBack(japanese), japanese) << "line ends stay where they were";
+    // Characters without a code, and those mapped one way only, come back as others.
+    for (const char *s : {"café", "한국", "😀", "wave〜", "minus−", "yen¥", "cent¢", "not¬"})
+        EXPECT_NE(cp932::readBack(QString::fromUtf8(s)), QString::fromUtf8(s)) << s;
+    EXPECT_EQ(cp932::readBack(QString::fromUtf8("wave〜")), QString::fromUtf8("wave～"));
+    EXPECT_EQ(cp932::readBack(QString::fromUtf8("😀x")).size(), cp932::decode(cp932::encode(QString::fromUtf8("😀x"))).size());
+}

@@ -3,8 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -67,4 +72,66 @@ TEST(Fs, OnlyRegularFilesAreReadAndNeverPastTheirBound)
     ASSERT_EQ(::mkfifo(QFile::encodeName(t.file("pipe.lst")).constData(), 0600), 0);
     EXPECT_EQ(fs::readRegularFile(t.file("pipe.lst"), 1 << 20, &bytes), fs::FileCheck::NotRegular);
     EXPECT_EQ(bytes, "abc") << "a refused file leaves what was read before";
+}
+
+TEST(Fs, NamesThatAreNotTextAreLeftOutOfWalks)
+{
+    TempDir t;
+    t.write("good.jpg", "x");
+    QDir().mkpath(t.file("sub"));
+    const QByteArray folder = QFile::encodeName(t.path());
+    for (const QByteArray &name : {QByteArray("/bad\xff.jpg"), QByteArray("/\xe9t\xe9")}) {
+        const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    ASSERT_EQ(::mkdir((folder + "/dir\xfe").constData(), 0700), 0);
+    int leftOut = 0;
+    bool ok = false;
+    EXPECT_EQ(fs::folderFiles(t.path(), &ok, &leftOut), QStringList({"good.jpg"}));
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(leftOut, 2);
+    EXPECT_EQ(fs::subFolders(t.path(), &ok, &leftOut), QStringList({"sub"}));
+    EXPECT_EQ(leftOut, 3);
+    EXPECT_TRUE(fs::representable(QByteArray("写真.jpg")));
+    EXPECT_FALSE(fs::representable(QByteArray("bad\xff.jpg")));
+    for (const QByteArray &name : {QByteArray("/bad\xff.jpg"), QByteArray("/\xe9t\xe9")})
+        ::unlink((folder + name).constData());
+    ::rmdir((folder + "/dir\xfe").constData());
+}
+
+TEST(Fs, ReplacingAFileKeepsTheOldOneUntilTheNewOneIsWhole)
+{
+    TempDir t;
+    const QString path = t.write("out.lst", "old\r\n");
+    ::chmod(QFile::encodeName(path).constData(), 0640);
+    ASSERT_TRUE(QFile::link(path, t.file("link.lst")));
+    QString why;
+    EXPECT_TRUE(fs::replaceFile(t.file("link.lst"), "new\r\n", &why)) << why.toStdString();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "new\r\n");
+    EXPECT_TRUE(QFileInfo(t.file("link.lst")).isSymLink()) << "the link still points at the file";
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // A write the file size bound stops: the old content stays, no piece is left, the reason is the system's.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool wrote = fs::replaceFile(path, QByteArray(10000, 'x'), &why);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(wrote);
+    EXPECT_EQ(why, "File too large");
+    f.close();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "new\r\n");
+    EXPECT_EQ(QDir(t.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2) << "only the file and its link";
+    EXPECT_FALSE(fs::replaceFile(t.file("no/such/folder/x.lst"), "x", &why));
+    EXPECT_EQ(why, "No such file or directory");
 }

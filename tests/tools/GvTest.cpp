@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -139,6 +140,17 @@ TEST_F(GvStandIn, FailedCommandsAnswerNGUntilOneSucceeds)
     EXPECT_EQ(lines(log, QStringLiteral("done: FileOpen(") + jpeg + QStringLiteral(") -> OK ")),
               QStringList{QStringLiteral("(120x80 at 50%)")});
     EXPECT_TRUE(lines(log, QStringLiteral("done: ClipCopyViewImage() -> OK")).contains(QStringLiteral(" (60x40 on the clipboard)")));
+
+    // An open that fails leaves nothing shown: the picture before is not saved under a new name.
+    const QString missing = dir.filePath(QStringLiteral("missing.jpg"));
+    const QString target = dir.filePath(QStringLiteral("missing.bmp"));
+    EXPECT_TRUE(gvlink::sendKesto(box, gvlink::fileOpenQuoted(missing), 10000).ok());
+    EXPECT_EQ(nextAnswer(), QStringLiteral("NG"));
+    for (const QString &after : {gvlink::clipCopyViewImage(), gvlink::fileSaveEx(target)}) {
+        EXPECT_TRUE(gvlink::sendKesto(box, after, 10000).ok());
+        EXPECT_EQ(nextAnswer(), QStringLiteral("NG")) << after.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(target));
     EXPECT_TRUE(gvlink::sendTavlo(box, gvlink::exitGV(), 10000).ok());
     EXPECT_TRUE(gv.waitFinished());
 }

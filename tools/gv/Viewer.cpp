@@ -166,10 +166,13 @@ bool Viewer::carryOut(const Command &c, QString *why, QString *note)
             image = picture::loadPicture(c.path).toImage();
         } catch (const vb::RuntimeError &e) {
             *why = QStringLiteral("cannot open %1: error %2 %3").arg(c.path).arg(e.number()).arg(e.description());
-            return false;
         }
-        if (image.isNull()) {
+        if (why->isEmpty() && image.isNull())
             *why = QStringLiteral("cannot open %1: an empty picture").arg(c.path);
+        if (!why->isEmpty()) {
+            // The viewer shows nothing now, so a later copy or save has nothing to work on
+            // (the picture before this one must not be saved under this one's name).
+            showNothing();
             return false;
         }
         picture_ = image;
@@ -240,6 +243,15 @@ bool Viewer::carryOut(const Command &c, QString *why, QString *note)
     }
     *why = QStringLiteral("not carried out");
     return false;
+}
+
+void Viewer::showNothing()
+{
+    picture_ = QImage();
+    shown_ = QImage();
+    fileName_.clear();
+    canvas_->clear();
+    setWindowTitle(QStringLiteral("GV"));
 }
 
 void Viewer::display(const QImage &image, int zoom)

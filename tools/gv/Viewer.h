@@ -52,6 +52,7 @@ private:
     void runOne(const Pending &p);
     bool carryOut(const Command &c, QString *why, QString *note);
     void display(const QImage &image, int zoom);
+    void showNothing();
     void applyWindowState();
     void message(const QString &text);
     void log(const QString &line);

@@ -17,7 +17,9 @@ DispMsg, ShowGV, AutoOpenDocument, IconGV (ON or OFF), ClipCopyViewImage(), Quan
 FileSaveEx("path",ON,ON) and ExitGV(), one or several bracketed commands per execute or one bare
 command. The item "DIBRequest" answers "OK" once the last execute's commands have run, "NG" when
 one of them failed or the execute was not understood (it is then refused), and an empty text
-while commands are waiting or running. FILEs are opened as by FileOpen.
+while commands are waiting or running. A FileOpen that fails leaves no picture shown, so that
+ClipCopyViewImage and FileSaveEx answer NG until a FileOpen succeeds. FILEs are opened as by
+FileOpen.
 
 options:
   /DDE          serve GV|Display (also -DDE or --dde); a second GV exits with status 1
