@@ -85,7 +85,7 @@ protected:
             return {"<unreadable>"};
         const QString text = cp932::decode(file.readAll());
         QStringList out;
-        ListFieldReader fields(text);
+        tavlo::ListFieldReader fields(text);
         while (!fields.atEnd())
             out << fields.next();
         return out;
