@@ -20,6 +20,8 @@
 
 #include <algorithm>
 
+namespace kesto {
+
 using forms::DataObject;
 
 namespace {
@@ -144,7 +146,7 @@ void Form1::menuEnd_Click() { Unload(); }
 void Form1::menuFront_Click()
 {
     menuFront.setChecked(!menuFront.Checked());
-    ::setTopMost(*this, menuFront.Checked());
+    kesto::setTopMost(*this, menuFront.Checked());
 }
 
 void Form1::menuDrop_Click()
@@ -521,3 +523,5 @@ void Form1::Label2_OLEDragDrop(DataObject &data, int &effect, int, int, float, f
         arrived.push_back(false);
     settleDrop(arrived, effect);
 }
+
+} // namespace kesto

@@ -20,6 +20,8 @@
 #include <optional>
 #include <vector>
 
+namespace kesto {
+
 class Kesto;
 class MainModule;
 
@@ -210,3 +212,5 @@ private:
     bool overflowReported_ = false;
     bool converting_ = false;
 };
+
+} // namespace kesto

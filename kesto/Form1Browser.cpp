@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+namespace kesto {
+
 // ---- the file browser ----
 
 void Form1::Drive1_Change()
@@ -193,3 +195,5 @@ void Form1::Form_Resize()
     }
     saveLayout();
 }
+
+} // namespace kesto

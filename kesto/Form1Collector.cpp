@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace kesto {
+
 namespace {
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
@@ -233,3 +235,5 @@ QString Form1::joinPath(const QString &folder, const QString &name)
 {
     return repairDrivePath(fs::buildPath(folder, name));
 }
+
+} // namespace kesto

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+namespace kesto {
+
 Form1::SplitPath Form1::splitPath(const QString &path)
 {
     SplitPath r;
@@ -227,3 +229,5 @@ void Form1::reportConversion(int converted, int names, const QStringList &failed
         text += QString::fromUtf8("\r\n途中で止めました: ") + stopped;
     report(text);
 }
+
+} // namespace kesto

@@ -3,6 +3,8 @@
 #include "gvlink/gvlink.h"
 #include "kesto/Form1.h"
 
+namespace kesto {
+
 Kesto::Kesto(shell::Launcher &launcher) : launcher_(launcher), module_(*this)
 {
     forms_.setLinkApplication(QStringLiteral("KESTO"));
@@ -14,3 +16,5 @@ Kesto::Kesto(shell::Launcher &launcher) : launcher_(launcher), module_(*this)
 Kesto::~Kesto() = default;
 
 void Kesto::End() { forms::End(); }
+
+} // namespace kesto

@@ -11,6 +11,8 @@
 
 namespace shell { class Launcher; }
 
+namespace kesto {
+
 class Form1;
 
 class Kesto
@@ -40,3 +42,5 @@ private:
     MainModule module_;
     std::unique_ptr<Form1> form1_;
 };
+
+} // namespace kesto

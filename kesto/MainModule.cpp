@@ -5,6 +5,8 @@
 #include "kesto/Kesto.h"
 #include "platform/shell/fs.h"
 
+namespace kesto {
+
 void MainModule::Main(const QStringList &args)
 {
     if (!args.isEmpty())
@@ -28,3 +30,5 @@ bool MainModule::takeOption(const QString &arg)
     }
     return false;
 }
+
+} // namespace kesto

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace kesto {
+
 class Kesto;
 
 class MainModule
@@ -26,3 +28,5 @@ public:
 private:
     Kesto &app_;
 };
+
+} // namespace kesto

@@ -3,6 +3,8 @@
 #include "platform/forms/Control.h"
 #include "platform/vb/vb.h"
 
+namespace kesto {
+
 void SaveHeight::Save(std::initializer_list<forms::Control *> oCtrl)
 {
     for (forms::Control *c : oCtrl) {
@@ -32,3 +34,5 @@ void SaveHeight::SetVisible(bool vFlag)
     for (int i = 0; i < Count; ++i)
         ctrl_[size_t(i)]->setVisible(vFlag);
 }
+
+} // namespace kesto

@@ -9,6 +9,8 @@
 
 namespace forms { class Control; }
 
+namespace kesto {
+
 class SaveHeight
 {
 public:
@@ -28,3 +30,5 @@ private:
     std::array<float, kSlots> height_{};
     std::array<forms::Control *, kSlots> ctrl_{};
 };
+
+} // namespace kesto

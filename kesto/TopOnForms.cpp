@@ -2,8 +2,12 @@
 
 #include "platform/forms/Form.h"
 
+namespace kesto {
+
 bool setTopMost(forms::Form &window, bool flag)
 {
     window.setTopMost(flag);
     return window.TopMost() == flag;
 }
+
+} // namespace kesto

@@ -3,5 +3,9 @@
 
 namespace forms { class Form; }
 
+namespace kesto {
+
 // Returns whether the window is now kept on top as asked.
 bool setTopMost(forms::Form &window, bool flag);
+
+} // namespace kesto

@@ -39,7 +39,7 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     shell::ProcessLauncher launcher;
-    Kesto kesto(launcher);
+    kesto::Kesto kesto(launcher);
     QStringList args = QApplication::arguments();
     args.removeFirst();
     forms::runEvent([&] { kesto.start(args); });

@@ -30,6 +30,8 @@
 #include <functional>
 #include <vector>
 
+using namespace kesto;
+
 static double median(std::vector<double> t)
 {
     std::sort(t.begin(), t.end());

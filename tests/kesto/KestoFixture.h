@@ -12,6 +12,8 @@
 
 #include <memory>
 
+using namespace kesto;
+
 class KestoTest : public ::testing::Test
 {
 protected:
