@@ -14,24 +14,24 @@ void readAll(const QByteArray &input, bool fromClient)
     for (const QByteArray &piece : {input.left(split), input.mid(split)}) {
         buffer += piece;
         for (;;) {
-            link::wire::Frame frame;
+            suite_link::wire::Frame frame;
             QString why;
             const qsizetype before = buffer.size();
-            const link::wire::Take t = link::wire::take(buffer, fromClient, frame, &why);
-            if (t != link::wire::Take::Frame)
+            const suite_link::wire::Take t = suite_link::wire::take(buffer, fromClient, frame, &why);
+            if (t != suite_link::wire::Take::Frame)
                 break;
             if (buffer.size() >= before)
                 __builtin_trap(); // a frame always takes bytes
             // What is read back encodes to a frame that reads the same.
-            QByteArray again = frame.kind == link::wire::Kind::Nack
-                                   ? link::wire::encodeNack(frame.seq, frame.number, frame.text)
-                                   : link::wire::encode(frame.kind, frame.seq, frame.text);
-            link::wire::Frame back;
-            if (link::wire::take(again, fromClient, back) != link::wire::Take::Frame || back.text != frame.text
+            QByteArray again = frame.kind == suite_link::wire::Kind::Nack
+                                   ? suite_link::wire::encodeNack(frame.seq, frame.number, frame.text)
+                                   : suite_link::wire::encode(frame.kind, frame.seq, frame.text);
+            suite_link::wire::Frame back;
+            if (suite_link::wire::take(again, fromClient, back) != suite_link::wire::Take::Frame || back.text != frame.text
                 || back.seq != frame.seq || back.kind != frame.kind)
                 __builtin_trap();
         }
-        if (buffer.size() > qsizetype(link::wire::HeaderSize) + link::MaxTextBytes)
+        if (buffer.size() > qsizetype(suite_link::wire::HeaderSize) + suite_link::MaxTextBytes)
             __builtin_trap(); // never more than one frame is waited for
     }
 }

@@ -45,7 +45,7 @@ void pause()
 }
 
 // One poll: true when the request was answered, false when it timed out.
-bool poll(link::LinkBox &box)
+bool poll(suite_link::LinkBox &box)
 {
     try {
         box.LinkRequest();
@@ -57,7 +57,7 @@ bool poll(link::LinkBox &box)
     }
 }
 
-Result execute(link::LinkBox &box, const QString &command)
+Result execute(suite_link::LinkBox &box, const QString &command)
 {
     try {
         box.LinkExecute(command);
@@ -88,7 +88,7 @@ QString exitGV() { return QStringLiteral("ExitGV()"); }
 
 void setEventPump(std::function<void()> p) { pump() = std::move(p); }
 
-void linkToGV(link::LinkBox &box, int openWaitMs)
+void linkToGV(suite_link::LinkBox &box, int openWaitMs)
 {
     box.setLinkTopic(topic());
     box.setLinkItem(item());
@@ -106,7 +106,7 @@ void linkToGV(link::LinkBox &box, int openWaitMs)
     }
 }
 
-bool waitReadyTavlo(link::LinkBox &box, int boundMs)
+bool waitReadyTavlo(suite_link::LinkBox &box, int boundMs)
 {
     const QDeadlineTimer deadline(boundMs);
     box.setText(QString());
@@ -122,7 +122,7 @@ bool waitReadyTavlo(link::LinkBox &box, int boundMs)
     }
 }
 
-bool waitReadyKesto(link::LinkBox &box, int boundMs, QString *answer)
+bool waitReadyKesto(suite_link::LinkBox &box, int boundMs, QString *answer)
 {
     const QDeadlineTimer deadline(boundMs);
     while (box.text() != Ok) {
@@ -143,7 +143,7 @@ bool waitReadyKesto(link::LinkBox &box, int boundMs, QString *answer)
     return true;
 }
 
-Result sendTavlo(link::LinkBox &box, const QString &command, int boundMs)
+Result sendTavlo(suite_link::LinkBox &box, const QString &command, int boundMs)
 {
     try {
         if (!waitReadyTavlo(box, boundMs))
@@ -154,7 +154,7 @@ Result sendTavlo(link::LinkBox &box, const QString &command, int boundMs)
     return execute(box, command);
 }
 
-Result sendKesto(link::LinkBox &box, const QString &command, int boundMs)
+Result sendKesto(suite_link::LinkBox &box, const QString &command, int boundMs)
 {
     QString answer;
     try {
@@ -168,7 +168,7 @@ Result sendKesto(link::LinkBox &box, const QString &command, int boundMs)
     return r;
 }
 
-Result sendDirect(link::LinkBox &box, const QString &command)
+Result sendDirect(suite_link::LinkBox &box, const QString &command)
 {
     return execute(box, command);
 }

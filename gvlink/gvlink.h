@@ -47,7 +47,7 @@ QString exitGV();                            // ExitGV()
 // Links the box to GV: LinkTopic "GV|Display", LinkItem "DIBRequest", LinkMode 2. GV listens only
 // a moment after its start, so "nothing answers" (282) is retried, with events processed, until
 // openWaitMs have passed; then that error is raised. Other errors are raised at once.
-void linkToGV(link::LinkBox &box, int openWaitMs = 10000);
+void linkToGV(suite_link::LinkBox &box, int openWaitMs = 10000);
 
 // What the waits call to let pending events run. A window program sets its own (one that also
 // ends the wait when the program ends); null restores QCoreApplication::processEvents.
@@ -55,11 +55,11 @@ void setEventPump(std::function<void()> pump);
 
 // Tavlo's wait: empties the box's text, then requests until the text is "OK" or "NG". True when
 // ready, false when the bound passed.
-bool waitReadyTavlo(link::LinkBox &box, int boundMs = ReadyBoundMs);
+bool waitReadyTavlo(suite_link::LinkBox &box, int boundMs = ReadyBoundMs);
 // Kesto's wait: until the text is "OK" (looked at before each request) or the request answered
 // "NG", then empties the box's text. True when ready, with that answer in *answer when given;
 // false when the bound passed (the text is then left as it is).
-bool waitReadyKesto(link::LinkBox &box, int boundMs = ReadyBoundMs, QString *answer = nullptr);
+bool waitReadyKesto(suite_link::LinkBox &box, int boundMs = ReadyBoundMs, QString *answer = nullptr);
 
 struct Result
 {
@@ -76,9 +76,9 @@ struct Result
 // Sending through the wait: the variant's wait, then LinkExecute of the command. A timeout of
 // the execute itself is ignored (the command counts as sent); a refused execute is Failed.
 // sendKesto with an empty command only waits.
-Result sendTavlo(link::LinkBox &box, const QString &command, int boundMs = ReadyBoundMs);
-Result sendKesto(link::LinkBox &box, const QString &command, int boundMs = ReadyBoundMs);
+Result sendTavlo(suite_link::LinkBox &box, const QString &command, int boundMs = ReadyBoundMs);
+Result sendKesto(suite_link::LinkBox &box, const QString &command, int boundMs = ReadyBoundMs);
 // Sending direct: LinkExecute at once, with the same rule for its timeout.
-Result sendDirect(link::LinkBox &box, const QString &command);
+Result sendDirect(suite_link::LinkBox &box, const QString &command);
 
 } // namespace gvlink

@@ -51,7 +51,7 @@ public:
     static bool opens(const QString &topic)
     {
         try {
-            link::PlainLinkBox box;
+            suite_link::PlainLinkBox box;
             box.setLinkTimeout(10);
             box.setLinkTopic(topic);
             box.setLinkMode(2);
@@ -77,7 +77,7 @@ double elapsedMs(const std::function<void()> &f)
 int converse(const QString &topic, const QString &item)
 {
     try {
-        link::PlainLinkBox box;
+        suite_link::PlainLinkBox box;
         box.setLinkTopic(topic);
         box.setLinkMode(2);
         box.setLinkItem(item);
@@ -97,7 +97,7 @@ void idleConnections(const char *label, const QString &program, const QStringLis
         int connected = 0;
         for (int i = 0; i < n; ++i) {
             idle.push_back(std::make_unique<QLocalSocket>());
-            idle.back()->connectToServer(link::socketPath(application));
+            idle.back()->connectToServer(suite_link::socketPath(application));
             connected += idle.back()->waitForConnected(2000);
         }
         int error = 0;
@@ -111,7 +111,7 @@ void idleConnections(const char *label, const QString &program, const QStringLis
 void floodVarvo(const QString &varvo)
 {
     Server server(varvo, {}, QStringLiteral("VARVO|VARVO"));
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     box.setLinkTopic(QStringLiteral("VARVO|VARVO"));
     box.setLinkTimeout(-1);
     box.setLinkMode(2);

@@ -24,7 +24,7 @@ namespace {
 
 const QList<int> Sizes{16, 256, 4096, 65536};
 
-class BenchTopic : public link::TopicHandler
+class BenchTopic : public suite_link::TopicHandler
 {
 public:
     bool linkExecute(const QString &) override { return false; }
@@ -64,7 +64,7 @@ void serveBare(QLocalServer &server)
 
 int serve(const QString &barePath)
 {
-    link::LinkServer server(QStringLiteral("BENCH"));
+    suite_link::LinkServer server(QStringLiteral("BENCH"));
     BenchTopic topic;
     server.addTopic(QStringLiteral("B"), &topic);
     QLocalServer bare;
@@ -159,7 +159,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     box.setLinkTopic(QStringLiteral("BENCH|B"));
     box.setLinkMode(2);
 

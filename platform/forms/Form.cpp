@@ -170,7 +170,7 @@ Form::Form(Forms &forms, const QString &name, float scaleWidth, float scaleHeigh
 }
 
 // Answers the program's Link server for this form's topic.
-class Form::LinkSource : public link::TopicHandler
+class Form::LinkSource : public suite_link::TopicHandler
 {
 public:
     explicit LinkSource(Form &form) : form_(form) {}
@@ -238,7 +238,7 @@ void Form::setLinkMode(int mode)
 
 void Form::serveTopic(bool on)
 {
-    link::LinkServer *server = on ? forms_.linkServer() : forms_.server_.get();
+    suite_link::LinkServer *server = on ? forms_.linkServer() : forms_.server_.get();
     if (!server)
         return;
     if (on) {

@@ -59,11 +59,11 @@ Forms::~Forms()
     collectGarbage();
 }
 
-link::LinkServer *Forms::linkServer()
+suite_link::LinkServer *Forms::linkServer()
 {
     if (!serverTried_) {
         serverTried_ = true;
-        auto server = std::make_unique<link::LinkServer>(linkApplication_);
+        auto server = std::make_unique<suite_link::LinkServer>(linkApplication_);
         if (server->listen())
             server_ = std::move(server);
         else

@@ -44,7 +44,7 @@ public:
     // The program's Link server, made and listening on first use under the program file's
     // base name (or the name set before). Null when another program already serves the name.
     void setLinkApplication(const QString &name) { linkApplication_ = name; }
-    link::LinkServer *linkServer();
+    suite_link::LinkServer *linkServer();
     QString linkError() const { return linkError_; }
 
     // A window the program made while running (a second board): the collection deletes it once
@@ -76,7 +76,7 @@ private:
     std::vector<Form *> loaded_;
     std::vector<QPointer<Form>> owned_;
     QString linkApplication_;
-    std::unique_ptr<link::LinkServer> server_;
+    std::unique_ptr<suite_link::LinkServer> server_;
     bool serverTried_ = false;
     QString linkError_;
 };

@@ -10,7 +10,7 @@ namespace forms {
 
 // A text box; it can hold a Link conversation as a client (LinkTopic, LinkItem, LinkMode,
 // LinkExecute, LinkRequest), whose requested item becomes its text.
-class TextBox : public Control, public link::LinkBox
+class TextBox : public Control, public suite_link::LinkBox
 {
     Q_OBJECT
 public:

@@ -8,7 +8,6 @@
 #include <QLocalSocket>
 
 namespace suite_link {
-namespace link {
 
 namespace {
 
@@ -224,5 +223,4 @@ void LinkBox::LinkRequest()
     }
 }
 
-} // namespace link
 } // namespace suite_link

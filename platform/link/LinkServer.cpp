@@ -31,7 +31,6 @@
 Q_LOGGING_CATEGORY(lcLink, "suite.link")
 
 namespace suite_link {
-namespace link {
 
 namespace {
 
@@ -595,5 +594,4 @@ QString LinkServer::application() const { return d_->application; }
 bool LinkServer::isListening() const { return d_->server != nullptr; }
 int LinkServer::conversationCount() const { return d_->openCount(); }
 
-} // namespace link
 } // namespace suite_link

@@ -14,7 +14,6 @@
 #endif
 
 namespace suite_link {
-namespace link {
 
 namespace {
 
@@ -122,5 +121,4 @@ QString socketPath(const QString &application)
     return chooseFolder() + QLatin1Char('/') + name;
 }
 
-} // namespace link
 } // namespace suite_link

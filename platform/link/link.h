@@ -26,12 +26,9 @@
 #include <memory>
 #include <optional>
 
-// The layer's namespace is link, as callers write it (link::LinkBox). It sits inside suite_link
-// and is made visible by the using-directive at the end: a namespace named link declared at file
-// scope collides with the POSIX function link() from <unistd.h>, which GoogleTest and many system
-// headers include. For the same reason, forward-declare nothing in link; include this header.
+// The layer's namespace is suite_link, not link: a namespace named link at file scope collides
+// with the POSIX function link() from <unistd.h>, which GoogleTest and many system headers include.
 namespace suite_link {
-namespace link {
 
 // Error numbers that vb.h does not name.
 enum : int {
@@ -157,7 +154,5 @@ private:
     QString text_;
 };
 
-} // namespace link
 } // namespace suite_link
 
-using namespace suite_link;

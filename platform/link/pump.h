@@ -6,13 +6,11 @@
 
 class QLocalSocket;
 
-namespace suite_link {
-namespace link::detail {
+namespace suite_link::detail {
 
 // Returns when the client socket has something new (data, or the end of the connection) or the
 // deadline has passed. Meanwhile the servers of this process accept connections and answer
 // frames; nothing else of the program runs.
 void waitForClient(QLocalSocket &client, const QDeadlineTimer &deadline);
 
-} // namespace link::detail
-} // namespace suite_link
+} // namespace suite_link::detail

@@ -2,8 +2,7 @@
 
 #include <QStringDecoder>
 
-namespace suite_link {
-namespace link::wire {
+namespace suite_link::wire {
 
 namespace {
 
@@ -122,5 +121,4 @@ Take take(QByteArray &buffer, bool fromClient, Frame &out, QString *why)
     return Take::Frame;
 }
 
-} // namespace link::wire
-} // namespace suite_link
+} // namespace suite_link::wire

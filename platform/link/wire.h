@@ -21,8 +21,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace suite_link {
-namespace link::wire {
+namespace suite_link::wire {
 
 constexpr int HeaderSize = 12;
 constexpr quint8 Version = 1;
@@ -55,5 +54,4 @@ QByteArray encodeNack(quint32 seq, int number, const QString &reason);
 // that an oversized length is never waited for; *why says what was wrong.
 Take take(QByteArray &buffer, bool fromClient, Frame &frame, QString *why = nullptr);
 
-} // namespace link::wire
-} // namespace suite_link
+} // namespace suite_link::wire

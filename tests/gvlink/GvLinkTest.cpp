@@ -34,7 +34,7 @@ protected:
 
     QString ask(const QString &item)
     {
-        link::PlainLinkBox probe;
+        suite_link::PlainLinkBox probe;
         probe.setLinkTopic(QStringLiteral("LTEST|T"));
         probe.setLinkMode(2);
         probe.setLinkItem(item);
@@ -45,7 +45,7 @@ protected:
     QStringList executes() { return ask(QStringLiteral("Events")).split(QLatin1Char('\n')).filter(QStringLiteral("execute ")); }
 
     linktest::Program server;
-    link::PlainLinkBox box{QStringLiteral("Text1")};
+    suite_link::PlainLinkBox box{QStringLiteral("Text1")};
     int requestsBefore = 0;
 };
 
@@ -153,8 +153,8 @@ TEST_F(GvWait, SendingThroughTheWaitExecutesOnceReadyAndReportsFailures)
     EXPECT_EQ(r.error, vb::ErrDdeRefused);
     box.setLinkMode(0);
     r = gvlink::sendTavlo(box, QStringLiteral("never"));
-    EXPECT_EQ(r.error, link::ErrNoChannel);
-    EXPECT_EQ(gvlink::sendDirect(box, QStringLiteral("never")).error, link::ErrNoChannel);
+    EXPECT_EQ(r.error, suite_link::ErrNoChannel);
+    EXPECT_EQ(gvlink::sendDirect(box, QStringLiteral("never")).error, suite_link::ErrNoChannel);
     EXPECT_FALSE(executes().contains(QStringLiteral("execute never")));
 }
 
@@ -165,14 +165,14 @@ TEST(GvLinkOpen, WaitsForAViewerThatIsStillStarting)
     QTimer::singleShot(300, [&] {
         gv.start(QStringLiteral("link_test_server"), {QStringLiteral("--app"), QStringLiteral("GV"), QStringLiteral("--topic"), QStringLiteral("Display")});
     });
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     gvlink::linkToGV(box);
     EXPECT_EQ(box.LinkMode(), 2);
     EXPECT_EQ(box.LinkTopic(), QStringLiteral("GV|Display"));
     EXPECT_EQ(box.LinkItem(), QStringLiteral("DIBRequest"));
 
     gv.kill();
-    link::PlainLinkBox none;
+    suite_link::PlainLinkBox none;
     try {
         gvlink::linkToGV(none, 100);
         FAIL() << "GV has ended";

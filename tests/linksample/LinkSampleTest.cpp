@@ -45,9 +45,9 @@ protected:
         varvoProcess.start(kVarvo, {});
         ASSERT_TRUE(varvoProcess.waitForStarted());
         const QDeadlineTimer deadline(10000);
-        while (!QFileInfo::exists(link::socketPath("VARVO")) && !deadline.hasExpired())
+        while (!QFileInfo::exists(suite_link::socketPath("VARVO")) && !deadline.hasExpired())
             forms::DoEvents();
-        ASSERT_TRUE(QFileInfo::exists(link::socketPath("VARVO")));
+        ASSERT_TRUE(QFileInfo::exists(suite_link::socketPath("VARVO")));
     }
     QString linkctl(const QStringList &args, int *status = nullptr)
     {
@@ -161,9 +161,9 @@ TEST_F(LinkSample, VarvoRefusesThe129thConversationAndServesOn)
 {
     startVarvoProgram();
     // Any local program may open conversations; the 129th used to end Varvo.
-    std::vector<std::unique_ptr<link::PlainLinkBox>> boxes;
+    std::vector<std::unique_ptr<suite_link::PlainLinkBox>> boxes;
     for (int i = 0; i < 129; ++i) {
-        boxes.push_back(std::make_unique<link::PlainLinkBox>());
+        boxes.push_back(std::make_unique<suite_link::PlainLinkBox>());
         boxes.back()->setLinkTopic("VARVO|VARVO");
         int error = 0;
         try {

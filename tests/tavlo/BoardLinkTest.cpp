@@ -187,7 +187,7 @@ protected:
     // Kesto's collector list, read over Link.
     QStringList received()
     {
-        link::PlainLinkBox probe;
+        suite_link::PlainLinkBox probe;
         probe.setLinkTopic("KESTO|KESTO");
         probe.setLinkMode(2);
         probe.setLinkItem("List1");

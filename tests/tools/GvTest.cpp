@@ -87,7 +87,7 @@ protected:
     QTemporaryDir dir;
     QString jpeg, log;
     linktest::Program gv;
-    link::PlainLinkBox box{QStringLiteral("Text1")};
+    suite_link::PlainLinkBox box{QStringLiteral("Text1")};
 };
 
 } // namespace

@@ -23,7 +23,7 @@ struct Options
     bool block = false; // run commands inside the execute, answering nothing meanwhile
 };
 
-class Viewer : public QMainWindow, public link::TopicHandler
+class Viewer : public QMainWindow, public suite_link::TopicHandler
 {
     Q_OBJECT
 

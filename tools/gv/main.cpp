@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     }
 
     gv::Viewer viewer(options);
-    link::LinkServer server(QStringLiteral("GV"));
+    suite_link::LinkServer server(QStringLiteral("GV"));
     if (dde) {
         server.addTopic(QStringLiteral("Display"), &viewer);
         if (!server.listen()) {

@@ -141,7 +141,7 @@ int main(int argc, char **argv)
     if (!topic.contains(QLatin1Char('|')))
         return fail(ExitUsage, QStringLiteral("\"%1\" is not APP|TOPIC (quote the bar in a shell)").arg(topic));
 
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     try {
         box.setLinkTimeout(timeout);
         box.setLinkTopic(topic);

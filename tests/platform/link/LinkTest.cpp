@@ -25,14 +25,14 @@
 
 namespace {
 
-void open(link::LinkBox &box, const QString &topic, int timeoutTenths = 50)
+void open(suite_link::LinkBox &box, const QString &topic, int timeoutTenths = 50)
 {
     box.setLinkTimeout(timeoutTenths);
     box.setLinkTopic(topic);
     box.setLinkMode(2);
 }
 
-QString request(link::LinkBox &box, const QString &item)
+QString request(suite_link::LinkBox &box, const QString &item)
 {
     box.setLinkItem(item);
     box.LinkRequest();
@@ -42,14 +42,14 @@ QString request(link::LinkBox &box, const QString &item)
 // What the test server recorded, asked on a conversation of its own.
 QStringList events()
 {
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     open(box, QStringLiteral("LTEST|T"));
     return request(box, QStringLiteral("Events")).split(QLatin1Char('\n'));
 }
 
 // The number of open conversations, once the server has caught up with clients that closed
 // theirs (a close is not answered, so it may be handled after later frames of others).
-QString openCount(link::LinkBox &box, const QString &expected)
+QString openCount(suite_link::LinkBox &box, const QString &expected)
 {
     QString seen;
     for (int i = 0; i < 100; ++i) {
@@ -81,7 +81,7 @@ TEST(LinkFolder, OnlyItsOwnerMayEnter)
     const QString folder = base.path() + QStringLiteral("/links");
     qputenv("SUITE_LINK_DIR", folder.toLocal8Bit());
 
-    EXPECT_EQ(link::socketFolder(), folder);
+    EXPECT_EQ(suite_link::socketFolder(), folder);
     struct stat st;
     ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0700u);
@@ -90,23 +90,23 @@ TEST(LinkFolder, OnlyItsOwnerMayEnter)
     // A folder of ours that others may read is closed to them.
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     QString why;
-    EXPECT_TRUE(link::prepareSocketFolder(&why)) << why.toStdString();
+    EXPECT_TRUE(suite_link::prepareSocketFolder(&why)) << why.toStdString();
     ::lstat(QFile::encodeName(folder).constData(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0700u);
 
     // The socket itself is the user's alone, and a server cannot listen where others may write.
     {
-        link::LinkServer server(QStringLiteral("Perm"));
+        suite_link::LinkServer server(QStringLiteral("Perm"));
         ASSERT_TRUE(server.listen()) << server.errorString().toStdString();
-        ASSERT_EQ(::lstat(QFile::encodeName(link::socketPath(QStringLiteral("perm"))).constData(), &st), 0);
+        ASSERT_EQ(::lstat(QFile::encodeName(suite_link::socketPath(QStringLiteral("perm"))).constData(), &st), 0);
         EXPECT_TRUE(S_ISSOCK(st.st_mode));
         EXPECT_EQ(st.st_mode & 077, 0u);
     }
     ::chmod(QFile::encodeName(folder).constData(), 0777);
-    link::LinkServer open(QStringLiteral("Open"));
+    suite_link::LinkServer open(QStringLiteral("Open"));
     EXPECT_FALSE(open.listen());
     EXPECT_TRUE(open.errorString().contains(QStringLiteral("others may write"))) << open.errorString().toStdString();
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     box.setLinkTopic(QStringLiteral("Open|T"));
     EXPECT_EQ(errorOf([&] { box.setLinkMode(2); }), vb::ErrDdeNoResponse);
 
@@ -114,14 +114,14 @@ TEST(LinkFolder, OnlyItsOwnerMayEnter)
     QDir(folder).removeRecursively();
     QDir().mkdir(base.path() + QStringLiteral("/elsewhere"));
     ASSERT_TRUE(QFile::link(base.path() + QStringLiteral("/elsewhere"), folder));
-    EXPECT_FALSE(link::prepareSocketFolder(&why));
+    EXPECT_FALSE(suite_link::prepareSocketFolder(&why));
     EXPECT_TRUE(why.contains(QStringLiteral("symbolic link"))) << why.toStdString();
     if (::geteuid() == 0) {
         QFile::remove(folder);
         QDir().mkdir(folder);
         ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
         ::chmod(QFile::encodeName(folder).constData(), 0700);
-        EXPECT_FALSE(link::prepareSocketFolder(&why));
+        EXPECT_FALSE(suite_link::prepareSocketFolder(&why));
         EXPECT_TRUE(why.contains(QStringLiteral("another user"))) << why.toStdString();
     }
     qunsetenv("SUITE_LINK_DIR");
@@ -129,7 +129,7 @@ TEST(LinkFolder, OnlyItsOwnerMayEnter)
 
 TEST_F(LinkAcross, ExecutesAndRequestsReachTheServerWhateverTheCase)
 {
-    link::PlainLinkBox box(QStringLiteral("Text1"));
+    suite_link::PlainLinkBox box(QStringLiteral("Text1"));
     open(box, QStringLiteral("ltest|t"));
     EXPECT_EQ(box.LinkMode(), 2);
     EXPECT_EQ(request(box, QStringLiteral("Text")), QStringLiteral("initial"));
@@ -142,7 +142,7 @@ TEST_F(LinkAcross, ExecutesAndRequestsReachTheServerWhateverTheCase)
     box.setLinkMode(2); // already open: nothing happens
     box.setLinkMode(0);
     EXPECT_EQ(box.LinkMode(), 0);
-    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("x")); }), link::ErrNoChannel);
+    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("x")); }), suite_link::ErrNoChannel);
 
     const QStringList seen = events();
     EXPECT_EQ(seen.mid(0, 5), (QStringList{QStringLiteral("open"), QStringLiteral("execute set:") + path,
@@ -151,7 +151,7 @@ TEST_F(LinkAcross, ExecutesAndRequestsReachTheServerWhateverTheCase)
 
 TEST_F(LinkAcross, OpeningFailsWith282WhenNothingAnswersTheTopic)
 {
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     QString why;
     box.setLinkTopic(QStringLiteral("NOBODY|T"));
     EXPECT_EQ(errorOf([&] { box.setLinkMode(2); }, &why), vb::ErrDdeNoResponse);
@@ -180,7 +180,7 @@ TEST_F(LinkAcross, OpeningFailsWith282WhenNothingAnswersTheTopic)
 
 TEST_F(LinkAcross, RefusalsRaise285AndTheConversationGoesOn)
 {
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     open(box, QStringLiteral("LTEST|T"));
     QString why;
     EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("refuse")); }), vb::ErrDdeRefused);
@@ -196,7 +196,7 @@ TEST_F(LinkAcross, RefusalsRaise285AndTheConversationGoesOn)
 
 TEST_F(LinkAcross, TimeoutsRaise286AndLateAnswersAreNotTakenForNewOnes)
 {
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     open(box, QStringLiteral("LTEST|T"), 2);
     QElapsedTimer clock;
     clock.start();
@@ -217,7 +217,7 @@ TEST_F(LinkAcross, TimeoutsRaise286AndLateAnswersAreNotTakenForNewOnes)
 
 TEST_F(LinkAcross, SeveralClientsAtOnceAreServedInTheirOwnOrder)
 {
-    link::PlainLinkBox mine;
+    suite_link::PlainLinkBox mine;
     open(mine, QStringLiteral("LTEST|T"));
     std::vector<std::unique_ptr<linktest::Program>> clients;
     for (int c = 0; c < 6; ++c) {
@@ -260,7 +260,7 @@ TEST_F(LinkAcross, AClientKilledMidCallLeavesTheServerServing)
     ASSERT_TRUE(server.allOutput().contains(QStringLiteral("sleeping"))) << "the server took the execute";
     client.kill();
 
-    link::PlainLinkBox next;
+    suite_link::PlainLinkBox next;
     open(next, QStringLiteral("LTEST|T"));
     EXPECT_EQ(request(next, QStringLiteral("Text")), QStringLiteral("initial"));
     const QStringList seen = events();
@@ -271,10 +271,10 @@ TEST_F(LinkAcross, AClientKilledMidCallLeavesTheServerServing)
 
 TEST_F(LinkAcross, MalformedAndOversizedFramesEndOnlyTheirOwnConversation)
 {
-    link::PlainLinkBox good;
+    suite_link::PlainLinkBox good;
     open(good, QStringLiteral("LTEST|T"));
 
-    const QString path = link::socketPath(QStringLiteral("LTEST"));
+    const QString path = suite_link::socketPath(QStringLiteral("LTEST"));
     auto sendRaw = [&](const QByteArray &bytes) {
         QLocalSocket raw;
         raw.connectToServer(path);
@@ -286,15 +286,15 @@ TEST_F(LinkAcross, MalformedAndOversizedFramesEndOnlyTheirOwnConversation)
             raw.waitForReadyRead(100);
         return raw.state() != QLocalSocket::ConnectedState && raw.readAll().isEmpty();
     };
-    using link::wire::Kind;
-    QByteArray initiate = link::wire::encode(Kind::Initiate, 1, QStringLiteral("T"));
-    QByteArray oversized = link::wire::encode(Kind::Execute, 2, QStringLiteral("x")).left(link::wire::HeaderSize);
+    using suite_link::wire::Kind;
+    QByteArray initiate = suite_link::wire::encode(Kind::Initiate, 1, QStringLiteral("T"));
+    QByteArray oversized = suite_link::wire::encode(Kind::Execute, 2, QStringLiteral("x")).left(suite_link::wire::HeaderSize);
     oversized[8] = char(0x40); // announces a gigabyte
-    QByteArray badText = link::wire::encode(Kind::Execute, 2, QStringLiteral("ok"));
-    badText[link::wire::HeaderSize + 1] = char(0xc3);
+    QByteArray badText = suite_link::wire::encode(Kind::Execute, 2, QStringLiteral("ok"));
+    badText[suite_link::wire::HeaderSize + 1] = char(0xc3);
     EXPECT_TRUE(sendRaw(QByteArray("\x00\x01garbage that is no frame at all\r\n", 34)));
     EXPECT_TRUE(sendRaw(oversized));
-    EXPECT_TRUE(sendRaw(link::wire::encode(Kind::Execute, 1, QStringLiteral("before initiate"))));
+    EXPECT_TRUE(sendRaw(suite_link::wire::encode(Kind::Execute, 1, QStringLiteral("before initiate"))));
     EXPECT_FALSE(sendRaw(initiate + badText)) << "the Initiate is answered before the bad frame ends it";
 
     good.LinkExecute(QStringLiteral("set:survived"));
@@ -307,13 +307,13 @@ TEST_F(LinkAcross, MalformedAndOversizedFramesEndOnlyTheirOwnConversation)
 
 TEST_F(LinkAcross, TextsUpToTheFrameBoundPassWholeAndLongerOnesAreRefused)
 {
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     open(box, QStringLiteral("LTEST|T"));
-    const QString longest = QStringLiteral("set:") + QString(link::MaxTextBytes - 4, QLatin1Char('y'));
+    const QString longest = QStringLiteral("set:") + QString(suite_link::MaxTextBytes - 4, QLatin1Char('y'));
     box.LinkExecute(longest);
     EXPECT_EQ(request(box, QStringLiteral("Text")), longest.mid(4));
     EXPECT_EQ(errorOf([&] { box.LinkExecute(longest + QLatin1Char('y')); }), vb::ErrInvalidCall);
-    box.LinkExecute(QStringLiteral("big:%1").arg(link::MaxTextBytes + 1));
+    box.LinkExecute(QStringLiteral("big:%1").arg(suite_link::MaxTextBytes + 1));
     QString why;
     EXPECT_EQ(errorOf([&] { request(box, QStringLiteral("Big")); }, &why), vb::ErrDdeRefused);
     EXPECT_TRUE(why.contains(QStringLiteral("longer"))) << why.toStdString();
@@ -332,20 +332,20 @@ TEST(LinkFolder, AFolderTheUserHadIsUsedAsItIsOrRefusedNeverChanged)
     // Like a home folder: others may enter it. It used to be closed to them silently.
     ::chmod(native.constData(), 0755);
     QString why;
-    EXPECT_FALSE(link::prepareSocketFolder(&why));
+    EXPECT_FALSE(suite_link::prepareSocketFolder(&why));
     EXPECT_TRUE(why.contains(QStringLiteral("others may enter"))) << why.toStdString();
     EXPECT_TRUE(why.contains(folder)) << why.toStdString();
     ::lstat(native.constData(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0755u);
-    link::LinkServer server(QStringLiteral("Home"));
+    suite_link::LinkServer server(QStringLiteral("Home"));
     EXPECT_FALSE(server.listen());
     EXPECT_TRUE(server.errorString().contains(QStringLiteral("others may enter"))) << server.errorString().toStdString();
     ::chmod(native.constData(), 0711);
-    EXPECT_FALSE(link::prepareSocketFolder(&why));
+    EXPECT_FALSE(suite_link::prepareSocketFolder(&why));
 
     // One only its owner may enter is used as it is.
     ::chmod(native.constData(), 0700);
-    EXPECT_TRUE(link::prepareSocketFolder(&why)) << why.toStdString();
+    EXPECT_TRUE(suite_link::prepareSocketFolder(&why)) << why.toStdString();
     ::lstat(native.constData(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0700u);
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/.suite-link-folder"))) << "not marked as the suite's";
@@ -354,12 +354,12 @@ TEST(LinkFolder, AFolderTheUserHadIsUsedAsItIsOrRefusedNeverChanged)
 
 TEST_F(LinkAcross, ServerRefusesThe129thConversationWithoutALinkError)
 {
-    std::vector<std::unique_ptr<link::PlainLinkBox>> boxes;
+    std::vector<std::unique_ptr<suite_link::PlainLinkBox>> boxes;
     for (int i = 0; i < 128; ++i) {
-        boxes.push_back(std::make_unique<link::PlainLinkBox>());
+        boxes.push_back(std::make_unique<suite_link::PlainLinkBox>());
         open(*boxes.back(), QStringLiteral("LTEST|T"));
     }
-    link::PlainLinkBox extra;
+    suite_link::PlainLinkBox extra;
     QString why;
     EXPECT_EQ(errorOf([&] { open(extra, QStringLiteral("LTEST|T")); }, &why), vb::ErrDdeNoResponse);
     EXPECT_TRUE(why.contains(QStringLiteral("128"))) << why.toStdString();
@@ -377,12 +377,12 @@ TEST_F(LinkAcross, IdleConnectionsNeverLockOutAClientThatOpensAConversation)
     std::vector<std::unique_ptr<QLocalSocket>> idle;
     for (int i = 0; i < 300; ++i) {
         idle.push_back(std::make_unique<QLocalSocket>());
-        idle.back()->connectToServer(link::socketPath(QStringLiteral("LTEST")));
+        idle.back()->connectToServer(suite_link::socketPath(QStringLiteral("LTEST")));
         ASSERT_TRUE(idle.back()->waitForConnected(5000)) << i;
     }
     // A client that opens a conversation at once is served: the longest idle make room.
     for (int i = 0; i < 3; ++i) {
-        link::PlainLinkBox box;
+        suite_link::PlainLinkBox box;
         ASSERT_EQ(errorOf([&] { open(box, QStringLiteral("LTEST|T")); }), 0) << i;
         EXPECT_EQ(request(box, QStringLiteral("Text")), QStringLiteral("initial"));
     }
@@ -404,14 +404,14 @@ TEST_F(LinkAcross, TheFirstServerKeepsItsNameAndADeadOneLeavesItFree)
     EXPECT_EQ(second.exitCode(), 1);
 
     // A client whose server dies in the middle of a call, and one whose server died meanwhile.
-    link::PlainLinkBox dying, idle;
+    suite_link::PlainLinkBox dying, idle;
     open(dying, QStringLiteral("LTEST|T"));
     open(idle, QStringLiteral("LTEST|T"));
     QString why;
-    EXPECT_EQ(errorOf([&] { dying.LinkExecute(QStringLiteral("die")); }, &why), link::ErrForeignQuit);
+    EXPECT_EQ(errorOf([&] { dying.LinkExecute(QStringLiteral("die")); }, &why), suite_link::ErrForeignQuit);
     EXPECT_EQ(dying.LinkMode(), 0);
     ASSERT_TRUE(server.waitFinished());
-    EXPECT_EQ(errorOf([&] { request(idle, QStringLiteral("Text")); }), link::ErrForeignQuit);
+    EXPECT_EQ(errorOf([&] { request(idle, QStringLiteral("Text")); }), suite_link::ErrForeignQuit);
     EXPECT_EQ(idle.LinkMode(), 0);
     EXPECT_EQ(errorOf([&] { idle.setLinkMode(2); }), vb::ErrDdeNoResponse);
 
@@ -425,7 +425,7 @@ namespace {
 
 // A topic in this process. Its executes "ask:APP|TOPIC|ITEM" and "exec:APP|TOPIC|COMMAND" make
 // client calls of their own.
-class LocalTopic : public link::TopicHandler
+class LocalTopic : public suite_link::TopicHandler
 {
 public:
     QString text = QStringLiteral("local");
@@ -436,13 +436,13 @@ public:
         if (command.startsWith(QLatin1String("ask:"))) {
             const QString target = command.mid(4);
             const int last = target.lastIndexOf(QLatin1Char('|'));
-            link::PlainLinkBox box;
+            suite_link::PlainLinkBox box;
             open(box, target.left(last));
             text = request(box, target.mid(last + 1));
         }
         if (command.startsWith(QLatin1String("exec:"))) {
             const QStringList parts = command.mid(5).split(QLatin1Char('|'));
-            link::PlainLinkBox box;
+            suite_link::PlainLinkBox box;
             open(box, parts[0] + QLatin1Char('|') + parts[1]);
             box.LinkExecute(parts.mid(2).join(QLatin1Char('|')));
         }
@@ -457,21 +457,21 @@ public:
             return text;
         return std::nullopt;
     }
-    link::LinkServer *server = nullptr;
+    suite_link::LinkServer *server = nullptr;
 };
 
 } // namespace
 
 TEST_F(LinkAcross, ABlockingCallNeverBlocksTheServerOfItsOwnProcess)
 {
-    link::LinkServer self(QStringLiteral("SELF"));
+    suite_link::LinkServer self(QStringLiteral("SELF"));
     LocalTopic topic;
     topic.server = &self;
     self.addTopic(QStringLiteral("S"), &topic);
     ASSERT_TRUE(self.listen()) << self.errorString().toStdString();
 
     // Client and server in one process.
-    link::PlainLinkBox box;
+    suite_link::PlainLinkBox box;
     open(box, QStringLiteral("self|s"));
     EXPECT_EQ(request(box, QStringLiteral("Item")), QStringLiteral("local"));
     EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("no")); }), vb::ErrDdeRefused);
@@ -481,7 +481,7 @@ TEST_F(LinkAcross, ABlockingCallNeverBlocksTheServerOfItsOwnProcess)
     EXPECT_EQ(request(box, QStringLiteral("Item")), QStringLiteral("initial"));
 
     // The other process's handler calls us back while we wait for its answer.
-    link::PlainLinkBox remote;
+    suite_link::PlainLinkBox remote;
     open(remote, QStringLiteral("LTEST|T"));
     topic.text = QStringLiteral("called back");
     remote.LinkExecute(QStringLiteral("call:SELF|S|Item"));
@@ -495,6 +495,6 @@ TEST_F(LinkAcross, ABlockingCallNeverBlocksTheServerOfItsOwnProcess)
     // Removing the topic ends its conversations without a LinkClose.
     const int closes = int(topic.seen.count(QStringLiteral("close")));
     box.LinkExecute(QStringLiteral("remove"));
-    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("x")); }), link::ErrForeignQuit);
+    EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("x")); }), suite_link::ErrForeignQuit);
     EXPECT_EQ(topic.seen.count(QStringLiteral("close")), closes);
 }

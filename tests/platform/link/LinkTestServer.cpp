@@ -24,10 +24,10 @@
 
 namespace {
 
-class TestTopic : public link::TopicHandler
+class TestTopic : public suite_link::TopicHandler
 {
 public:
-    TestTopic(link::LinkServer &server, QString topic, bool refuseOpen)
+    TestTopic(suite_link::LinkServer &server, QString topic, bool refuseOpen)
         : server_(server), topic_(std::move(topic)), refuseOpen_(refuseOpen)
     {
     }
@@ -102,7 +102,7 @@ private:
     static QString call(const QString &target)
     {
         const int last = target.lastIndexOf(QLatin1Char('|'));
-        link::PlainLinkBox box;
+        suite_link::PlainLinkBox box;
         try {
             box.setLinkTimeout(30);
             box.setLinkTopic(target.left(last));
@@ -115,7 +115,7 @@ private:
         }
     }
 
-    link::LinkServer &server_;
+    suite_link::LinkServer &server_;
     QString topic_;
     bool refuseOpen_;
     QString text_ = QStringLiteral("initial");
@@ -145,7 +145,7 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    link::LinkServer server(application);
+    suite_link::LinkServer server(application);
     TestTopic handler(server, topic, refuseOpen);
     server.addTopic(topic, &handler);
     if (!server.listen()) {

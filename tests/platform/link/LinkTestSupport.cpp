@@ -95,7 +95,7 @@ bool waitForServer(const QString &appTopic, int ms)
 {
     const QDeadlineTimer deadline(ms);
     for (;;) {
-        link::PlainLinkBox box;
+        suite_link::PlainLinkBox box;
         box.setLinkTopic(appTopic);
         try {
             box.setLinkMode(2);

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace link::wire;
+using namespace suite_link::wire;
 
 TEST(Wire, FramesRoundTripAndWaitForTheirLastByte)
 {
@@ -54,6 +54,6 @@ TEST(Wire, BadFramesAreMalformedBeforeTheirPayloadArrives)
     badText[HeaderSize] = char(0xff);
     EXPECT_EQ(take(badText, true, f), Take::Malformed);
 
-    EXPECT_TRUE(encode(Kind::Execute, 1, QString(link::MaxTextBytes + 1, QLatin1Char('x'))).isEmpty());
-    EXPECT_FALSE(encode(Kind::Execute, 1, QString(link::MaxTextBytes, QLatin1Char('x'))).isEmpty());
+    EXPECT_TRUE(encode(Kind::Execute, 1, QString(suite_link::MaxTextBytes + 1, QLatin1Char('x'))).isEmpty());
+    EXPECT_FALSE(encode(Kind::Execute, 1, QString(suite_link::MaxTextBytes, QLatin1Char('x'))).isEmpty());
 }
