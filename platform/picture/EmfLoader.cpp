@@ -17,6 +17,7 @@
 //   (without the font the indices were made for it could not be shown anyway).
 #include "platform/picture/Bytes.h"
 #include "platform/picture/DrawingWork.h"
+#include "platform/picture/MetafileRecords.h"
 #include "platform/picture/PictureData.h"
 #include "platform/picture/SvgCleaner.h"
 #include "platform/picture/Text.h"
@@ -38,136 +39,7 @@ namespace picture::detail {
 
 namespace {
 
-enum Type : quint32 {
-    Header = 1,
-    PolyBezier = 2, Polygon = 3, Polyline = 4, PolyBezierTo = 5, PolylineTo = 6,
-    PolyPolyline = 7, PolyPolygon = 8,
-    SetWindowExtEx = 9,
-    SetViewportExtEx = 11,
-    Eof = 14,
-    SetMapMode = 17,
-    SetBkMode = 18,
-    SetBkColor = 25,
-    SetTextAlign = 22,
-    MoveToEx = 27,
-    ScaleViewportExtEx = 31,
-    ScaleWindowExtEx = 32,
-    SaveDc = 33,
-    RestoreDc = 34,
-    SetWorldTransform = 35,
-    ModifyWorldTransform = 36,
-    SelectObject = 37,
-    CreatePen = 38,
-    CreateBrushIndirect = 39,
-    DeleteObject = 40,
-    AngleArc = 41, Ellipse = 42, Rectangle = 43, RoundRect = 44, Arc = 45, Chord = 46, Pie = 47,
-    CreatePalette = 49, SetPaletteEntries = 50,
-    LineTo = 54, ArcTo = 55, PolyDraw = 56,
-    BeginPath = 59, EndPath = 60, FillPath = 62, StrokeAndFillPath = 63, StrokePath = 64, AbortPath = 68,
-    GdiComment = 70, FillRgn = 71, FrameRgn = 72, InvertRgn = 73, PaintRgn = 74, ExtSelectClipRgn = 75,
-    PolyDraw16 = 92,
-    DrawEscape = 105, ExtEscape = 106, NamedEscape = 110,
-    SetIcmProfileA = 112, SetIcmProfileW = 113,
-    GradientFill = 118,
-    ColorMatchToTargetW = 121, CreateColorSpaceW = 122,
-    BitBlt = 76, StretchBlt = 77, MaskBlt = 78, PlgBlt = 79, SetDiBitsToDevice = 80, StretchDiBits = 81,
-    ExtTextOutA = 83, ExtTextOutW = 84,
-    PolyTextOutA = 96, PolyTextOutW = 97,
-    SmallTextOut = 108,
-    PolyBezier16 = 85, Polygon16 = 86, Polyline16 = 87, PolyBezierTo16 = 88, PolylineTo16 = 89,
-    PolyPolyline16 = 90, PolyPolygon16 = 91,
-    ExtCreateFontIndirectW = 82,
-    CreateMonoBrush = 93, CreateDibPatternBrushPt = 94,
-    ExtCreatePen = 95,
-    AlphaBlend = 114, TransparentBlt = 116,
-};
-
-// The fixed part of each record type, in bytes with type and size: a record shorter than that
-// would have the metafile library read values that were never written.
-qint64 minimumSize(quint32 type)
-{
-    switch (type) {
-    case 2: case 3: case 4: case 5: case 6: return 28; // poly records
-    case 7: case 8: return 32;
-    case 9: case 10: case 11: case 12: case 13: return 16; // extents, origins, brush origin
-    case 14: return 20; // end of file
-    case 15: return 20; // SetPixelV
-    case 16: case 17: case 18: case 19: case 20: case 21: case 22: return 12;
-    case 23: return 32; // SetColorAdjustment
-    case 24: case 25: return 12;
-    case 26: case 27: return 16; // OffsetClipRgn, MoveToEx
-    case 28: return 8;
-    case 29: case 30: return 24; // ExcludeClipRect, IntersectClipRect
-    case 31: case 32: return 24; // ScaleViewportExtEx, ScaleWindowExtEx
-    case 33: return 8;
-    case 34: return 12;
-    case 35: return 32; // SetWorldTransform
-    case 36: return 36; // ModifyWorldTransform
-    case 37: return 12;
-    case 38: return 28;
-    case 39: return 24;
-    case 40: return 12;
-    case 41: return 28; // AngleArc
-    case 42: case 43: return 24; // Ellipse, Rectangle
-    case 44: return 32; // RoundRect
-    case 45: case 46: case 47: return 40; // Arc, Chord, Pie
-    case 48: return 12;
-    case 49: return 16;
-    case 50: return 20;
-    case 51: return 16;
-    case 52: return 8;
-    case 53: return 24; // ExtFloodFill
-    case 54: return 16; // LineTo
-    case 55: return 40; // ArcTo
-    case 56: return 28; // PolyDraw
-    case 57: case 58: return 12;
-    case 59: case 60: case 61: return 8;
-    case 62: case 63: case 64: return 24;
-    case 65: case 66: return 8;
-    case 67: return 12;
-    case 68: return 8;
-    case 70: return 12; // comment
-    case 71: return 32 + 32; // FillRgn with its region header
-    case 72: return 40 + 32; // FrameRgn
-    case 73: case 74: return 28 + 32; // InvertRgn, PaintRgn
-    case 75: return 16; // ExtSelectClipRgn
-    case 76: return 100; // BitBlt
-    case 77: return 108; // StretchBlt
-    case 78: return 128; // MaskBlt
-    case 79: return 140; // PlgBlt
-    case 80: return 76; // SetDIBitsToDevice
-    case 81: return 80; // StretchDIBits
-    case 82: return 104; // ExtCreateFontIndirectW
-    case 83: case 84: return 76; // ExtTextOutA, ExtTextOutW
-    case 85: case 86: case 87: case 88: case 89: return 28;
-    case 90: case 91: return 32;
-    case 92: return 28; // PolyDraw16
-    case 93: case 94: return 32;
-    case 95: return 52; // ExtCreatePen
-    case 96: case 97: return 40; // PolyTextOutA, PolyTextOutW
-    case 98: return 12;
-    case 99: return 12 + 328; // CreateColorSpace
-    case 100: case 101: return 12;
-    case 102: return 12;
-    case 103: return 28;
-    case 104: return 48; // PixelFormat
-    case 105: case 106: return 16; // DrawEscape, ExtEscape
-    case 108: return 36; // SmallTextOut
-    case 109: return 16;
-    case 110: return 20; // NamedEscape
-    case 111: return 24;
-    case 112: case 113: return 20; // SetIcmProfile
-    case 114: return 108; // AlphaBlend
-    case 115: return 12;
-    case 116: return 108; // TransparentBlt
-    case 118: return 36; // GradientFill
-    case 119: return 12;
-    case 120: return 16;
-    case 121: return 24; // ColorMatchToTargetW
-    case 122: return 12 + 592; // CreateColorSpaceW
-    default: return 8;
-    }
-}
+using namespace picture::emf;
 
 // Offsets in the bitmap records: the block transfers (BitBlt, StretchBlt, AlphaBlend) and
 // StretchDIBits.
@@ -183,10 +55,6 @@ constexpr qint64 HeaderDeviceMicrometres = 100, HeaderWithMicrometres = 108;
 constexpr qint64 GradientVertexCount = 24, GradientShapeCount = 28, GradientMode = 32, GradientVertices = 36;
 constexpr qint64 GradientVertexSize = 16;
 constexpr quint32 GradientTriangles = 2;
-
-// Stock objects, selected by handles with the high bit set.
-constexpr quint32 StockNullBrush = 0x80000005;
-constexpr quint32 StockNullPen = 0x80000008;
 
 constexpr quint32 PenGeometric = 0x00010000;
 // More drawing than the work bound admits never makes this much SVG; a guard all the same.

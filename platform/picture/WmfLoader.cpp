@@ -9,6 +9,7 @@
 // background mode, and fits the drawing to what is drawn instead of the frame.
 #include "platform/picture/Bytes.h"
 #include "platform/picture/DrawingWork.h"
+#include "platform/picture/MetafileRecords.h"
 #include "platform/picture/PictureData.h"
 #include "platform/picture/Text.h"
 
@@ -25,127 +26,11 @@ namespace picture::detail {
 
 namespace {
 
-enum Function : quint16 {
-    Eof = 0x0000,
-    SaveDc = 0x001E,
-    RealizePalette = 0x0035,
-    SetPalEntries = 0x0037,
-    CreatePalette = 0x00F7,
-    SetBkMode = 0x0102,
-    SetMapMode = 0x0103,
-    SetRop2 = 0x0104,
-    SetRelAbs = 0x0105,
-    SetPolyFillMode = 0x0106,
-    SetStretchBltMode = 0x0107,
-    SetTextCharExtra = 0x0108,
-    RestoreDc = 0x0127,
-    InvertRegion = 0x012A,
-    PaintRegion = 0x012B,
-    SelectClipRegion = 0x012C,
-    SelectObject = 0x012D,
-    SetTextAlign = 0x012E,
-    ResizePalette = 0x0139,
-    DibCreatePatternBrush = 0x0142,
-    DeleteObject = 0x01F0,
-    CreatePatternBrush = 0x01F9,
-    SetBkColor = 0x0201,
-    SetTextColor = 0x0209,
-    SetTextJustification = 0x020A,
-    SetWindowOrg = 0x020B,
-    SetWindowExt = 0x020C,
-    SetViewportOrg = 0x020D,
-    SetViewportExt = 0x020E,
-    OffsetWindowOrg = 0x020F,
-    OffsetViewportOrg = 0x0211,
-    LineTo = 0x0213,
-    MoveTo = 0x0214,
-    OffsetClipRgn = 0x0220,
-    FillRegion = 0x0228,
-    SetMapperFlags = 0x0231,
-    SelectPalette = 0x0234,
-    CreatePenIndirect = 0x02FA,
-    CreateFontIndirect = 0x02FB,
-    CreateBrushIndirect = 0x02FC,
-    Polygon = 0x0324,
-    Polyline = 0x0325,
-    ScaleWindowExt = 0x0410,
-    ScaleViewportExt = 0x0412,
-    ExcludeClipRect = 0x0415,
-    IntersectClipRect = 0x0416,
-    Ellipse = 0x0418,
-    FloodFill = 0x0419,
-    FrameRegion = 0x0429,
-    AnimatePalette = 0x0436,
-    Rectangle = 0x041B,
-    SetPixel = 0x041F,
-    TextOut = 0x0521,
-    PolyPolygon = 0x0538,
-    ExtFloodFill = 0x0548,
-    RoundRect = 0x061C,
-    PatBlt = 0x061D,
-    Escape = 0x0626,
-    CreateRegion = 0x06FF,
-    Arc = 0x0817,
-    Pie = 0x081A,
-    Chord = 0x0830,
-    BitBlt = 0x0922,
-    DibBitBlt = 0x0940,
-    ExtTextOut = 0x0A32,
-    StretchBlt = 0x0B23,
-    DibStretchBlt = 0x0B41,
-    SetDibToDev = 0x0D33,
-    StretchDib = 0x0F43,
-};
-
-// Enhanced metafile record types written here.
-enum EmrType : quint32 {
-    EmrHeader = 1,
-    EmrPolyBezier = 2,
-    EmrSetWindowExtEx = 9,
-    EmrSetWindowOrgEx = 10,
-    EmrSetViewportExtEx = 11,
-    EmrSetViewportOrgEx = 12,
-    EmrEof = 14,
-    EmrSetPixelV = 15,
-    EmrSetMapMode = 17,
-    EmrSetBkMode = 18,
-    EmrSetPolyFillMode = 19,
-    EmrSetRop2 = 20,
-    EmrSetStretchBltMode = 21,
-    EmrSetTextAlign = 22,
-    EmrSetTextColor = 24,
-    EmrSetBkColor = 25,
-    EmrMoveToEx = 27,
-    EmrExcludeClipRect = 29,
-    EmrIntersectClipRect = 30,
-    EmrScaleWindowExtEx = 32,
-    EmrSaveDc = 33,
-    EmrRestoreDc = 34,
-    EmrSelectObject = 37,
-    EmrCreatePen = 38,
-    EmrCreateBrushIndirect = 39,
-    EmrDeleteObject = 40,
-    EmrEllipse = 42,
-    EmrRectangle = 43,
-    EmrRoundRect = 44,
-    EmrArc = 45,
-    EmrChord = 46,
-    EmrPie = 47,
-    EmrLineTo = 54,
-    EmrStretchDiBits = 81,
-    EmrExtCreateFontIndirectW = 82,
-    EmrExtTextOutW = 84,
-    EmrPolygon16 = 86,
-    EmrPolyline16 = 87,
-    EmrPolyPolygon16 = 91,
-    EmrCreateDibPatternBrushPt = 94,
-};
-
-// Stock objects, selected by handles with the high bit set.
-constexpr quint32 StockWhiteBrush = 0x80000000;
-constexpr quint32 StockBlackBrush = 0x80000004;
-constexpr quint32 StockBlackPen = 0x80000007;
-constexpr quint32 StockNullPen = 0x80000008;
+using namespace picture::wmf;
+using emf::StockBlackBrush;
+using emf::StockBlackPen;
+using emf::StockNullPen;
+using emf::StockWhiteBrush;
 
 // Records that put something on the page; the first of them ends the header's mapping.
 bool isDrawing(quint16 f)
@@ -482,12 +367,12 @@ public:
     {
         header();
         // The player's mapping: the frame in logical units onto the picture's pixels.
-        out_.one(EmrSetMapMode, 8);
+        out_.one(emf::SetMapMode, 8);
         state_.windowOrg = l_.corner1;
-        out_.two(EmrSetWindowOrgEx, l_.corner1.x(), l_.corner1.y());
-        out_.two(EmrSetWindowExtEx, l_.corner2.x() - l_.corner1.x(), l_.corner2.y() - l_.corner1.y());
-        out_.two(EmrSetViewportOrgEx, 0, 0);
-        out_.two(EmrSetViewportExtEx, pixels_.width(), pixels_.height());
+        out_.two(emf::SetWindowOrgEx, l_.corner1.x(), l_.corner1.y());
+        out_.two(emf::SetWindowExtEx, l_.corner2.x() - l_.corner1.x(), l_.corner2.y() - l_.corner1.y());
+        out_.two(emf::SetViewportOrgEx, 0, 0);
+        out_.two(emf::SetViewportExtEx, pixels_.width(), pixels_.height());
 
         Record r;
         r.b = &b_;
@@ -500,7 +385,7 @@ public:
             translate(r);
             r.pos = r.end();
         }
-        out_.begin(EmrEof);
+        out_.begin(emf::Eof);
         out_.u32(0);
         out_.u32(16);
         out_.u32(20);
@@ -525,7 +410,7 @@ private:
     // A 96-dpi reference device, and the picture's size as bounds and frame.
     void header()
     {
-        out_.begin(EmrHeader);
+        out_.begin(emf::Header);
         out_.rect(0, 0, pixels_.width() - 1, pixels_.height() - 1);
         out_.rect(0, 0, qint32(std::lround(pixels_.width() * 2540.0 / 96)),
                   qint32(std::lround(pixels_.height() * 2540.0 / 96)));
@@ -566,7 +451,7 @@ private:
         return slot >= 0 && slot < slots_.size() ? slots_[slot].kind : Kind::Free;
     }
 
-    void selectPen() { out_.one(EmrSelectObject, kindOf(state_.pen) == Kind::Pen ? quint32(state_.pen + 1) : StockBlackPen); }
+    void selectPen() { out_.one(emf::SelectObject, kindOf(state_.pen) == Kind::Pen ? quint32(state_.pen + 1) : StockBlackPen); }
 
     void box(const Record &r, quint32 type, int first)
     {
@@ -608,21 +493,21 @@ private:
             brush = StockBlackBrush;
         else
             return; // raster operations on what is there are not drawn
-        out_.one(EmrSelectObject, StockNullPen);
-        out_.one(EmrSelectObject, brush);
+        out_.one(emf::SelectObject, StockNullPen);
+        out_.one(emf::SelectObject, brush);
         // Without a pen a rectangle fills one pixel less each way.
-        out_.begin(EmrRectangle);
+        out_.begin(emf::Rectangle);
         out_.rect(std::min(x, x + w), std::min(y, y + h), std::max(x, x + w) + 1, std::max(y, y + h) + 1);
         out_.end();
         selectPen();
         if (kindOf(state_.brush) == Kind::Brush)
-            out_.one(EmrSelectObject, quint32(state_.brush + 1));
+            out_.one(emf::SelectObject, quint32(state_.brush + 1));
     }
 
     void stretchDiBits(const Dib &dib, quint32 rop, quint32 usage, QRect src, QRect dest)
     {
         const qint64 fixed = 80;
-        out_.begin(EmrStretchDiBits);
+        out_.begin(emf::StretchDiBits);
         out_.rect(dest.x(), dest.y(), dest.x() + dest.width(), dest.y() + dest.height());
         out_.i32(dest.x());
         out_.i32(dest.y());
@@ -659,7 +544,7 @@ private:
         const qint64 n = chars.size();
         const qint64 offString = 76;
         const qint64 stringBytes = (n * 2 + 3) / 4 * 4;
-        out_.begin(EmrExtTextOutW);
+        out_.begin(emf::ExtTextOutW);
         out_.rect(x, y, x, y);
         out_.u32(1); // compatible graphics mode
         out_.u32(0);
@@ -686,30 +571,30 @@ private:
     {
         const qint64 n = r.params();
         switch (r.f) {
-        case SetBkColor: out_.one(EmrSetBkColor, r.u32(0)); break;
-        case SetTextColor: out_.one(EmrSetTextColor, r.u32(0)); break;
-        case SetBkMode: out_.one(EmrSetBkMode, r.u(0)); break;
-        case SetRop2: out_.one(EmrSetRop2, r.u(0)); break;
-        case SetPolyFillMode: out_.one(EmrSetPolyFillMode, r.u(0)); break;
-        case SetStretchBltMode: out_.one(EmrSetStretchBltMode, r.u(0)); break;
-        case SetTextAlign: out_.one(EmrSetTextAlign, r.u(0)); break;
+        case SetBkColor: out_.one(emf::SetBkColor, r.u32(0)); break;
+        case SetTextColor: out_.one(emf::SetTextColor, r.u32(0)); break;
+        case SetBkMode: out_.one(emf::SetBkMode, r.u(0)); break;
+        case SetRop2: out_.one(emf::SetRop2, r.u(0)); break;
+        case SetPolyFillMode: out_.one(emf::SetPolyFillMode, r.u(0)); break;
+        case SetStretchBltMode: out_.one(emf::SetStretchBltMode, r.u(0)); break;
+        case SetTextAlign: out_.one(emf::SetTextAlign, r.u(0)); break;
         case SetMapMode:
             // The player maps the frame onto the picture; only the two scalable modes keep it.
             if (r.u(0) == 7 || r.u(0) == 8)
-                out_.one(EmrSetMapMode, r.u(0));
+                out_.one(emf::SetMapMode, r.u(0));
             break;
         case SetWindowOrg:
             state_.windowOrg = QPoint(r.s(1), r.s(0));
-            out_.two(EmrSetWindowOrgEx, r.s(1), r.s(0));
+            out_.two(emf::SetWindowOrgEx, r.s(1), r.s(0));
             break;
         case OffsetWindowOrg:
             state_.windowOrg += QPoint(r.s(1), r.s(0));
-            out_.two(EmrSetWindowOrgEx, state_.windowOrg.x(), state_.windowOrg.y());
+            out_.two(emf::SetWindowOrgEx, state_.windowOrg.x(), state_.windowOrg.y());
             break;
-        case SetWindowExt: out_.two(EmrSetWindowExtEx, r.s(1), r.s(0)); break;
+        case SetWindowExt: out_.two(emf::SetWindowExtEx, r.s(1), r.s(0)); break;
         case ScaleWindowExt:
             if (r.s(0) != 0 && r.s(2) != 0) {
-                out_.begin(EmrScaleWindowExtEx);
+                out_.begin(emf::ScaleWindowExtEx);
                 out_.i32(r.s(3));
                 out_.i32(r.s(2));
                 out_.i32(r.s(1));
@@ -719,7 +604,7 @@ private:
             break;
         case SaveDc:
             saved_.append(state_);
-            out_.begin(EmrSaveDc);
+            out_.begin(emf::SaveDc);
             out_.end();
             break;
         case RestoreDc: {
@@ -729,20 +614,20 @@ private:
                 const qint64 relative = keep - saved_.size();
                 state_ = saved_.at(keep);
                 saved_.resize(keep);
-                out_.begin(EmrRestoreDc);
+                out_.begin(emf::RestoreDc);
                 out_.i32(qint32(relative));
                 out_.end();
             }
             break;
         }
-        case IntersectClipRect: box(r, EmrIntersectClipRect, 0); out_.end(); break;
-        case ExcludeClipRect: box(r, EmrExcludeClipRect, 0); out_.end(); break;
-        case MoveTo: out_.two(EmrMoveToEx, r.s(1), r.s(0)); break;
-        case LineTo: out_.two(EmrLineTo, r.s(1), r.s(0)); break;
-        case Rectangle: box(r, EmrRectangle, 0); out_.end(); break;
-        case Ellipse: box(r, EmrEllipse, 0); out_.end(); break;
+        case IntersectClipRect: box(r, emf::IntersectClipRect, 0); out_.end(); break;
+        case ExcludeClipRect: box(r, emf::ExcludeClipRect, 0); out_.end(); break;
+        case MoveTo: out_.two(emf::MoveToEx, r.s(1), r.s(0)); break;
+        case LineTo: out_.two(emf::LineTo, r.s(1), r.s(0)); break;
+        case Rectangle: box(r, emf::Rectangle, 0); out_.end(); break;
+        case Ellipse: box(r, emf::Ellipse, 0); out_.end(); break;
         case RoundRect:
-            box(r, EmrRoundRect, 2);
+            box(r, emf::RoundRect, 2);
             out_.i32(r.s(1));
             out_.i32(r.s(0));
             out_.end();
@@ -750,7 +635,7 @@ private:
         case Arc:
         case Pie:
         case Chord:
-            box(r, r.f == Arc ? EmrArc : r.f == Pie ? EmrPie : EmrChord, 4);
+            box(r, r.f == Arc ? emf::Arc : r.f == Pie ? emf::Pie : emf::Chord, 4);
             out_.i32(r.s(3));
             out_.i32(r.s(2));
             out_.i32(r.s(1));
@@ -758,20 +643,20 @@ private:
             out_.end();
             break;
         case SetPixel:
-            out_.begin(EmrSetPixelV);
+            out_.begin(emf::SetPixelV);
             out_.i32(r.s(3));
             out_.i32(r.s(2));
             out_.u32(r.u32(0));
             out_.end();
             break;
-        case Polygon: points(r, EmrPolygon16, 1, r.u(0), 0); break;
-        case Polyline: points(r, EmrPolyline16, 1, r.u(0), 0); break;
+        case Polygon: points(r, emf::Polygon16, 1, r.u(0), 0); break;
+        case Polyline: points(r, emf::Polyline16, 1, r.u(0), 0); break;
         case PolyPolygon: {
             const qint64 polys = r.u(0);
             qint64 count = 0;
             for (qint64 i = 0; i < polys; ++i)
                 count += r.u(1 + i);
-            points(r, EmrPolyPolygon16, 1 + polys, count, polys);
+            points(r, emf::PolyPolygon16, 1 + polys, count, polys);
             break;
         }
         case TextOut: {
@@ -793,7 +678,7 @@ private:
         }
         case CreatePenIndirect: {
             const int slot = create(Kind::Pen);
-            out_.begin(EmrCreatePen);
+            out_.begin(emf::CreatePen);
             out_.u32(quint32(slot + 1));
             out_.u32(r.u(0));
             out_.i32(r.s(1));
@@ -804,7 +689,7 @@ private:
         }
         case CreateBrushIndirect: {
             const int slot = create(Kind::Brush);
-            out_.begin(EmrCreateBrushIndirect);
+            out_.begin(emf::CreateBrushIndirect);
             out_.u32(quint32(slot + 1));
             // Pattern styles need a bitmap this record cannot carry: a solid brush stands in.
             const quint32 style = r.u(0);
@@ -817,7 +702,7 @@ private:
         case CreateFontIndirect: {
             const int slot = create(Kind::Font);
             slots_[slot].charset = b_.u8(r.at(5) + 3);
-            out_.begin(EmrExtCreateFontIndirectW);
+            out_.begin(emf::ExtCreateFontIndirectW);
             out_.u32(quint32(slot + 1));
             for (int i = 0; i < 5; ++i)
                 out_.i32(r.s(i));
@@ -839,7 +724,7 @@ private:
             Dib dib;
             if (r.u(0) != 3 && findDib(r, 2, r.u(1) == 1, &dib)) {
                 const qint64 fixed = 32;
-                out_.begin(EmrCreateDibPatternBrushPt);
+                out_.begin(emf::CreateDibPatternBrushPt);
                 out_.u32(quint32(slot + 1));
                 out_.u32(r.u(1));
                 out_.u32(quint32(fixed));
@@ -850,7 +735,7 @@ private:
                 out_.end();
             } else {
                 // A device-dependent pattern: grey stands in.
-                out_.begin(EmrCreateBrushIndirect);
+                out_.begin(emf::CreateBrushIndirect);
                 out_.u32(quint32(slot + 1));
                 out_.u32(0);
                 out_.u32(0x808080);
@@ -874,7 +759,7 @@ private:
             else if (k == Kind::Font)
                 state_.font = slot;
             if (k == Kind::Pen || k == Kind::Brush || k == Kind::Font)
-                out_.one(EmrSelectObject, quint32(slot + 1));
+                out_.one(emf::SelectObject, quint32(slot + 1));
             break;
         }
         case DeleteObject: {
@@ -883,7 +768,7 @@ private:
             if (k == Kind::Free)
                 break;
             if (k != Kind::Other)
-                out_.one(EmrDeleteObject, quint32(slot + 1));
+                out_.one(emf::DeleteObject, quint32(slot + 1));
             slots_[slot] = Slot();
             break;
         }

@@ -1,33 +1,8 @@
 #include "tools/mksamples/WmfWriter.h"
 
-namespace {
-enum Function : quint16 {
-    SetBkMode = 0x0102,
-    SetMapMode = 0x0103,
-    SelectObject = 0x012D,
-    SetTextAlign = 0x012E,
-    DeleteObject = 0x01F0,
-    SetBkColor = 0x0201,
-    SetTextColor = 0x0209,
-    SetWindowOrg = 0x020B,
-    SetWindowExt = 0x020C,
-    LineTo = 0x0213,
-    MoveTo = 0x0214,
-    CreatePenIndirect = 0x02FA,
-    CreateFontIndirect = 0x02FB,
-    CreateBrushIndirect = 0x02FC,
-    Polygon = 0x0324,
-    Polyline = 0x0325,
-    Ellipse = 0x0418,
-    Rectangle = 0x041B,
-    TextOut = 0x0521,
-    RoundRect = 0x061C,
-    IntersectClipRect = 0x0416,
-    Pie = 0x081A,
-    ExtTextOut = 0x0A32,
-    StretchDib = 0x0F43,
-};
-} // namespace
+#include "platform/picture/MetafileRecords.h"
+
+using namespace picture::wmf;
 
 void WmfWriter::begin(quint16 function, int paramWords)
 {
