@@ -41,25 +41,9 @@ namespace {
 
 using namespace picture::emf;
 
-// Offsets in the bitmap records: the block transfers (BitBlt, StretchBlt, AlphaBlend) and
-// StretchDIBits.
-constexpr qint64 BltDestX = 24, BltDestY = 28, BltDestWidth = 32, BltDestHeight = 36, BltBitmapInfoSize = 88;
-constexpr qint64 StretchDibDestX = 24, StretchDibDestY = 28, StretchDibBitmapInfoSize = 52;
-constexpr qint64 StretchDibDestWidth = 72, StretchDibDestHeight = 76;
-
-// Offsets in the header.
-constexpr qint64 HeaderBounds = 8, HeaderFrame = 24, HeaderDevicePixels = 72, HeaderDeviceMillimetres = 80;
-constexpr qint64 HeaderDeviceMicrometres = 100, HeaderWithMicrometres = 108;
-
-// Offsets in the gradient fill record, and its vertices of 16 bytes (x, y, four colours).
-constexpr qint64 GradientVertexCount = 24, GradientShapeCount = 28, GradientMode = 32, GradientVertices = 36;
-constexpr qint64 GradientVertexSize = 16;
-constexpr quint32 GradientTriangles = 2;
-
-constexpr quint32 PenGeometric = 0x00010000;
 // More drawing than the work bound admits never makes this much SVG; a guard all the same.
 constexpr qsizetype MaxSvgBytes = 64 * 1024 * 1024;
-constexpr quint32 PenNull = 5;
+constexpr quint32 PenNull = 5; // a pen style
 
 // What SaveDC keeps and RestoreDC brings back, as far as the rewriting and the estimate of the
 // drawing work need it: the mapping, the selected pen and font, the current position.
@@ -99,10 +83,10 @@ public:
         out.reserve(end - from + 64);
         qint64 pos = from;
         for (;;) {
-            if (pos + 8 > end)
+            if (pos + RecordFields > end)
                 damaged();
-            const quint32 type = b_.u32(pos);
-            const qint64 size = b_.u32(pos + 4);
+            const quint32 type = b_.u32(pos + RecordType);
+            const qint64 size = b_.u32(pos + RecordSize);
             if (size < minimumSize(type) || size % 4 != 0 || size > end - pos)
                 damaged();
             check(type, pos, size);
@@ -149,135 +133,142 @@ private:
         need(len == 0 || (off >= 8 && off <= size && len <= size - off));
     }
 
-    // A bitmap given as header block and bits block.
+    // A bitmap given as header block and bits block, whose offsets and sizes lie at `at`.
     void bitmap(qint64 pos, qint64 size, qint64 at) const
     {
-        block(pos, size, at, at + 4);
-        block(pos, size, at + 8, at + 12);
-        const qint64 cbBmi = b_.u32(pos + at + 4);
+        block(pos, size, at + bitmap::OffHeader, at + bitmap::HeaderSize);
+        block(pos, size, at + bitmap::OffBits, at + bitmap::BitsSize);
+        const qint64 cbBmi = b_.u32(pos + at + bitmap::HeaderSize);
         if (cbBmi == 0)
             return;
         DibSize d;
-        const qint64 bmi = pos + b_.u32(pos + at);
+        const qint64 bmi = pos + b_.u32(pos + at + bitmap::OffHeader);
         need(dibSize(b_, bmi, bmi + cbBmi, false, &d) || dibSize(b_, bmi, bmi + cbBmi, true, &d));
-        need(d.bits <= qint64(b_.u32(pos + at + 12)));
+        const qint64 cbBits = b_.u32(pos + at + bitmap::BitsSize);
+        need(d.bits <= cbBits);
         // A JPEG or PNG file as the bits must be one, of a size that a picture may have.
         const quint32 compression = b_.u32(bmi + DibCompression);
         if (compression == DibJpeg || compression == DibPng)
-            need(embeddedImageSize(b_, pos + b_.u32(pos + at + 8), b_.u32(pos + at + 12), compression).isValid());
+            need(embeddedImageSize(b_, pos + b_.u32(pos + at + bitmap::OffBits), cbBits, compression).isValid());
     }
 
     void check(quint32 type, qint64 pos, qint64 size) const
     {
         switch (type) {
         case PolyBezier16: case Polygon16: case Polyline16: case PolyBezierTo16: case PolylineTo16:
-            need(size >= 28 && 28 + 4 * qint64(b_.u32(pos + 24)) <= size);
+            need(size >= poly::Points && poly::Points + poly::Point16Size * qint64(b_.u32(pos + poly::Count)) <= size);
             break;
         case PolyBezier: case Polygon: case Polyline: case PolyBezierTo: case PolylineTo:
-            need(size >= 28 && 28 + 8 * qint64(b_.u32(pos + 24)) <= size);
+            need(size >= poly::Points && poly::Points + poly::Point32Size * qint64(b_.u32(pos + poly::Count)) <= size);
             break;
         case PolyPolyline16: case PolyPolygon16: case PolyPolyline: case PolyPolygon: {
-            need(size >= 32);
-            const qint64 polys = b_.u32(pos + 24);
-            const qint64 points = b_.u32(pos + 28);
-            const qint64 pointBytes = (type == PolyPolyline16 || type == PolyPolygon16) ? 4 : 8;
-            need(32 + 4 * polys + pointBytes * points <= size);
+            need(size >= polyPoly::FigureCounts);
+            const qint64 polys = b_.u32(pos + polyPoly::Figures);
+            const qint64 points = b_.u32(pos + polyPoly::Count);
+            const qint64 pointBytes =
+                (type == PolyPolyline16 || type == PolyPolygon16) ? poly::Point16Size : poly::Point32Size;
+            need(polyPoly::FigureCounts + 4 * polys + pointBytes * points <= size);
             qint64 sum = 0;
             for (qint64 i = 0; i < polys; ++i)
-                sum += b_.u32(pos + 32 + 4 * i);
+                sum += b_.u32(pos + polyPoly::FigureCounts + 4 * i);
             need(sum <= points);
             break;
         }
         case ExtTextOutA: case ExtTextOutW: {
-            need(size >= 76);
-            const qint64 chars = b_.u32(pos + 44);
-            const qint64 offString = b_.u32(pos + 48);
-            const qint64 offDx = b_.u32(pos + 72);
-            const qint64 options = b_.u32(pos + 52);
+            need(size >= text::Size);
+            const qint64 chars = b_.u32(pos + text::Chars);
+            const qint64 offString = b_.u32(pos + text::OffString);
+            const qint64 offDx = b_.u32(pos + text::OffDx);
+            const qint64 options = b_.u32(pos + text::Options);
             need(chars <= size && offString <= size && chars * (type == ExtTextOutW ? 2 : 1) <= size - offString);
-            need(offDx == 0 || (offDx <= size && chars * ((options & 0x2000) ? 8 : 4) <= size - offDx));
+            need(offDx == 0 || (offDx <= size && chars * ((options & text::PairedDx) ? 8 : 4) <= size - offDx));
             break;
         }
         case BitBlt: case StretchBlt: case TransparentBlt: case AlphaBlend:
-            bitmap(pos, size, 84);
+            bitmap(pos, size, blt::Bitmap);
             break;
         case MaskBlt:
-            bitmap(pos, size, 84);
-            bitmap(pos, size, 112);
+            bitmap(pos, size, blt::Bitmap);
+            bitmap(pos, size, blt::Mask);
             break;
         case PlgBlt:
-            bitmap(pos, size, 96);
+            bitmap(pos, size, plgBlt::Bitmap);
             break;
         case SetDiBitsToDevice: case StretchDiBits:
-            bitmap(pos, size, 48);
+            bitmap(pos, size, dibits::Bitmap);
             break;
         case CreateMonoBrush: case CreateDibPatternBrushPt:
-            bitmap(pos, size, 16);
+            bitmap(pos, size, patternBrush::Bitmap);
             break;
         case ExtCreatePen:
-            need(52 + 4 * qint64(b_.u32(pos + 48)) <= size);
-            bitmap(pos, size, 12);
+            need(extPen::Size + 4 * qint64(b_.u32(pos + extPen::StyleEntries)) <= size);
+            bitmap(pos, size, extPen::Bitmap);
             break;
         case PolyDraw:
-            need(28 + 9 * qint64(b_.u32(pos + 24)) <= size);
+            need(poly::Points + (poly::Point32Size + 1) * qint64(b_.u32(pos + poly::Count)) <= size);
             break;
         case PolyDraw16:
-            need(28 + 5 * qint64(b_.u32(pos + 24)) <= size);
+            need(poly::Points + (poly::Point16Size + 1) * qint64(b_.u32(pos + poly::Count)) <= size);
             break;
         case CreatePalette:
-            need(16 + 4 * qint64(b_.u16(pos + 14)) <= size);
+            need(palette::CreateEntries + palette::EntrySize * qint64(b_.u16(pos + palette::CreateCount)) <= size);
             break;
         case SetPaletteEntries:
-            need(20 + 4 * qint64(b_.u32(pos + 16)) <= size);
+            need(palette::SetEntries + palette::EntrySize * qint64(b_.u32(pos + palette::SetCount)) <= size);
             break;
         case GdiComment:
-            need(12 + qint64(b_.u32(pos + 8)) <= size);
+            need(comment::Data + qint64(b_.u32(pos + comment::DataSize)) <= size);
             break;
         case FillRgn: case FrameRgn: case InvertRgn: case PaintRgn:
-            region(pos, size, 24, minimumSize(type) - 32);
+            region(pos, size, regionRecord::Length, regionData(type));
             break;
         case ExtSelectClipRgn:
-            if (b_.u32(pos + 8) != 0)
-                region(pos, size, 8, 16);
+            if (b_.u32(pos + clipRegion::Length) != 0)
+                region(pos, size, clipRegion::Length, clipRegion::Data);
             break;
         case DrawEscape: case ExtEscape:
-            need(16 + qint64(b_.u32(pos + 12)) <= size);
+            need(escape::Data + qint64(b_.u32(pos + escape::DataSize)) <= size);
             break;
         case NamedEscape:
-            need(20 + qint64(b_.u32(pos + 12)) + qint64(b_.u32(pos + 16)) <= size);
+            need(namedEscape::Data + qint64(b_.u32(pos + namedEscape::NameSize))
+                     + qint64(b_.u32(pos + namedEscape::DataSize))
+                 <= size);
             break;
         case SetIcmProfileA: case SetIcmProfileW:
-            need(20 + qint64(b_.u32(pos + 12)) + qint64(b_.u32(pos + 16)) <= size);
+            need(icmProfile::Data + qint64(b_.u32(pos + icmProfile::NameSize)) + qint64(b_.u32(pos + icmProfile::DataSize))
+                 <= size);
             break;
         case ColorMatchToTargetW:
-            need(24 + qint64(b_.u32(pos + 16)) + qint64(b_.u32(pos + 20)) <= size);
+            need(colorMatch::Data + qint64(b_.u32(pos + colorMatch::NameSize)) + qint64(b_.u32(pos + colorMatch::DataSize))
+                 <= size);
             break;
         case CreateColorSpaceW:
-            need(12 + 592 + qint64(b_.u32(pos + 600)) <= size);
+            need(colorSpaceW::Data + qint64(b_.u32(pos + colorSpaceW::DataSize)) <= size);
             break;
         case GradientFill: {
-            const qint64 vertices = b_.u32(pos + GradientVertexCount);
-            const qint64 shapes = b_.u32(pos + GradientShapeCount);
-            const quint32 mode = b_.u32(pos + GradientMode);
-            need(mode <= GradientTriangles
-                 && GradientVertices + GradientVertexSize * vertices + (mode == GradientTriangles ? 12 : 8) * shapes <= size);
+            const qint64 vertices = b_.u32(pos + gradient::VertexCount);
+            const qint64 shapes = b_.u32(pos + gradient::ShapeCount);
+            const quint32 mode = b_.u32(pos + gradient::Mode);
+            const qint64 corners = mode == gradient::Triangles ? 3 : 2;
+            need(mode <= gradient::Triangles
+                 && gradient::Vertices + gradient::VertexSize * vertices + corners * gradient::IndexSize * shapes <= size);
             break;
         }
         case SmallTextOut: {
-            const qint64 chars = b_.u32(pos + 16);
-            const quint32 options = b_.u32(pos + 20);
-            const qint64 fixed = 36 + ((options & 0x0100) ? 0 : 16);
-            need(fixed <= size && chars * ((options & 0x0200) ? 1 : 2) <= size - fixed);
+            const qint64 chars = b_.u32(pos + smallText::Chars);
+            const quint32 options = b_.u32(pos + smallText::Options);
+            const qint64 fixed = smallText::Size + ((options & smallText::NoRect) ? 0 : smallText::RectSize);
+            need(fixed <= size && chars * ((options & smallText::SmallChars) ? 1 : 2) <= size - fixed);
             break;
         }
         case PolyTextOutA: case PolyTextOutW: {
-            const qint64 strings = b_.u32(pos + 36);
-            need(40 + 40 * strings <= size);
+            const qint64 strings = b_.u32(pos + polyText::Strings);
+            need(polyText::Texts + polyText::TextSize * strings <= size);
             for (qint64 i = 0; i < strings; ++i) {
-                const qint64 at = pos + 40 + 40 * i;
-                const qint64 chars = b_.u32(at + 8);
-                const qint64 offString = b_.u32(at + 12);
-                const qint64 offDx = b_.u32(at + 36);
+                const qint64 at = pos + polyText::Texts + polyText::TextSize * i;
+                const qint64 chars = b_.u32(at + polyText::Chars);
+                const qint64 offString = b_.u32(at + polyText::OffString);
+                const qint64 offDx = b_.u32(at + polyText::OffDx);
                 need(chars <= size && offString <= size && chars * (type == PolyTextOutW ? 2 : 1) <= size - offString);
                 need(offDx == 0 || (offDx <= size && chars * 4 <= size - offDx));
             }
@@ -293,56 +284,59 @@ private:
     void region(qint64 pos, qint64 size, qint64 lengthAt, qint64 dataAt) const
     {
         const qint64 length = b_.u32(pos + lengthAt);
-        need(length >= 32 && dataAt + length <= size);
-        const qint64 rects = b_.u32(pos + dataAt + 8);
-        need(rects <= (length - 32) / 16);
+        need(length >= RegionHeaderSize && dataAt + length <= size);
+        const qint64 rects = b_.u32(pos + dataAt + RegionCount);
+        need(rects <= (length - RegionHeaderSize) / RegionRectSize);
     }
 
     void track(quint32 type, qint64 pos)
     {
         switch (type) {
         case SetMapMode:
-            dc_.mode = b_.u32(pos + 8);
+            dc_.mode = b_.u32(pos + Value);
             break;
         case SetWindowExtEx:
-            if (b_.i32(pos + 8) != 0)
-                dc_.windowX = b_.i32(pos + 8);
-            if (b_.i32(pos + 12) != 0)
-                dc_.windowY = b_.i32(pos + 12);
+            if (b_.i32(pos + Value) != 0)
+                dc_.windowX = b_.i32(pos + Value);
+            if (b_.i32(pos + SecondValue) != 0)
+                dc_.windowY = b_.i32(pos + SecondValue);
             break;
         case SetViewportExtEx:
-            if (b_.i32(pos + 8) != 0)
-                dc_.viewportX = b_.i32(pos + 8);
-            if (b_.i32(pos + 12) != 0)
-                dc_.viewportY = b_.i32(pos + 12);
+            if (b_.i32(pos + Value) != 0)
+                dc_.viewportX = b_.i32(pos + Value);
+            if (b_.i32(pos + SecondValue) != 0)
+                dc_.viewportY = b_.i32(pos + SecondValue);
             break;
         case ScaleViewportExtEx:
         case ScaleWindowExtEx: {
             double &extX = type == ScaleWindowExtEx ? dc_.windowX : dc_.viewportX;
             double &extY = type == ScaleWindowExtEx ? dc_.windowY : dc_.viewportY;
-            if (b_.i32(pos + 8) != 0 && b_.i32(pos + 12) != 0)
-                extX = bounded(extX * b_.i32(pos + 8) / b_.i32(pos + 12));
-            if (b_.i32(pos + 16) != 0 && b_.i32(pos + 20) != 0)
-                extY = bounded(extY * b_.i32(pos + 16) / b_.i32(pos + 20));
+            if (b_.i32(pos + scale::XNum) != 0 && b_.i32(pos + scale::XDenom) != 0)
+                extX = bounded(extX * b_.i32(pos + scale::XNum) / b_.i32(pos + scale::XDenom));
+            if (b_.i32(pos + scale::YNum) != 0 && b_.i32(pos + scale::YDenom) != 0)
+                extY = bounded(extY * b_.i32(pos + scale::YNum) / b_.i32(pos + scale::YDenom));
             break;
         }
         case SetWorldTransform:
-            dc_.worldX = stretch(pos + 8, pos + 12);
-            dc_.worldY = stretch(pos + 16, pos + 20);
+            dc_.worldX = stretch(pos + xform::M11, pos + xform::M12);
+            dc_.worldY = stretch(pos + xform::M21, pos + xform::M22);
             break;
         case ModifyWorldTransform:
-            switch (b_.u32(pos + 32)) {
-            case 1: // identity
+            switch (b_.u32(pos + xform::Mode)) {
+            case xform::Identity:
                 dc_.worldX = dc_.worldY = 1;
                 break;
-            case 2: // left multiply
-            case 3: // right multiply
-                dc_.worldX = bounded(dc_.worldX * std::max(stretch(pos + 8, pos + 12), stretch(pos + 16, pos + 20)));
-                dc_.worldY = bounded(dc_.worldY * std::max(stretch(pos + 8, pos + 12), stretch(pos + 16, pos + 20)));
+            case xform::LeftMultiply:
+            case xform::RightMultiply: {
+                const double most = std::max(stretch(pos + xform::M11, pos + xform::M12),
+                                             stretch(pos + xform::M21, pos + xform::M22));
+                dc_.worldX = bounded(dc_.worldX * most);
+                dc_.worldY = bounded(dc_.worldY * most);
                 break;
-            case 4: // set
-                dc_.worldX = stretch(pos + 8, pos + 12);
-                dc_.worldY = stretch(pos + 16, pos + 20);
+            }
+            case xform::Set:
+                dc_.worldX = stretch(pos + xform::M11, pos + xform::M12);
+                dc_.worldY = stretch(pos + xform::M21, pos + xform::M22);
                 break;
             default:
                 break;
@@ -352,7 +346,7 @@ private:
             saved_.append(dc_);
             break;
         case RestoreDc: {
-            const qint64 back = b_.i32(pos + 8);
+            const qint64 back = b_.i32(pos + Value);
             const qint64 keep = back < 0 ? saved_.size() + back : back - 1;
             if (keep >= 0 && keep < saved_.size()) {
                 dc_ = saved_.at(keep);
@@ -361,43 +355,48 @@ private:
             break;
         }
         case SetTextAlign:
-            dc_.textAlign = b_.u32(pos + 8);
+            dc_.textAlign = b_.u32(pos + Value);
             break;
-        case ExtCreateFontIndirectW:
-            fontCharsets_.insert(b_.u32(pos + 8), b_.u8(pos + 35));
-            fontFaces_.insert(b_.u32(pos + 8), faceName(pos));
-            fontTurned_.insert(b_.u32(pos + 8), b_.i32(pos + 20) % 3600 != 0);
-            fontHeights_.insert(b_.u32(pos + 8), std::abs(double(b_.i32(pos + 12))));
+        case ExtCreateFontIndirectW: {
+            const quint32 handle = b_.u32(pos + font::Handle);
+            fontCharsets_.insert(handle, b_.u8(pos + font::Charset));
+            fontFaces_.insert(handle, faceName(pos));
+            fontTurned_.insert(handle, b_.i32(pos + font::Escapement) % 3600 != 0);
+            fontHeights_.insert(handle, std::abs(double(b_.i32(pos + font::Height))));
             break;
+        }
         case CreatePen:
-            penWidths_.insert(b_.u32(pos + 8), std::abs(double(b_.i32(pos + 16))));
+            penWidths_.insert(b_.u32(pos + pen::Handle), std::abs(double(b_.i32(pos + pen::Width))));
             break;
         case ExtCreatePen:
-            penWidths_.insert(b_.u32(pos + 8), (b_.u32(pos + 28) & PenGeometric) ? double(b_.u32(pos + 32)) : 0.0);
+            penWidths_.insert(b_.u32(pos + extPen::Handle), (b_.u32(pos + extPen::Style) & extPen::Geometric)
+                                                                 ? double(b_.u32(pos + extPen::Width))
+                                                                 : 0.0);
             break;
         case SetBkMode:
-            dc_.opaque = b_.u32(pos + 8) == 2;
+            dc_.opaque = b_.u32(pos + Value) == BkOpaque;
             break;
         case SetBkColor:
-            dc_.background = b_.u32(pos + 8) & 0xFFFFFF;
+            dc_.background = b_.u32(pos + Value) & 0xFFFFFF;
             break;
         case CreateBrushIndirect:
         case CreateMonoBrush:
         case CreateDibPatternBrushPt: {
-            const quint32 handle = b_.u32(pos + 8);
+            // The three begin alike: the handle, then CreateBrushIndirect's style.
+            const quint32 handle = b_.u32(pos + brush::Handle);
             brushes_.insert(handle);
-            constexpr quint32 BrushHatched = 2;
-            if (type == CreateBrushIndirect && b_.u32(pos + 12) == BrushHatched && b_.u32(pos + 20) <= 5)
-                hatchBrushes_.insert(handle, Hatch{int(b_.u32(pos + 20)), rgbOf(b_.u32(pos + 16)), false, 0});
+            if (type == CreateBrushIndirect && b_.u32(pos + brush::Style) == brush::Hatched
+                && b_.u32(pos + brush::Hatch) <= 5)
+                hatchBrushes_.insert(handle, Hatch{int(b_.u32(pos + brush::Hatch)), rgbOf(b_.u32(pos + brush::Colour)), false, 0});
             else
                 hatchBrushes_.remove(handle);
             break;
         }
         case SelectObject: {
-            const quint32 handle = b_.u32(pos + 8);
+            const quint32 handle = b_.u32(pos + Value);
             if (brushes_.contains(handle))
                 dc_.brush = handle;
-            else if (handle >= 0x80000000 && handle <= 0x80000005) // stock brushes
+            else if (handle >= StockWhiteBrush && handle <= StockNullBrush)
                 dc_.brush = 0;
             if (fontCharsets_.contains(handle)) {
                 dc_.font = handle;
@@ -405,23 +404,25 @@ private:
             }
             if (penWidths_.contains(handle))
                 dc_.penWidth = penWidths_.value(handle);
-            else if (handle >= 0x80000006 && handle <= 0x80000008) // stock pens
+            else if (handle >= StockWhitePen && handle <= StockNullPen)
                 dc_.penWidth = 0;
             break;
         }
-        case DeleteObject:
-            fontCharsets_.remove(b_.u32(pos + 8));
-            fontFaces_.remove(b_.u32(pos + 8));
-            fontTurned_.remove(b_.u32(pos + 8));
-            fontHeights_.remove(b_.u32(pos + 8));
-            penWidths_.remove(b_.u32(pos + 8));
-            brushes_.remove(b_.u32(pos + 8));
-            hatchBrushes_.remove(b_.u32(pos + 8));
+        case DeleteObject: {
+            const quint32 handle = b_.u32(pos + Value);
+            fontCharsets_.remove(handle);
+            fontFaces_.remove(handle);
+            fontTurned_.remove(handle);
+            fontHeights_.remove(handle);
+            penWidths_.remove(handle);
+            brushes_.remove(handle);
+            hatchBrushes_.remove(handle);
             break;
+        }
         case MoveToEx:
         case LineTo:
-            dc_.x = b_.i32(pos + 8);
-            dc_.y = b_.i32(pos + 12);
+            dc_.x = b_.i32(pos + Value);
+            dc_.y = b_.i32(pos + SecondValue);
             break;
         default:
             break;
@@ -446,13 +447,13 @@ private:
     {
         const double ppm = vertical ? pixelsPerMm_.y() : pixelsPerMm_.x();
         switch (dc_.mode) {
-        case 2: return ppm * 0.1;
-        case 3: return ppm * 0.01;
-        case 4: return ppm * 0.254;
-        case 5: return ppm * 0.0254;
-        case 6: return ppm * 25.4 / 1440;
-        case 7:
-        case 8: return vertical ? std::abs(dc_.viewportY / dc_.windowY) : std::abs(dc_.viewportX / dc_.windowX);
+        case MapLoMetric: return ppm * 0.1;
+        case MapHiMetric: return ppm * 0.01;
+        case MapLoEnglish: return ppm * 0.254;
+        case MapHiEnglish: return ppm * 0.0254;
+        case MapTwips: return ppm * 25.4 / 1440;
+        case MapIsotropic:
+        case MapAnisotropic: return vertical ? std::abs(dc_.viewportY / dc_.windowY) : std::abs(dc_.viewportX / dc_.windowX);
         default: return 1;
         }
     }
@@ -517,8 +518,8 @@ private:
         double firstX = 0, firstY = 0, lastX = 0, lastY = 0;
         qint64 k = 0;
         auto point = [&](qint64 i, double *x, double *y) {
-            *x = wide ? b_.i32(at + 8 * i) : b_.i16(at + 4 * i);
-            *y = wide ? b_.i32(at + 8 * i + 4) : b_.i16(at + 4 * i + 2);
+            *x = wide ? b_.i32(at + poly::Point32Size * i + point::X) : b_.i16(at + poly::Point16Size * i + point16::X);
+            *y = wide ? b_.i32(at + poly::Point32Size * i + point::Y) : b_.i16(at + poly::Point16Size * i + point16::Y);
         };
         const QVector<qint64> sizes = figures.isEmpty() ? QVector<qint64>{count} : figures;
         for (qint64 figure : sizes) {
@@ -559,8 +560,8 @@ private:
     Extent box(qint64 at, bool curved)
     {
         Extent e;
-        e.add(b_.i32(at) * naturalX(), b_.i32(at + 4) * naturalY());
-        e.add(b_.i32(at + 8) * naturalX(), b_.i32(at + 12) * naturalY());
+        e.add(b_.i32(at + rect::Left) * naturalX(), b_.i32(at + rect::Top) * naturalY());
+        e.add(b_.i32(at + rect::Right) * naturalX(), b_.i32(at + rect::Bottom) * naturalY());
         e.rows = 2 * (e.bottom - e.top);
         if (curved) {
             e.slantRows = e.rows;
@@ -585,17 +586,18 @@ private:
     // The pixels of a bitmap whose header lies at the offset given at offsetAt.
     qint64 bitmapPixels(qint64 pos, qint64 offsetAt) const
     {
-        if (b_.u32(pos + offsetAt + 4) == 0)
+        if (b_.u32(pos + offsetAt + bitmap::HeaderSize) == 0)
             return 0;
-        const qint64 at = pos + b_.u32(pos + offsetAt);
-        if (b_.u32(at) == 12)
-            return qint64(b_.u16(at + 4)) * b_.u16(at + 6);
-        const qint64 announced = std::abs(qint64(b_.i32(at + 4))) * std::abs(qint64(b_.i32(at + 8)));
+        const qint64 at = pos + b_.u32(pos + offsetAt + bitmap::OffHeader);
+        if (b_.u32(at) == DibCoreHeaderSize)
+            return qint64(b_.u16(at + DibCoreWidth)) * b_.u16(at + DibCoreHeight);
+        const qint64 announced = std::abs(qint64(b_.i32(at + DibWidth))) * std::abs(qint64(b_.i32(at + DibHeight)));
         const quint32 compression = b_.u32(at + DibCompression);
         if (compression != DibJpeg && compression != DibPng)
             return announced;
         // The file inside is decoded at its own size, whatever the header announces.
-        const QSize real = embeddedImageSize(b_, pos + b_.u32(pos + offsetAt + 8), b_.u32(pos + offsetAt + 12), compression);
+        const QSize real = embeddedImageSize(b_, pos + b_.u32(pos + offsetAt + bitmap::OffBits),
+                                             b_.u32(pos + offsetAt + bitmap::BitsSize), compression);
         return std::max(announced, qint64(real.width()) * real.height());
     }
 
@@ -622,19 +624,19 @@ private:
     // vertices the record lists; a corner that names no vertex adds nothing.
     void gradient(qint64 pos)
     {
-        const qint64 vertices = b_.u32(pos + GradientVertexCount);
-        const qint64 shapes = b_.u32(pos + GradientShapeCount);
-        const bool triangles = b_.u32(pos + GradientMode) == GradientTriangles;
+        const qint64 vertices = b_.u32(pos + gradient::VertexCount);
+        const qint64 shapes = b_.u32(pos + gradient::ShapeCount);
+        const bool triangles = b_.u32(pos + gradient::Mode) == gradient::Triangles;
         const int corners = triangles ? 3 : 2;
-        const qint64 shapesAt = pos + GradientVertices + GradientVertexSize * vertices;
+        const qint64 shapesAt = pos + gradient::Vertices + gradient::VertexSize * vertices;
         Extent all;
         for (qint64 i = 0; i < shapes; ++i) {
             Extent shape;
             for (int k = 0; k < corners; ++k) {
-                const qint64 v = b_.u32(shapesAt + 4 * (corners * i + k));
+                const qint64 v = b_.u32(shapesAt + gradient::IndexSize * (corners * i + k));
                 if (v < vertices) {
-                    const qint64 at = pos + GradientVertices + GradientVertexSize * v;
-                    shape.add(b_.i32(at) * naturalX(), b_.i32(at + 4) * naturalY());
+                    const qint64 at = pos + gradient::Vertices + gradient::VertexSize * v;
+                    shape.add(b_.i32(at + gradient::VertexX) * naturalX(), b_.i32(at + gradient::VertexY) * naturalY());
                 }
             }
             const QSizeF box = shape.box();
@@ -658,35 +660,35 @@ private:
             const bool wide = type < PolyBezier16;
             const bool to = type == PolyBezierTo16 || type == PolylineTo16 || type == PolyBezierTo || type == PolylineTo;
             const bool closed = type == Polygon16 || type == Polygon;
-            draw(points(pos + 28, b_.u32(pos + 24), wide, {}, closed, to), closed);
+            draw(points(pos + poly::Points, b_.u32(pos + poly::Count), wide, {}, closed, to), closed);
             break;
         }
         case PolyDraw: case PolyDraw16:
-            draw(points(pos + 28, b_.u32(pos + 24), type == PolyDraw, {}, false, true), false);
+            draw(points(pos + poly::Points, b_.u32(pos + poly::Count), type == PolyDraw, {}, false, true), false);
             break;
         case PolyPolyline16: case PolyPolygon16: case PolyPolyline: case PolyPolygon: {
-            const qint64 polys = b_.u32(pos + 24);
+            const qint64 polys = b_.u32(pos + polyPoly::Figures);
             QVector<qint64> figures;
             figures.reserve(int(std::min<qint64>(polys, 1 << 20)));
             for (qint64 i = 0; i < polys; ++i)
-                figures.append(b_.u32(pos + 32 + 4 * i));
+                figures.append(b_.u32(pos + polyPoly::FigureCounts + 4 * i));
             const bool closed = type == PolyPolygon16 || type == PolyPolygon;
-            draw(points(pos + 32 + 4 * polys, b_.u32(pos + 28), type == PolyPolyline || type == PolyPolygon, figures,
-                        closed, false),
+            draw(points(pos + polyPoly::FigureCounts + 4 * polys, b_.u32(pos + polyPoly::Count),
+                        type == PolyPolyline || type == PolyPolygon, figures, closed, false),
                  closed);
             break;
         }
         case Rectangle:
-            draw(box(pos + 8, false), true);
+            draw(box(pos + Bounds, false), true);
             break;
         case Ellipse: case RoundRect: case Chord: case Pie:
-            draw(box(pos + 8, true), true);
+            draw(box(pos + Bounds, true), true);
             break;
         case Arc: case ArcTo:
-            draw(box(pos + 8, true), false);
+            draw(box(pos + Bounds, true), false);
             break;
         case AngleArc: {
-            const double r = b_.u32(pos + 16);
+            const double r = b_.u32(pos + angleArc::Radius);
             Extent e;
             e.add(0, 0);
             e.add(2 * r * naturalX(), 2 * r * naturalY());
@@ -698,7 +700,7 @@ private:
         case LineTo: {
             Extent e;
             e.add(dc_.x * naturalX(), dc_.y * naturalY());
-            e.add(b_.i32(pos + 8) * naturalX(), b_.i32(pos + 12) * naturalY());
+            e.add(b_.i32(pos + Value) * naturalX(), b_.i32(pos + SecondValue) * naturalY());
             e.edge(e.right - e.left, e.bottom - e.top);
             draw(e, false);
             break;
@@ -724,43 +726,44 @@ private:
                         dc_.penWidth * naturalX());
             break;
         case ExtTextOutA: case ExtTextOutW:
-            work_.text(b_.u32(pos + 44), textHeight());
+            work_.text(b_.u32(pos + text::Chars), textHeight());
             break;
         case SmallTextOut:
-            work_.text(b_.u32(pos + 16), textHeight());
+            work_.text(b_.u32(pos + smallText::Chars), textHeight());
             break;
         case PolyTextOutA: case PolyTextOutW: {
             qint64 chars = 0;
-            for (qint64 i = 0; i < qint64(b_.u32(pos + 36)); ++i)
-                chars += b_.u32(pos + 40 + 40 * i + 8);
+            for (qint64 i = 0; i < qint64(b_.u32(pos + polyText::Strings)); ++i)
+                chars += b_.u32(pos + polyText::Texts + polyText::TextSize * i + polyText::Chars);
             work_.text(chars, textHeight());
             break;
         }
         case BitBlt: case StretchBlt: case MaskBlt: case AlphaBlend: case TransparentBlt:
-            blit(pos, 84, 32);
+            blit(pos, blt::Bitmap, blt::DestWidth);
             break;
         case PlgBlt:
-            blit(pos, 96, 0);
+            blit(pos, plgBlt::Bitmap, 0);
             break;
         case SetDiBitsToDevice:
-            blit(pos, 48, 40);
+            blit(pos, dibits::Bitmap, dibits::SourceWidth);
             break;
         case StretchDiBits:
-            blit(pos, 48, 72);
+            blit(pos, dibits::Bitmap, dibits::DestWidth);
             break;
         case CreateMonoBrush: case CreateDibPatternBrushPt:
-            work_.bitmap(bitmapPixels(pos, 16), QSizeF());
+            work_.bitmap(bitmapPixels(pos, patternBrush::Bitmap), QSizeF());
             break;
         case ExtCreatePen:
-            work_.bitmap(bitmapPixels(pos, 12), QSizeF());
+            work_.bitmap(bitmapPixels(pos, extPen::Bitmap), QSizeF());
             break;
         case FillRgn: case FrameRgn: case InvertRgn: case PaintRgn: {
-            const qint64 data = pos + minimumSize(type) - 32;
-            const qint64 rects = b_.u32(data + 8);
+            const qint64 data = pos + regionData(type);
+            const qint64 rects = b_.u32(data + RegionCount);
+            const qint64 box = data + RegionBox;
             Extent e;
             e.add(0, 0);
-            e.add(std::abs(double(b_.i32(data + 24)) - b_.i32(data + 16)) * natural_.x(),
-                  std::abs(double(b_.i32(data + 28)) - b_.i32(data + 20)) * natural_.y());
+            e.add(std::abs(double(b_.i32(box + rect::Right)) - b_.i32(box + rect::Left)) * natural_.x(),
+                  std::abs(double(b_.i32(box + rect::Bottom)) - b_.i32(box + rect::Top)) * natural_.y());
             e.rows = 2 * double(rects) * e.bottom;
             e.points = 4 * rects;
             work_.shape(e.box(), e.rows, 0, 0, e.points, true, 0);
@@ -796,29 +799,29 @@ private:
     bool rewritePen(QByteArray &out, quint32 type, qint64 pos, qint64 size) const
     {
         if (type == CreatePen) {
-            const quint32 style = b_.u32(pos + 12);
-            const qint64 width = b_.i32(pos + 16);
+            const quint32 style = b_.u32(pos + pen::Style);
+            const qint64 width = b_.i32(pos + pen::Width);
             if ((style & 0x0F) == PenNull || width <= 1)
                 return false;
             u32(out, ExtCreatePen);
-            u32(out, 52);
-            u32(out, b_.u32(pos + 8)); // handle
+            u32(out, quint32(extPen::Size));
+            u32(out, b_.u32(pos + pen::Handle));
             for (int i = 0; i < 4; ++i)
                 u32(out, 0); // no bitmap
-            u32(out, PenGeometric | (style & 0x0F));
+            u32(out, extPen::Geometric | (style & 0x0F));
             u32(out, scaledWidth(width));
             u32(out, 0); // solid brush
-            u32(out, b_.u32(pos + 24));
+            u32(out, b_.u32(pos + pen::Colour));
             u32(out, 0); // hatch
             u32(out, 0); // no style entries
             return true;
         }
-        if (type == ExtCreatePen && (b_.u32(pos + 28) & PenGeometric)) {
+        if (type == ExtCreatePen && (b_.u32(pos + extPen::Style) & extPen::Geometric)) {
             const qsizetype at = out.size();
             out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
-            const quint32 w = scaledWidth(b_.u32(pos + 32));
+            const quint32 w = scaledWidth(b_.u32(pos + extPen::Width));
             for (int i = 0; i < 4; ++i)
-                out[at + 32 + i] = char((w >> (8 * i)) & 0xFF);
+                out[at + extPen::Width + i] = char((w >> (8 * i)) & 0xFF);
             return true;
         }
         return false;
@@ -835,11 +838,11 @@ private:
         Box box;
         switch (type) {
         case BitBlt: case StretchBlt: case AlphaBlend:
-            box = {BltDestX, BltDestY, BltDestWidth, BltDestHeight, BltBitmapInfoSize};
+            box = {blt::DestX, blt::DestY, blt::DestWidth, blt::DestHeight, blt::Bitmap + bitmap::HeaderSize};
             break;
         case StretchDiBits:
-            box = {StretchDibDestX, StretchDibDestY, StretchDibDestWidth, StretchDibDestHeight,
-                   StretchDibBitmapInfoSize};
+            box = {dibits::DestX, dibits::DestY, dibits::DestWidth, dibits::DestHeight,
+                   dibits::Bitmap + bitmap::HeaderSize};
             break;
         default:
             return;
@@ -850,18 +853,18 @@ private:
         const qint64 right = std::clamp<qint64>(x + b_.i32(pos + box.width), INT32_MIN, INT32_MAX);
         const qint64 bottom = std::clamp<qint64>(y + b_.i32(pos + box.height), INT32_MIN, INT32_MAX);
         u32(out, SaveDc);
-        u32(out, 8);
+        u32(out, quint32(minimumSize(SaveDc)));
         for (quint32 stock : {StockNullPen, StockNullBrush}) {
             u32(out, SelectObject);
-            u32(out, 12);
+            u32(out, quint32(minimumSize(SelectObject)));
             u32(out, stock);
         }
         u32(out, Rectangle);
-        u32(out, 24);
+        u32(out, quint32(minimumSize(Rectangle)));
         for (qint64 v : {x, y, right, bottom})
             u32(out, quint32(qint32(v)));
         u32(out, RestoreDc);
-        u32(out, 12);
+        u32(out, quint32(minimumSize(RestoreDc)));
         u32(out, quint32(-1));
     }
 
@@ -873,19 +876,20 @@ private:
         if (type != GradientFill || spareHandle_ == 0)
             return false;
         constexpr qint64 MaxBands = 20000, BandsPerShape = 64;
-        const qint64 vertices = b_.u32(pos + GradientVertexCount);
-        const qint64 shapes = b_.u32(pos + GradientShapeCount);
-        const quint32 mode = b_.u32(pos + GradientMode);
-        const int corners = mode == GradientTriangles ? 3 : 2;
-        const qint64 shapesAt = pos + GradientVertices + GradientVertexSize * vertices;
+        const qint64 vertices = b_.u32(pos + gradient::VertexCount);
+        const qint64 shapes = b_.u32(pos + gradient::ShapeCount);
+        const quint32 mode = b_.u32(pos + gradient::Mode);
+        const int corners = mode == gradient::Triangles ? 3 : 2;
+        const qint64 shapesAt = pos + gradient::Vertices + gradient::VertexSize * vertices;
         struct Vertex
         {
             double x, y, c[3];
         };
         auto vertex = [&](qint64 v) {
-            const qint64 at = pos + GradientVertices + GradientVertexSize * v;
-            return Vertex{double(b_.i32(at)), double(b_.i32(at + 4)),
-                          {b_.u16(at + 8) / 256.0, b_.u16(at + 10) / 256.0, b_.u16(at + 12) / 256.0}};
+            const qint64 at = pos + gradient::Vertices + gradient::VertexSize * v;
+            return Vertex{double(b_.i32(at + gradient::VertexX)), double(b_.i32(at + gradient::VertexY)),
+                          {b_.u16(at + gradient::VertexRed) / 256.0, b_.u16(at + gradient::VertexGreen) / 256.0,
+                           b_.u16(at + gradient::VertexBlue) / 256.0}};
         };
         auto colour = [](const double *c) {
             auto channel = [](double v) { return quint32(std::clamp(std::lround(v), 0L, 255L)); };
@@ -893,13 +897,13 @@ private:
         };
         auto polygon = [&](const QVector<QPointF> &points, quint32 rgb) {
             u32(out, CreateBrushIndirect);
-            u32(out, 24);
+            u32(out, quint32(brush::Size));
             u32(out, spareHandle_);
             u32(out, 0); // solid
             u32(out, rgb);
             u32(out, 0);
             u32(out, SelectObject);
-            u32(out, 12);
+            u32(out, quint32(minimumSize(SelectObject)));
             u32(out, spareHandle_);
             double left = points[0].x(), top = points[0].y(), right = left, bottom = top;
             for (const QPointF &p : points) {
@@ -909,7 +913,7 @@ private:
                 bottom = std::max(bottom, p.y());
             }
             u32(out, Polygon);
-            u32(out, quint32(28 + 8 * points.size()));
+            u32(out, quint32(poly::Points + poly::Point32Size * points.size()));
             for (double v : {left, top, right, bottom})
                 u32(out, quint32(qint32(v)));
             u32(out, quint32(points.size()));
@@ -919,15 +923,15 @@ private:
             }
         };
         u32(out, SaveDc);
-        u32(out, 8);
+        u32(out, quint32(minimumSize(SaveDc)));
         u32(out, SelectObject);
-        u32(out, 12);
+        u32(out, quint32(minimumSize(SelectObject)));
         u32(out, StockNullPen);
         for (qint64 i = 0; i < shapes; ++i) {
             Vertex corner[3];
             bool known = true;
             for (int k = 0; k < corners; ++k) {
-                const qint64 v = b_.u32(shapesAt + 4 * (corners * i + k));
+                const qint64 v = b_.u32(shapesAt + gradient::IndexSize * (corners * i + k));
                 known = known && v < vertices;
                 if (known)
                     corner[k] = vertex(v);
@@ -945,7 +949,7 @@ private:
                 work_.elements(1);
                 continue;
             }
-            const bool down = mode == 1;
+            const bool down = mode == gradient::RectVertical;
             const double from = down ? corner[0].y : corner[0].x, to = down ? corner[1].y : corner[1].x;
             const qint64 n = bands_ >= MaxBands ? 1
                                                 : std::clamp<qint64>(qint64(std::min(std::abs(to - from), 1e6)), 1,
@@ -964,10 +968,10 @@ private:
             }
         }
         u32(out, RestoreDc);
-        u32(out, 12);
+        u32(out, quint32(minimumSize(RestoreDc)));
         u32(out, quint32(-1));
         u32(out, DeleteObject);
-        u32(out, 12);
+        u32(out, quint32(minimumSize(DeleteObject)));
         u32(out, spareHandle_);
         return true;
     }
@@ -1014,13 +1018,13 @@ private:
         work_.add(cost);
         const QRgb c = *marker;
         u32(out, CreateBrushIndirect);
-        u32(out, 24);
+        u32(out, quint32(brush::Size));
         u32(out, spareHandle_);
         u32(out, 0); // solid
         u32(out, quint32(qRed(c)) | quint32(qGreen(c)) << 8 | quint32(qBlue(c)) << 16);
         u32(out, 0);
         u32(out, SelectObject);
-        u32(out, 12);
+        u32(out, quint32(minimumSize(SelectObject)));
         u32(out, spareHandle_);
         return true;
     }
@@ -1028,31 +1032,30 @@ private:
     void hatchAfter(QByteArray &out) const
     {
         u32(out, SelectObject);
-        u32(out, 12);
+        u32(out, quint32(minimumSize(SelectObject)));
         u32(out, dc_.brush);
         u32(out, DeleteObject);
-        u32(out, 12);
+        u32(out, quint32(minimumSize(DeleteObject)));
         u32(out, spareHandle_);
     }
 
     // Whether a text record gives glyph indices instead of characters.
     bool glyphIndices(quint32 type, qint64 pos, qint64 size) const
     {
-        constexpr quint32 GlyphIndex = 0x0010;
         switch (type) {
         case ExtTextOutA:
         case ExtTextOutW:
-            return b_.u32(pos + 52) & GlyphIndex;
+            return b_.u32(pos + text::Options) & text::GlyphIndex;
         case SmallTextOut:
-            return size < 24 || (b_.u32(pos + 20) & GlyphIndex);
+            return size < smallText::Options + 4 || (b_.u32(pos + smallText::Options) & text::GlyphIndex);
         case PolyTextOutA:
         case PolyTextOutW: {
-            if (size < 40)
+            if (size < polyText::Texts)
                 return true;
-            const qint64 strings = b_.u32(pos + 36);
+            const qint64 strings = b_.u32(pos + polyText::Strings);
             for (qint64 i = 0; i < strings; ++i) {
-                const qint64 at = 40 + 40 * i;
-                if (at + 40 > size || (b_.u32(pos + at + 16) & GlyphIndex))
+                const qint64 at = polyText::Texts + polyText::TextSize * i;
+                if (at + polyText::TextSize > size || (b_.u32(pos + at + polyText::Options) & text::GlyphIndex))
                     return true;
             }
             return false;
@@ -1070,14 +1073,14 @@ private:
             out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
             // A positive height is the character cell's; the SVG's font size is the em, the
             // cell less its internal leading.
-            const qint32 height = b_.i32(pos + 12);
+            const qint32 height = b_.i32(pos + font::Height);
             if (height > 0) {
                 const qint32 em = -qint32(std::max(1.0, std::round(height / cellPerEm(faceName(pos)))));
                 for (int i = 0; i < 4; ++i)
-                    out[at + 12 + i] = char((quint32(em) >> (8 * i)) & 0xFF);
+                    out[at + font::Height + i] = char((quint32(em) >> (8 * i)) & 0xFF);
             }
-            for (int i = 0; i < 32; ++i) {
-                const qsizetype c = at + 40 + 2 * i;
+            for (int i = 0; i < font::FaceChars; ++i) {
+                const qsizetype c = at + font::FaceName + 2 * i;
                 const char16_t ch = char16_t(uchar(out[c]) | (uchar(out[c + 1]) << 8));
                 if (ch == 0)
                     break;
@@ -1090,11 +1093,11 @@ private:
         }
         if (type != ExtTextOutA && type != ExtTextOutW)
             return false;
-        const qint64 chars = b_.u32(pos + 44);
-        const qint64 offString = b_.u32(pos + 48);
-        const quint32 options = b_.u32(pos + 52);
-        const qint64 offDx = b_.u32(pos + 72);
-        const int per = (options & 0x2000) ? 2 : 1;
+        const qint64 chars = b_.u32(pos + text::Chars);
+        const qint64 offString = b_.u32(pos + text::OffString);
+        const quint32 options = b_.u32(pos + text::Options);
+        const qint64 offDx = b_.u32(pos + text::OffDx);
+        const int per = (options & text::PairedDx) ? 2 : 1;
         QString text;
         QVector<qint32> dx;
         if (type == ExtTextOutW) {
@@ -1116,17 +1119,17 @@ private:
         text = svgSafe(text);
         if (per == 1 && dx.size() == text.size() && placeEach(out, pos, text, dx))
             return true;
-        const qint64 fixed = 76;
+        const qint64 fixed = text::Size;
         const qint64 stringBytes = (text.size() * 2 + 3) / 4 * 4;
         QByteArray r(reinterpret_cast<const char *>(b_.data() + pos), fixed);
         auto put = [&r](qint64 at, quint32 v) {
             for (int i = 0; i < 4; ++i)
                 r[at + i] = char((v >> (8 * i)) & 0xFF);
         };
-        put(0, ExtTextOutW);
-        put(44, quint32(text.size()));
-        put(48, quint32(fixed));
-        put(72, dx.isEmpty() ? 0 : quint32(fixed + stringBytes));
+        put(RecordType, ExtTextOutW);
+        put(text::Chars, quint32(text.size()));
+        put(text::OffString, quint32(fixed));
+        put(text::OffDx, dx.isEmpty() ? 0 : quint32(fixed + stringBytes));
         for (QChar c : text) {
             r.append(char(c.unicode() & 0xFF));
             r.append(char(c.unicode() >> 8));
@@ -1135,7 +1138,7 @@ private:
             r.append('\0');
         for (qint32 v : dx)
             u32(r, quint32(v));
-        put(4, quint32(r.size()));
+        put(RecordSize, quint32(r.size()));
         out.append(r);
         return true;
     }
@@ -1144,8 +1147,8 @@ private:
     QString faceName(qint64 pos) const
     {
         QString face;
-        for (int i = 0; i < 32; ++i) {
-            const char16_t ch = b_.u16(pos + 40 + 2 * i);
+        for (int i = 0; i < font::FaceChars; ++i) {
+            const char16_t ch = b_.u16(pos + font::FaceName + 2 * i);
             if (ch == 0)
                 break;
             face.append(QChar(ch));
@@ -1171,11 +1174,10 @@ private:
         qint64 total = 0;
         for (qint32 a : dx)
             total += a;
-        const qint64 x0 = b_.i32(pos + 36), y0 = b_.i32(pos + 40);
+        const qint64 x0 = b_.i32(pos + text::ReferenceX), y0 = b_.i32(pos + text::ReferenceY);
         const quint32 horizontal = align & AlignCenter;
         qint64 start = horizontal == AlignCenter ? x0 - total / 2 : horizontal == AlignRight ? x0 - total : x0;
-        const quint32 options = b_.u32(pos + 52);
-        constexpr quint32 Opaque = 0x0002;
+        const quint32 options = b_.u32(pos + text::Options);
         bool first = true;
         for (qsizetype i = 0; i < text.size(); ++i) {
             // A character and its low surrogate stay together.
@@ -1188,25 +1190,25 @@ private:
                              : horizontal == AlignRight ? start + advance
                                                         : start;
             if (first || !c.trimmed().isEmpty()) {
-                QByteArray r(reinterpret_cast<const char *>(b_.data() + pos), 76);
+                QByteArray r(reinterpret_cast<const char *>(b_.data() + pos), text::Size);
                 auto put = [&r](qint64 at, quint32 v) {
                     for (int k = 0; k < 4; ++k)
                         r[at + k] = char((v >> (8 * k)) & 0xFF);
                 };
-                put(0, ExtTextOutW);
-                put(36, quint32(qint32(std::clamp<qint64>(x, INT32_MIN, INT32_MAX))));
-                put(40, quint32(qint32(y0)));
-                put(44, quint32(n));
-                put(48, 76);
-                put(52, first ? options : options & ~Opaque);
-                put(72, 0);
+                put(RecordType, ExtTextOutW);
+                put(text::ReferenceX, quint32(qint32(std::clamp<qint64>(x, INT32_MIN, INT32_MAX))));
+                put(text::ReferenceY, quint32(qint32(y0)));
+                put(text::Chars, quint32(n));
+                put(text::OffString, quint32(text::Size));
+                put(text::Options, first ? options : options & ~text::Opaque);
+                put(text::OffDx, 0);
                 for (QChar ch : c) {
                     r.append(char(ch.unicode() & 0xFF));
                     r.append(char(ch.unicode() >> 8));
                 }
                 while (r.size() % 4)
                     r.append('\0');
-                put(4, quint32(r.size()));
+                put(RecordSize, quint32(r.size()));
                 out.append(r);
                 first = false;
             }
@@ -1247,10 +1249,10 @@ private:
 // library sizes its drawing by those bounds); without bounds to tell, the millimetres.
 QSizeF deviceMillimetres(const Bytes &b, qint64 headerSize)
 {
-    const QSizeF mm(b.i32(HeaderDeviceMillimetres), b.i32(HeaderDeviceMillimetres + 4));
-    if (headerSize < HeaderWithMicrometres)
+    const QSizeF mm(b.i32(header::DeviceMillimetres + size::Width), b.i32(header::DeviceMillimetres + size::Height));
+    if (headerSize < header::WithMicrometres)
         return mm;
-    const QSizeF um(b.i32(HeaderDeviceMicrometres) / 1000.0, b.i32(HeaderDeviceMicrometres + 4) / 1000.0);
+    const QSizeF um(b.i32(header::DeviceMicrometres + size::Width) / 1000.0, b.i32(header::DeviceMicrometres + size::Height) / 1000.0);
     if (!(um.width() > 0 && um.height() > 0))
         return mm;
     if (!(mm.width() > 0 && mm.height() > 0))
@@ -1260,11 +1262,11 @@ QSizeF deviceMillimetres(const Bytes &b, qint64 headerSize)
         return um;
     // How far the frame, mapped onto the device by each reading, is from the bounds: the
     // ratios of their widths and of their heights, as factors.
-    const double boundsW = double(b.i32(HeaderBounds + 8)) - b.i32(HeaderBounds) + 1;
-    const double boundsH = double(b.i32(HeaderBounds + 12)) - b.i32(HeaderBounds + 4) + 1;
-    const double frameW = std::abs(double(b.i32(HeaderFrame + 8)) - b.i32(HeaderFrame)) / 100;
-    const double frameH = std::abs(double(b.i32(HeaderFrame + 12)) - b.i32(HeaderFrame + 4)) / 100;
-    const double devW = b.i32(HeaderDevicePixels), devH = b.i32(HeaderDevicePixels + 4);
+    const double boundsW = double(b.i32(header::Bounds + rect::Right)) - b.i32(header::Bounds + rect::Left) + 1;
+    const double boundsH = double(b.i32(header::Bounds + rect::Bottom)) - b.i32(header::Bounds + rect::Top) + 1;
+    const double frameW = std::abs(double(b.i32(header::Frame + rect::Right)) - b.i32(header::Frame + rect::Left)) / 100;
+    const double frameH = std::abs(double(b.i32(header::Frame + rect::Bottom)) - b.i32(header::Frame + rect::Top)) / 100;
+    const double devW = b.i32(header::DevicePixels + size::Width), devH = b.i32(header::DevicePixels + size::Height);
     if (boundsW <= 1 || boundsH <= 1 || frameW <= 0 || frameH <= 0 || devW <= 0 || devH <= 0)
         return mm;
     auto miss = [&](const QSizeF &size) {
@@ -1277,7 +1279,8 @@ QSizeF deviceMillimetres(const Bytes &b, qint64 headerSize)
 // The header's frame on the reference device, in its pixels.
 QRectF deviceFrame(const Bytes &b, QPointF pixelsPerMm)
 {
-    const double left = b.i32(24), top = b.i32(28), right = b.i32(32), bottom = b.i32(36);
+    const double left = b.i32(header::Frame + rect::Left), top = b.i32(header::Frame + rect::Top);
+    const double right = b.i32(header::Frame + rect::Right), bottom = b.i32(header::Frame + rect::Bottom);
     return QRectF(QPointF(left * pixelsPerMm.x(), top * pixelsPerMm.y()) / 100,
                   QPointF(right * pixelsPerMm.x(), bottom * pixelsPerMm.y()) / 100)
         .normalized();
@@ -1306,16 +1309,16 @@ QByteArray toSvg(QByteArray &emf)
 EmfDrawing drawEmf(const QByteArray &file)
 {
     const Bytes b(file);
-    if (!b.has(0, 88))
+    if (!b.has(0, header::BaseSize))
         damaged();
-    const qint64 headerSize = b.u32(4);
-    const qint64 total = b.u32(48);
-    if (b.u32(0) != Header || b.u32(40) != 0x464D4520 || headerSize < 88 || headerSize % 4 != 0
-        || total < headerSize || !b.has(0, total))
+    const qint64 headerSize = b.u32(RecordSize);
+    const qint64 total = b.u32(header::Bytes);
+    if (b.u32(RecordType) != Header || b.u32(header::Signature) != header::SignatureValue
+        || headerSize < header::BaseSize || headerSize % 4 != 0 || total < headerSize || !b.has(0, total))
         damaged();
 
     // The reference device: pixels per millimetre.
-    const double devW = b.i32(HeaderDevicePixels), devH = b.i32(HeaderDevicePixels + 4);
+    const double devW = b.i32(header::DevicePixels + size::Width), devH = b.i32(header::DevicePixels + size::Height);
     const QSizeF mm = deviceMillimetres(b, headerSize);
     const double mmW = mm.width(), mmH = mm.height();
     EmfDrawing d;
@@ -1326,36 +1329,36 @@ EmfDrawing drawEmf(const QByteArray &file)
 
     // The picture's natural size: its frame at 96 pixels to the inch.
     constexpr double naturalPerMm = 96 / 25.4;
-    const QSizeF natural(std::abs(double(b.i32(32)) - b.i32(24)) * naturalPerMm / 100,
-                         std::abs(double(b.i32(36)) - b.i32(28)) * naturalPerMm / 100);
+    const QSizeF natural(
+        std::abs(double(b.i32(header::Frame + rect::Right)) - b.i32(header::Frame + rect::Left)) * naturalPerMm / 100,
+        std::abs(double(b.i32(header::Frame + rect::Bottom)) - b.i32(header::Frame + rect::Top)) * naturalPerMm / 100);
     const QPointF naturalPerDevice(naturalPerMm / d.pixelsPerMm.x(), naturalPerMm / d.pixelsPerMm.y());
     QByteArray emf = file.left(headerSize);
     // One more object handle than the file uses, for the walk's own brushes.
-    constexpr qint64 HeaderHandles = 56;
-    const quint32 handles = b.u16(HeaderHandles);
+    const quint32 handles = b.u16(header::Handles);
     const quint32 spare = handles < 0xFFFF ? std::max<quint32>(handles, 1) : 0;
     if (spare) {
-        emf[HeaderHandles] = char((spare + 1) & 0xFF);
-        emf[HeaderHandles + 1] = char((spare + 1) >> 8);
+        emf[header::Handles] = char((spare + 1) & 0xFF);
+        emf[header::Handles + 1] = char((spare + 1) >> 8);
     }
     EmfWalk walk(b, d.pixelsPerMm, naturalPerDevice, natural, spare);
     emf.append(walk.run(headerSize, total));
     d.work = walk.work();
     const Hatches hatches = walk.hatches();
-    auto put = [&emf](int at, double v) {
+    auto put = [&emf](qint64 at, double v) {
         const quint32 u = quint32(qint32(std::clamp(v, -2147483648.0, 2147483647.0)));
         for (int i = 0; i < 4; ++i)
             emf[at + i] = char((u >> (8 * i)) & 0xFF);
     };
-    put(48, double(emf.size()));
+    put(header::Bytes, double(emf.size()));
     // The device bounds size the SVG, and empty ones make it all "nan": the frame's place on the
     // device stands in for them.
     d.frame = deviceFrame(b, d.pixelsPerMm);
     const QRectF &frame = d.frame;
-    put(8, std::floor(frame.left()));
-    put(12, std::floor(frame.top()));
-    put(16, std::max(std::ceil(frame.right()), std::floor(frame.left()) + 1));
-    put(20, std::max(std::ceil(frame.bottom()), std::floor(frame.top()) + 1));
+    put(header::Bounds + rect::Left, std::floor(frame.left()));
+    put(header::Bounds + rect::Top, std::floor(frame.top()));
+    put(header::Bounds + rect::Right, std::max(std::ceil(frame.right()), std::floor(frame.left()) + 1));
+    put(header::Bounds + rect::Bottom, std::max(std::ceil(frame.bottom()), std::floor(frame.top()) + 1));
 
     d.svg = toSvg(emf);
     if (d.svg.isEmpty() || d.svg.size() > MaxSvgBytes)
@@ -1372,10 +1375,11 @@ EmfDrawing drawEmf(const QByteArray &file)
 std::shared_ptr<PictureData> loadEmf(const QByteArray &file)
 {
     const Bytes b(file);
-    if (!b.has(0, 88))
+    if (!b.has(0, header::BaseSize))
         damaged();
     // The frame, in hundredths of a millimetre.
-    const qint64 left = b.i32(24), top = b.i32(28), right = b.i32(32), bottom = b.i32(36);
+    const qint64 left = b.i32(header::Frame + rect::Left), top = b.i32(header::Frame + rect::Top);
+    const qint64 right = b.i32(header::Frame + rect::Right), bottom = b.i32(header::Frame + rect::Bottom);
     const qint64 frameW = right - left;
     const qint64 frameH = bottom - top;
     if (frameW <= 0 || frameH <= 0)

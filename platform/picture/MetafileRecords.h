@@ -71,6 +71,17 @@ namespace rect {
 constexpr qint64 Left = 0, Top = 4, Right = 8, Bottom = 12;
 } // namespace rect
 
+// A point of two 32-bit values, or of two 16-bit ones; a size of two 32-bit values.
+namespace point {
+constexpr qint64 X = 0, Y = 4;
+} // namespace point
+namespace point16 {
+constexpr qint64 X = 0, Y = 2;
+} // namespace point16
+namespace size {
+constexpr qint64 Width = 0, Height = 4;
+} // namespace size
+
 // Polygons, polylines and Bézier curves, and PolyDraw (whose points are followed by a byte each).
 namespace poly {
 constexpr qint64 Count = 24, Points = 28;
@@ -126,7 +137,7 @@ constexpr int FaceChars = 32;
 
 // ExtTextOutA and ExtTextOutW.
 namespace text {
-constexpr qint64 Reference = 36, Chars = 44, OffString = 48, Options = 52, Rectangle = 56, OffDx = 72, Size = 76;
+constexpr qint64 Reference = 36, ReferenceX = Reference + point::X, ReferenceY = Reference + point::Y, Chars = 44, OffString = 48, Options = 52, Rectangle = 56, OffDx = 72, Size = 76;
 enum : quint32 { Opaque = 0x0002, Clipped = 0x0004, GlyphIndex = 0x0010, PairedDx = 0x2000 };
 } // namespace text
 
@@ -217,7 +228,7 @@ constexpr qint64 DataSize = 600, Data = 604;
 // GradientFill: the counts of vertices and of shapes, the mode, then the vertices of 16 bytes
 // (x, y, red, green, blue, alpha) and the shapes (two or three vertex indexes each).
 namespace gradient {
-constexpr qint64 VertexCount = 24, ShapeCount = 28, Mode = 32, Vertices = 36, VertexSize = 16;
+constexpr qint64 VertexCount = 24, ShapeCount = 28, Mode = 32, Vertices = 36, VertexSize = 16, IndexSize = 4;
 constexpr qint64 VertexX = 0, VertexY = 4, VertexRed = 8, VertexGreen = 10, VertexBlue = 12;
 enum : quint32 { RectHorizontal = 0, RectVertical = 1, Triangles = 2 };
 } // namespace gradient
@@ -335,6 +346,9 @@ enum : quint32 {
     StockBlackPen = 0x80000007,
     StockNullPen = 0x80000008,
 };
+
+// Background modes.
+enum : quint32 { BkTransparent = 1, BkOpaque = 2 };
 
 // Mapping modes.
 enum : quint32 {
