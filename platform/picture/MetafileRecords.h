@@ -108,6 +108,8 @@ enum : quint32 { Identity = 1, LeftMultiply = 2, RightMultiply = 3, Set = 4 };
 // CreatePen.
 namespace pen {
 constexpr qint64 Handle = 8, Style = 12, Width = 16, Colour = 24;
+// The style's kind of line, of which Null draws none.
+constexpr quint32 StyleMask = 0x0F, Null = 5;
 } // namespace pen
 
 // ExtCreatePen: its brush bitmap's blocks, then the pen.
@@ -137,7 +139,8 @@ constexpr int FaceChars = 32;
 
 // ExtTextOutA and ExtTextOutW.
 namespace text {
-constexpr qint64 Reference = 36, ReferenceX = Reference + point::X, ReferenceY = Reference + point::Y, Chars = 44, OffString = 48, Options = 52, Rectangle = 56, OffDx = 72, Size = 76;
+constexpr qint64 Reference = 36, ReferenceX = Reference + point::X, ReferenceY = Reference + point::Y;
+constexpr qint64 Chars = 44, OffString = 48, Options = 52, Rectangle = 56, OffDx = 72, Size = 76;
 enum : quint32 { Opaque = 0x0002, Clipped = 0x0004, GlyphIndex = 0x0010, PairedDx = 0x2000 };
 } // namespace text
 
