@@ -435,4 +435,150 @@ enum Function : quint16 {
     StretchDib = 0x0F43,
 };
 
+// The placeable header that may come first: its key, the frame in logical units, and the units
+// to the inch.
+namespace placeable {
+constexpr quint32 KeyValue = 0x9AC6CDD7;
+constexpr qint64 Key = 0, Left = 6, Top = 8, Right = 10, Bottom = 12, Inch = 14, Size = 22;
+} // namespace placeable
+
+// The metafile's own header: in memory or on disk, its size in words, the version.
+namespace header {
+constexpr qint64 Type = 0, HeaderWords = 2, Version = 4, Size = 18;
+enum : quint16 { InMemory = 1, OnDisk = 2, Words = 9, Version1 = 0x0100, Version3 = 0x0300 };
+} // namespace header
+
+// Every record: its size in 16-bit words (32 bits), its function, then its parameters.
+constexpr qint64 RecordWords = 0, RecordFunction = 4, RecordParams = 6, RecordHeaderWords = 3;
+
+// The parameter of records of one value (a mode, an object index, a relative level) or of one
+// 32-bit colour.
+constexpr qint64 Value = 0;
+
+// A point given as two parameters, last first.
+namespace point {
+constexpr qint64 Y = 0, X = 1;
+} // namespace point
+
+// A rectangle given as four parameters, last first (Rectangle, Ellipse, the clip rectangles, and
+// the boxes of RoundRect, Arc, Pie and Chord).
+namespace rect {
+constexpr qint64 Bottom = 0, Right = 1, Top = 2, Left = 3;
+} // namespace rect
+
+// RoundRect: the corner's size, then the box.
+namespace roundRect {
+constexpr qint64 CornerHeight = 0, CornerWidth = 1, Box = 2;
+} // namespace roundRect
+
+// Arc, Pie and Chord: the radials' ends, then the box.
+namespace arc {
+constexpr qint64 EndY = 0, EndX = 1, StartY = 2, StartX = 3, Box = 4;
+} // namespace arc
+
+// SetPixel: the colour (32 bits), then the point.
+namespace setPixel {
+constexpr qint64 Colour = 0, Point = 2;
+} // namespace setPixel
+
+// ScaleWindowExt and ScaleViewportExt.
+namespace scale {
+constexpr qint64 YDenom = 0, YNum = 1, XDenom = 2, XNum = 3;
+} // namespace scale
+
+// Polygon and Polyline: the count, then the points, each x then y.
+namespace poly {
+constexpr qint64 Count = 0, Points = 1, PointX = 0, PointY = 1, PointWords = 2;
+} // namespace poly
+
+// PolyPolygon: the count of figures, each figure's count of points, then the points.
+namespace polyPolygon {
+constexpr qint64 Figures = 0, FigureCounts = 1;
+} // namespace polyPolygon
+
+// TextOut: the length in bytes, the string (padded to words), then the point.
+namespace textOut {
+constexpr qint64 Length = 0, String = 1;
+} // namespace textOut
+
+// ExtTextOut: the point, the length, the options, the rectangle when the options ask for one
+// (left, top, right, bottom), the string (padded to words), then an advance for each byte.
+namespace extTextOut {
+constexpr qint64 Point = 0, Length = 2, Options = 3, Rect = 4, RectWords = 4;
+constexpr qint64 RectLeft = 4, RectTop = 5, RectRight = 6, RectBottom = 7;
+enum : quint16 { RectOptions = 0x0006 }; // opaque or clipped: the rectangle is there
+} // namespace extTextOut
+
+// Escape: the escape function, the length of its data in bytes, the data.
+namespace escape {
+constexpr qint64 ByteCount = 1, Data = 2;
+} // namespace escape
+
+// CreatePalette, SetPalEntries and AnimatePalette: the start or version, the count of entries,
+// the entries of two words each.
+namespace palette {
+constexpr qint64 Count = 1, Entries = 2, EntryWords = 2;
+} // namespace palette
+
+// The block transfers. Without a bitmap (the record's word count then is its function's high byte
+// plus 3) DibBitBlt and DibStretchBlt paint the destination, whose x, y, width and height are then
+// the parameters counted from the last: withoutBitmap.
+namespace dibBitBlt {
+constexpr qint64 RasterOp = 0, YSrc = 2, XSrc = 3, Height = 4, Width = 5, YDest = 6, XDest = 7, Bitmap = 8;
+} // namespace dibBitBlt
+namespace dibStretchBlt {
+constexpr qint64 RasterOp = 0, SrcHeight = 2, SrcWidth = 3, YSrc = 4, XSrc = 5, DestHeight = 6, DestWidth = 7,
+                 YDest = 8, XDest = 9, Bitmap = 10;
+} // namespace dibStretchBlt
+namespace withoutBitmap {
+constexpr qint64 XFromEnd = 1, YFromEnd = 2, WidthFromEnd = 3, HeightFromEnd = 4;
+} // namespace withoutBitmap
+namespace stretchDib {
+constexpr qint64 RasterOp = 0, Usage = 2, SrcHeight = 3, SrcWidth = 4, YSrc = 5, XSrc = 6, DestHeight = 7,
+                 DestWidth = 8, YDest = 9, XDest = 10, Bitmap = 11;
+} // namespace stretchDib
+namespace setDibToDev {
+constexpr qint64 Usage = 0, YSrc = 3, XSrc = 4, Height = 5, Width = 6, YDest = 7, XDest = 8, Bitmap = 9;
+} // namespace setDibToDev
+// PatBlt.
+namespace patBlt {
+constexpr qint64 RasterOp = 0, Height = 2, Width = 3, Y = 4, X = 5;
+} // namespace patBlt
+
+// Raster operations of the block transfers: the source, the brush, white, black.
+enum : quint32 {
+    RopSourceCopy = 0x00CC0020,
+    RopPatternCopy = 0x00F00021,
+    RopWhiteness = 0x00FF0062,
+    RopBlackness = 0x00000042,
+};
+
+// Colour usage of a bitmap: its colour table holds palette indices.
+constexpr quint16 DibPaletteColours = 1;
+
+// CreatePenIndirect.
+namespace pen {
+constexpr qint64 Style = 0, Width = 1, Colour = 3;
+} // namespace pen
+
+// CreateBrushIndirect.
+namespace brush {
+constexpr qint64 Style = 0, Colour = 1, Hatch = 3;
+} // namespace brush
+
+// DibCreatePatternBrush: the style (Pattern for a device-dependent bitmap), the colour usage, the
+// bitmap.
+namespace patternBrush {
+constexpr qint64 Style = 0, Usage = 1, Bitmap = 2;
+constexpr quint16 Pattern = 3;
+} // namespace patternBrush
+
+// CreateFontIndirect: five 16-bit values (height, width, escapement, orientation, weight), eight
+// bytes (italic, underline, strike out, character set, precisions, quality, pitch and family),
+// then the face name.
+namespace font {
+constexpr qint64 Height = 0, Bytes = 5, FaceName = 9;
+constexpr qint64 CharsetByte = 3;
+} // namespace font
+
 } // namespace picture::wmf
