@@ -10,6 +10,17 @@
 
 #include <QtGlobal>
 
+// Raster operations of the block transfers in both kinds of metafile: the source, the brush,
+// white, black.
+namespace picture::rop {
+enum : quint32 {
+    SourceCopy = 0x00CC0020,
+    PatternCopy = 0x00F00021,
+    Whiteness = 0x00FF0062,
+    Blackness = 0x00000042,
+};
+} // namespace picture::rop
+
 namespace picture::emf {
 
 enum Type : quint32 {
@@ -544,14 +555,6 @@ constexpr qint64 Usage = 0, YSrc = 3, XSrc = 4, Height = 5, Width = 6, YDest = 7
 namespace patBlt {
 constexpr qint64 RasterOp = 0, Height = 2, Width = 3, Y = 4, X = 5;
 } // namespace patBlt
-
-// Raster operations of the block transfers: the source, the brush, white, black.
-enum : quint32 {
-    RopSourceCopy = 0x00CC0020,
-    RopPatternCopy = 0x00F00021,
-    RopWhiteness = 0x00FF0062,
-    RopBlackness = 0x00000042,
-};
 
 // Colour usage of a bitmap: its colour table holds palette indices.
 constexpr quint16 DibPaletteColours = 1;

@@ -498,11 +498,11 @@ private:
     void patBlt(quint32 rop, int x, int y, int w, int h)
     {
         quint32 brush = 0;
-        if (rop == RopPatternCopy) // the current brush
+        if (rop == rop::PatternCopy) // the current brush
             brush = kindOf(state_.brush) == Kind::Brush ? quint32(state_.brush + 1) : StockWhiteBrush;
-        else if (rop == RopWhiteness)
+        else if (rop == rop::Whiteness)
             brush = StockWhiteBrush;
-        else if (rop == RopBlackness)
+        else if (rop == rop::Blackness)
             brush = StockBlackBrush;
         else
             return; // raster operations on what is there are not drawn
@@ -840,7 +840,7 @@ private:
             Dib dib;
             const quint16 usage = r.u(setDibToDev::Usage);
             if (findDib(r, setDibToDev::Bitmap, usage == DibPaletteColours, &dib))
-                stretchDiBits(dib, RopSourceCopy, usage,
+                stretchDiBits(dib, rop::SourceCopy, usage,
                               QRect(r.s(setDibToDev::XSrc), r.s(setDibToDev::YSrc), r.s(setDibToDev::Width),
                                     r.s(setDibToDev::Height)),
                               QRect(r.s(setDibToDev::XDest), r.s(setDibToDev::YDest), r.s(setDibToDev::Width),

@@ -252,7 +252,7 @@ void EmfWriter::gradientRect(const QRect &r, quint32 fromRgb, quint32 toRgb, boo
 
 void EmfWriter::stretchDib(const QRect &dest, const QRect &source, const QByteArray &bitmapInfo, const QByteArray &bits)
 {
-    const int fixed = 80;
+    const int fixed = int(dibits::StretchSize);
     ByteWriter w;
     rectl(w, dest.normalized());
     w.i32(dest.x());
@@ -266,7 +266,7 @@ void EmfWriter::stretchDib(const QRect &dest, const QRect &source, const QByteAr
     w.u32(quint32(fixed + bitmapInfo.size()));
     w.u32(quint32(bits.size()));
     w.u32(0);          // colours are RGB
-    w.u32(0x00CC0020); // copy the source
+    w.u32(picture::rop::SourceCopy);
     w.i32(dest.width());
     w.i32(dest.height());
     w.bytes(bitmapInfo);
