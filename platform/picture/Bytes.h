@@ -44,8 +44,10 @@ bool dibSize(const Bytes &b, qint64 at, qint64 end, bool paletteIndices, DibSize
 
 // Compressions of a device-independent bitmap whose bits are a whole JPEG or PNG file.
 constexpr quint32 DibJpeg = 4, DibPng = 5;
-// Offsets in a bitmap's header: its compression.
-constexpr qint64 DibCompression = 16;
+// Offsets in a bitmap's header: its width, height and compression; in the older core header
+// (of 12 bytes), its 16-bit width and height.
+constexpr qint64 DibWidth = 4, DibHeight = 8, DibCompression = 16;
+constexpr qint64 DibCoreHeaderSize = 12, DibCoreWidth = 4, DibCoreHeight = 6;
 // The size in pixels of the JPEG or PNG file of len bytes at `at`, read from its own header;
 // empty when it is not one of that kind or larger than a picture may be.
 QSize embeddedImageSize(const Bytes &b, qint64 at, qint64 len, quint32 compression);

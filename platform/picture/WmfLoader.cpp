@@ -9,6 +9,7 @@
 // background mode, and fits the drawing to what is drawn instead of the frame.
 #include "platform/picture/Bytes.h"
 #include "platform/picture/DrawingWork.h"
+#include "platform/picture/MetafileRecords.h"
 #include "platform/picture/PictureData.h"
 #include "platform/picture/Text.h"
 
@@ -25,127 +26,11 @@ namespace picture::detail {
 
 namespace {
 
-enum Function : quint16 {
-    Eof = 0x0000,
-    SaveDc = 0x001E,
-    RealizePalette = 0x0035,
-    SetPalEntries = 0x0037,
-    CreatePalette = 0x00F7,
-    SetBkMode = 0x0102,
-    SetMapMode = 0x0103,
-    SetRop2 = 0x0104,
-    SetRelAbs = 0x0105,
-    SetPolyFillMode = 0x0106,
-    SetStretchBltMode = 0x0107,
-    SetTextCharExtra = 0x0108,
-    RestoreDc = 0x0127,
-    InvertRegion = 0x012A,
-    PaintRegion = 0x012B,
-    SelectClipRegion = 0x012C,
-    SelectObject = 0x012D,
-    SetTextAlign = 0x012E,
-    ResizePalette = 0x0139,
-    DibCreatePatternBrush = 0x0142,
-    DeleteObject = 0x01F0,
-    CreatePatternBrush = 0x01F9,
-    SetBkColor = 0x0201,
-    SetTextColor = 0x0209,
-    SetTextJustification = 0x020A,
-    SetWindowOrg = 0x020B,
-    SetWindowExt = 0x020C,
-    SetViewportOrg = 0x020D,
-    SetViewportExt = 0x020E,
-    OffsetWindowOrg = 0x020F,
-    OffsetViewportOrg = 0x0211,
-    LineTo = 0x0213,
-    MoveTo = 0x0214,
-    OffsetClipRgn = 0x0220,
-    FillRegion = 0x0228,
-    SetMapperFlags = 0x0231,
-    SelectPalette = 0x0234,
-    CreatePenIndirect = 0x02FA,
-    CreateFontIndirect = 0x02FB,
-    CreateBrushIndirect = 0x02FC,
-    Polygon = 0x0324,
-    Polyline = 0x0325,
-    ScaleWindowExt = 0x0410,
-    ScaleViewportExt = 0x0412,
-    ExcludeClipRect = 0x0415,
-    IntersectClipRect = 0x0416,
-    Ellipse = 0x0418,
-    FloodFill = 0x0419,
-    FrameRegion = 0x0429,
-    AnimatePalette = 0x0436,
-    Rectangle = 0x041B,
-    SetPixel = 0x041F,
-    TextOut = 0x0521,
-    PolyPolygon = 0x0538,
-    ExtFloodFill = 0x0548,
-    RoundRect = 0x061C,
-    PatBlt = 0x061D,
-    Escape = 0x0626,
-    CreateRegion = 0x06FF,
-    Arc = 0x0817,
-    Pie = 0x081A,
-    Chord = 0x0830,
-    BitBlt = 0x0922,
-    DibBitBlt = 0x0940,
-    ExtTextOut = 0x0A32,
-    StretchBlt = 0x0B23,
-    DibStretchBlt = 0x0B41,
-    SetDibToDev = 0x0D33,
-    StretchDib = 0x0F43,
-};
-
-// Enhanced metafile record types written here.
-enum EmrType : quint32 {
-    EmrHeader = 1,
-    EmrPolyBezier = 2,
-    EmrSetWindowExtEx = 9,
-    EmrSetWindowOrgEx = 10,
-    EmrSetViewportExtEx = 11,
-    EmrSetViewportOrgEx = 12,
-    EmrEof = 14,
-    EmrSetPixelV = 15,
-    EmrSetMapMode = 17,
-    EmrSetBkMode = 18,
-    EmrSetPolyFillMode = 19,
-    EmrSetRop2 = 20,
-    EmrSetStretchBltMode = 21,
-    EmrSetTextAlign = 22,
-    EmrSetTextColor = 24,
-    EmrSetBkColor = 25,
-    EmrMoveToEx = 27,
-    EmrExcludeClipRect = 29,
-    EmrIntersectClipRect = 30,
-    EmrScaleWindowExtEx = 32,
-    EmrSaveDc = 33,
-    EmrRestoreDc = 34,
-    EmrSelectObject = 37,
-    EmrCreatePen = 38,
-    EmrCreateBrushIndirect = 39,
-    EmrDeleteObject = 40,
-    EmrEllipse = 42,
-    EmrRectangle = 43,
-    EmrRoundRect = 44,
-    EmrArc = 45,
-    EmrChord = 46,
-    EmrPie = 47,
-    EmrLineTo = 54,
-    EmrStretchDiBits = 81,
-    EmrExtCreateFontIndirectW = 82,
-    EmrExtTextOutW = 84,
-    EmrPolygon16 = 86,
-    EmrPolyline16 = 87,
-    EmrPolyPolygon16 = 91,
-    EmrCreateDibPatternBrushPt = 94,
-};
-
-// Stock objects, selected by handles with the high bit set.
-constexpr quint32 StockWhiteBrush = 0x80000000;
-constexpr quint32 StockBlackBrush = 0x80000004;
-constexpr quint32 StockBlackPen = 0x80000007;
-constexpr quint32 StockNullPen = 0x80000008;
+using namespace picture::wmf;
+using emf::StockBlackBrush;
+using emf::StockBlackPen;
+using emf::StockNullPen;
+using emf::StockWhiteBrush;
 
 // Records that put something on the page; the first of them ends the header's mapping.
 bool isDrawing(quint16 f)
@@ -205,9 +90,12 @@ struct Record
     qint64 words = 0; // its size in 16-bit words
     quint16 f = 0;
 
-    qint64 params() const { return words - 3; }
+    qint64 params() const { return words - RecordHeaderWords; }
     qint64 end() const { return pos + words * 2; }
-    qint64 at(qint64 i) const { return pos + 6 + 2 * i; }
+    qint64 at(qint64 i) const { return pos + RecordParams + 2 * i; }
+    // DibBitBlt and DibStretchBlt without a bitmap: as many words as the function's high byte
+    // says, besides the record's own.
+    bool withoutBitmap() const { return words == (f >> 8) + RecordHeaderWords; }
     quint16 u(qint64 i) const { return b->u16(at(i)); }
     qint16 s(qint64 i) const { return b->i16(at(i)); }
     quint32 u32(qint64 i) const { return b->u32(at(i)); }
@@ -252,24 +140,31 @@ Layout walk(const Bytes &b)
 {
     Layout l;
     qint64 meta = 0;
-    if (b.has(0, 22) && b.u32(0) == 0x9AC6CDD7) {
+    if (b.has(0, placeable::Size) && b.u32(placeable::Key) == placeable::KeyValue) {
         l.placeable = true;
-        l.corner1 = QPoint(b.i16(6), b.i16(8));
-        l.corner2 = QPoint(b.i16(10), b.i16(12));
-        l.inch = b.u16(14);
+        l.corner1 = QPoint(b.i16(placeable::Left), b.i16(placeable::Top));
+        l.corner2 = QPoint(b.i16(placeable::Right), b.i16(placeable::Bottom));
+        l.inch = b.u16(placeable::Inch);
         if (l.corner1.x() == l.corner2.x() || l.corner1.y() == l.corner2.y() || l.inch == 0)
             damaged();
-        meta = 22;
+        meta = placeable::Size;
     }
-    if (!b.has(meta, 18) || (b.u16(meta) != 1 && b.u16(meta) != 2) || b.u16(meta + 2) != 9
-        || (b.u16(meta + 4) != 0x0100 && b.u16(meta + 4) != 0x0300))
+    if (!b.has(meta, header::Size)
+        || (b.u16(meta + header::Type) != header::InMemory && b.u16(meta + header::Type) != header::OnDisk)
+        || b.u16(meta + header::HeaderWords) != header::Words
+        || (b.u16(meta + header::Version) != header::Version1 && b.u16(meta + header::Version) != header::Version3))
         damaged();
-    l.firstRecord = meta + 18;
+    l.firstRecord = meta + header::Size;
 
     auto see = [&](int x, int y) { l.drawn = l.drawn.united(QRect(x, y, 1, 1)); };
     auto seeBox = [&](const Record &r, int first) {
-        see(r.s(first + 3), r.s(first + 2));
-        see(r.s(first + 1), r.s(first));
+        see(r.s(first + rect::Left), r.s(first + rect::Top));
+        see(r.s(first + rect::Right), r.s(first + rect::Bottom));
+    };
+    // The destination of a bitmap record: its corner and its extent.
+    auto seeDest = [&](const Record &r, qint64 x, qint64 y, qint64 width, qint64 height) {
+        see(r.s(x), r.s(y));
+        see(r.s(x) + r.s(width), r.s(y) + r.s(height));
     };
     bool drawing = false;
     Record r;
@@ -278,11 +173,11 @@ Layout walk(const Bytes &b)
     for (qint64 records = 0;; ++records) {
         // Every record becomes one or more enhanced metafile records, which the work bound
         // counts again; a file of more is refused before it is translated.
-        if (!b.has(r.pos, 6) || records > DrawingWork::MaxRecords)
+        if (!b.has(r.pos, RecordParams) || records > DrawingWork::MaxRecords)
             damaged();
-        r.words = b.u32(r.pos);
-        r.f = b.u16(r.pos + 4);
-        if (r.words < 3 || !b.has(r.pos, r.words * 2))
+        r.words = b.u32(r.pos + RecordWords);
+        r.f = b.u16(r.pos + RecordFunction);
+        if (r.words < RecordHeaderWords || !b.has(r.pos, r.words * 2))
             damaged();
         if (r.f == Eof)
             break;
@@ -296,90 +191,92 @@ Layout walk(const Bytes &b)
         switch (r.f) {
         case Polygon:
         case Polyline:
-            need(n >= 1 + 2 * qint64(r.u(0)));
-            for (int i = 0; i < r.u(0); ++i)
-                see(r.s(1 + 2 * i), r.s(2 + 2 * i));
+            need(n >= poly::Points + poly::PointWords * qint64(r.u(poly::Count)));
+            for (int i = 0; i < r.u(poly::Count); ++i)
+                see(r.s(poly::Points + poly::PointWords * i + poly::PointX),
+                    r.s(poly::Points + poly::PointWords * i + poly::PointY));
             break;
         case PolyPolygon: {
-            const qint64 polys = r.u(0);
-            need(n >= 1 + polys);
+            const qint64 polys = r.u(polyPolygon::Figures);
+            need(n >= polyPolygon::FigureCounts + polys);
             qint64 points = 0;
             for (qint64 i = 0; i < polys; ++i)
-                points += r.u(1 + i);
-            need(n >= 1 + polys + 2 * points);
+                points += r.u(polyPolygon::FigureCounts + i);
+            const qint64 first = polyPolygon::FigureCounts + polys;
+            need(n >= first + poly::PointWords * points);
             for (qint64 i = 0; i < points; ++i)
-                see(r.s(1 + polys + 2 * i), r.s(2 + polys + 2 * i));
+                see(r.s(first + poly::PointWords * i + poly::PointX), r.s(first + poly::PointWords * i + poly::PointY));
             break;
         }
         case TextOut: {
-            const qint64 words = (qint64(r.u(0)) + 1) / 2;
-            need(n >= 1 + words + 2);
-            see(r.s(2 + words), r.s(1 + words));
+            const qint64 words = (qint64(r.u(textOut::Length)) + 1) / 2;
+            const qint64 point = textOut::String + words;
+            need(n >= point + 2);
+            see(r.s(point + point::X), r.s(point + point::Y));
             break;
         }
-        case ExtTextOut:
-            need(n >= 4 + ((r.u(3) & 0x0006) ? 4 : 0) + (qint64(r.u(2)) + 1) / 2);
-            see(r.s(1), r.s(0));
+        case ExtTextOut: {
+            const bool hasRect = r.u(extTextOut::Options) & extTextOut::RectOptions;
+            need(n >= extTextOut::Rect + (hasRect ? extTextOut::RectWords : 0)
+                          + (qint64(r.u(extTextOut::Length)) + 1) / 2);
+            see(r.s(extTextOut::Point + point::X), r.s(extTextOut::Point + point::Y));
             break;
+        }
         case Escape:
-            need(n >= 2 + (qint64(r.u(1)) + 1) / 2);
+            need(n >= escape::Data + (qint64(r.u(escape::ByteCount)) + 1) / 2);
             break;
         case CreatePalette:
         case SetPalEntries:
         case AnimatePalette:
-            need(n >= 2 + 2 * qint64(r.u(1)));
+            need(n >= palette::Entries + palette::EntryWords * qint64(r.u(palette::Count)));
             break;
         case DibBitBlt:
         case DibStretchBlt:
-            if (r.words != (r.f >> 8) + 3)
-                need(findDib(r, r.f == DibBitBlt ? 8 : 10, false, &dib));
-            // The destination's width and height come right before its corner.
-            if (r.f == DibBitBlt && r.words != (r.f >> 8) + 3) {
-                see(r.s(7), r.s(6));
-                see(r.s(7) + r.s(5), r.s(6) + r.s(4));
-            } else {
-                const qint64 last = r.words != (r.f >> 8) + 3 ? 9 : n - 1;
-                see(r.s(last), r.s(last - 1));
-                see(r.s(last) + r.s(last - 2), r.s(last - 1) + r.s(last - 3));
-            }
+            if (!r.withoutBitmap())
+                need(findDib(r, r.f == DibBitBlt ? dibBitBlt::Bitmap : dibStretchBlt::Bitmap, false, &dib));
+            if (r.withoutBitmap())
+                seeDest(r, n - withoutBitmap::XFromEnd, n - withoutBitmap::YFromEnd, n - withoutBitmap::WidthFromEnd,
+                        n - withoutBitmap::HeightFromEnd);
+            else if (r.f == DibBitBlt)
+                seeDest(r, dibBitBlt::XDest, dibBitBlt::YDest, dibBitBlt::Width, dibBitBlt::Height);
+            else
+                seeDest(r, dibStretchBlt::XDest, dibStretchBlt::YDest, dibStretchBlt::DestWidth,
+                        dibStretchBlt::DestHeight);
             break;
         case StretchDib:
-            need(findDib(r, 11, r.u(2) == 1, &dib));
-            see(r.s(10), r.s(9));
-            see(r.s(10) + r.s(8), r.s(9) + r.s(7));
+            need(findDib(r, stretchDib::Bitmap, r.u(stretchDib::Usage) == DibPaletteColours, &dib));
+            seeDest(r, stretchDib::XDest, stretchDib::YDest, stretchDib::DestWidth, stretchDib::DestHeight);
             break;
         case SetDibToDev:
-            need(findDib(r, 9, r.u(0) == 1, &dib));
-            see(r.s(8), r.s(7));
-            see(r.s(8) + r.s(6), r.s(7) + r.s(5));
+            need(findDib(r, setDibToDev::Bitmap, r.u(setDibToDev::Usage) == DibPaletteColours, &dib));
+            seeDest(r, setDibToDev::XDest, setDibToDev::YDest, setDibToDev::Width, setDibToDev::Height);
             break;
         case DibCreatePatternBrush:
-            need(n >= 2);
-            if (r.u(0) != 3)
-                need(findDib(r, 2, r.u(1) == 1, &dib));
+            need(n >= patternBrush::Bitmap);
+            if (r.u(patternBrush::Style) != patternBrush::Pattern)
+                need(findDib(r, patternBrush::Bitmap, r.u(patternBrush::Usage) == DibPaletteColours, &dib));
             break;
         case Rectangle:
         case Ellipse:
             seeBox(r, 0);
             break;
         case RoundRect:
-            seeBox(r, 2);
+            seeBox(r, roundRect::Box);
             break;
         case Arc:
         case Pie:
         case Chord:
-            seeBox(r, 4);
+            seeBox(r, arc::Box);
             break;
         case LineTo:
         case MoveTo:
-            see(r.s(1), r.s(0));
+            see(r.s(point::X), r.s(point::Y));
             break;
         case SetPixel:
-            see(r.s(3), r.s(2));
+            see(r.s(setPixel::Point + point::X), r.s(setPixel::Point + point::Y));
             break;
         case PatBlt:
-            see(r.s(5), r.s(4));
-            see(r.s(5) + r.s(3), r.s(4) + r.s(2));
+            seeDest(r, patBlt::X, patBlt::Y, patBlt::Width, patBlt::Height);
             break;
         default:
             break;
@@ -387,10 +284,10 @@ Layout walk(const Bytes &b)
         if (isDrawing(r.f))
             drawing = true;
         if (!drawing && !l.windowSet && r.f == SetWindowExt) {
-            l.windowExt = QSize(r.s(1), r.s(0));
+            l.windowExt = QSize(r.s(point::X), r.s(point::Y));
             l.windowSet = l.windowExt.width() != 0 && l.windowExt.height() != 0;
         } else if (!drawing && !l.windowSet && r.f == SetWindowOrg) {
-            l.windowOrg = QPoint(r.s(1), r.s(0));
+            l.windowOrg = QPoint(r.s(point::X), r.s(point::Y));
         }
         r.pos = r.end();
     }
@@ -411,7 +308,7 @@ public:
     {
         while (d_.size() % 4)
             d_.append('\0');
-        put(start_ + 4, quint32(d_.size() - start_));
+        put(start_ + emf::RecordSize, quint32(d_.size() - start_));
         ++count_;
     }
     void u16(quint16 v)
@@ -482,35 +379,35 @@ public:
     {
         header();
         // The player's mapping: the frame in logical units onto the picture's pixels.
-        out_.one(EmrSetMapMode, 8);
+        out_.one(emf::SetMapMode, emf::MapAnisotropic);
         state_.windowOrg = l_.corner1;
-        out_.two(EmrSetWindowOrgEx, l_.corner1.x(), l_.corner1.y());
-        out_.two(EmrSetWindowExtEx, l_.corner2.x() - l_.corner1.x(), l_.corner2.y() - l_.corner1.y());
-        out_.two(EmrSetViewportOrgEx, 0, 0);
-        out_.two(EmrSetViewportExtEx, pixels_.width(), pixels_.height());
+        out_.two(emf::SetWindowOrgEx, l_.corner1.x(), l_.corner1.y());
+        out_.two(emf::SetWindowExtEx, l_.corner2.x() - l_.corner1.x(), l_.corner2.y() - l_.corner1.y());
+        out_.two(emf::SetViewportOrgEx, 0, 0);
+        out_.two(emf::SetViewportExtEx, pixels_.width(), pixels_.height());
 
         Record r;
         r.b = &b_;
         r.pos = l_.firstRecord;
         for (;;) {
-            r.words = b_.u32(r.pos);
-            r.f = b_.u16(r.pos + 4);
+            r.words = b_.u32(r.pos + RecordWords);
+            r.f = b_.u16(r.pos + RecordFunction);
             if (r.f == Eof)
                 break;
             translate(r);
             r.pos = r.end();
         }
-        out_.begin(EmrEof);
-        out_.u32(0);
+        out_.begin(emf::Eof);
+        out_.u32(0); // no palette
         out_.u32(16);
-        out_.u32(20);
+        out_.u32(quint32(emf::eof::Size));
         out_.end();
 
         QByteArray &d = out_.data();
-        out_.put(48, quint32(d.size()));
-        out_.put(52, quint32(out_.count()));
-        d[56] = char((slots_.size() + 1) & 0xFF);
-        d[57] = char(((slots_.size() + 1) >> 8) & 0xFF);
+        out_.put(emf::header::Bytes, quint32(d.size()));
+        out_.put(emf::header::Records, quint32(out_.count()));
+        d[emf::header::Handles] = char((slots_.size() + 1) & 0xFF);
+        d[emf::header::Handles + 1] = char(((slots_.size() + 1) >> 8) & 0xFF);
         return d;
     }
 
@@ -525,12 +422,12 @@ private:
     // A 96-dpi reference device, and the picture's size as bounds and frame.
     void header()
     {
-        out_.begin(EmrHeader);
+        out_.begin(emf::Header);
         out_.rect(0, 0, pixels_.width() - 1, pixels_.height() - 1);
         out_.rect(0, 0, qint32(std::lround(pixels_.width() * 2540.0 / 96)),
                   qint32(std::lround(pixels_.height() * 2540.0 / 96)));
-        out_.u32(0x464D4520);
-        out_.u32(0x00010000);
+        out_.u32(emf::header::SignatureValue);
+        out_.u32(emf::header::VersionValue);
         out_.u32(0); // size, count and handles are filled in at the end
         out_.u32(0);
         out_.u32(0);
@@ -566,12 +463,12 @@ private:
         return slot >= 0 && slot < slots_.size() ? slots_[slot].kind : Kind::Free;
     }
 
-    void selectPen() { out_.one(EmrSelectObject, kindOf(state_.pen) == Kind::Pen ? quint32(state_.pen + 1) : StockBlackPen); }
+    void selectPen() { out_.one(emf::SelectObject, kindOf(state_.pen) == Kind::Pen ? quint32(state_.pen + 1) : StockBlackPen); }
 
     void box(const Record &r, quint32 type, int first)
     {
         out_.begin(type);
-        out_.rect(r.s(first + 3), r.s(first + 2), r.s(first + 1), r.s(first));
+        out_.rect(r.s(first + rect::Left), r.s(first + rect::Top), r.s(first + rect::Right), r.s(first + rect::Bottom));
     }
 
     void points(const Record &r, quint32 type, qint64 first, qint64 count, qint64 polys)
@@ -579,19 +476,20 @@ private:
         out_.begin(type);
         QRect bounds;
         for (qint64 i = 0; i < count; ++i)
-            bounds = bounds.united(QRect(r.s(first + 2 * i), r.s(first + 2 * i + 1), 1, 1));
+            bounds = bounds.united(QRect(r.s(first + poly::PointWords * i + poly::PointX),
+                                         r.s(first + poly::PointWords * i + poly::PointY), 1, 1));
         out_.rect(bounds.left(), bounds.top(), bounds.right(), bounds.bottom());
         if (polys > 0) {
             out_.u32(quint32(polys));
             out_.u32(quint32(count));
             for (qint64 i = 0; i < polys; ++i)
-                out_.u32(r.u(1 + i));
+                out_.u32(r.u(polyPolygon::FigureCounts + i));
         } else {
             out_.u32(quint32(count));
         }
         for (qint64 i = 0; i < count; ++i) {
-            out_.u16(r.u(first + 2 * i));
-            out_.u16(r.u(first + 2 * i + 1));
+            out_.u16(r.u(first + poly::PointWords * i + poly::PointX));
+            out_.u16(r.u(first + poly::PointWords * i + poly::PointY));
         }
         out_.end();
     }
@@ -600,29 +498,38 @@ private:
     void patBlt(quint32 rop, int x, int y, int w, int h)
     {
         quint32 brush = 0;
-        if (rop == 0x00F00021) // the current brush
+        if (rop == rop::PatternCopy) // the current brush
             brush = kindOf(state_.brush) == Kind::Brush ? quint32(state_.brush + 1) : StockWhiteBrush;
-        else if (rop == 0x00FF0062) // white
+        else if (rop == rop::Whiteness)
             brush = StockWhiteBrush;
-        else if (rop == 0x00000042) // black
+        else if (rop == rop::Blackness)
             brush = StockBlackBrush;
         else
             return; // raster operations on what is there are not drawn
-        out_.one(EmrSelectObject, StockNullPen);
-        out_.one(EmrSelectObject, brush);
+        out_.one(emf::SelectObject, StockNullPen);
+        out_.one(emf::SelectObject, brush);
         // Without a pen a rectangle fills one pixel less each way.
-        out_.begin(EmrRectangle);
+        out_.begin(emf::Rectangle);
         out_.rect(std::min(x, x + w), std::min(y, y + h), std::max(x, x + w) + 1, std::max(y, y + h) + 1);
         out_.end();
         selectPen();
         if (kindOf(state_.brush) == Kind::Brush)
-            out_.one(EmrSelectObject, quint32(state_.brush + 1));
+            out_.one(emf::SelectObject, quint32(state_.brush + 1));
+    }
+
+    // DibBitBlt and DibStretchBlt without a bitmap: the destination, counted from the last
+    // parameter.
+    void patBltWithoutBitmap(const Record &r)
+    {
+        const qint64 n = r.params();
+        patBlt(r.u32(Value), r.s(n - withoutBitmap::XFromEnd), r.s(n - withoutBitmap::YFromEnd),
+               r.s(n - withoutBitmap::WidthFromEnd), r.s(n - withoutBitmap::HeightFromEnd));
     }
 
     void stretchDiBits(const Dib &dib, quint32 rop, quint32 usage, QRect src, QRect dest)
     {
-        const qint64 fixed = 80;
-        out_.begin(EmrStretchDiBits);
+        const qint64 fixed = emf::dibits::StretchSize;
+        out_.begin(emf::StretchDiBits);
         out_.rect(dest.x(), dest.y(), dest.x() + dest.width(), dest.y() + dest.height());
         out_.i32(dest.x());
         out_.i32(dest.y());
@@ -657,9 +564,9 @@ private:
         const int charset = kindOf(state_.font) == Kind::Font ? slots_[state_.font].charset : 1;
         decodeText(bytes, dx, 1, charset, &chars, &advances);
         const qint64 n = chars.size();
-        const qint64 offString = 76;
+        const qint64 offString = emf::text::Size;
         const qint64 stringBytes = (n * 2 + 3) / 4 * 4;
-        out_.begin(EmrExtTextOutW);
+        out_.begin(emf::ExtTextOutW);
         out_.rect(x, y, x, y);
         out_.u32(1); // compatible graphics mode
         out_.u32(0);
@@ -668,7 +575,7 @@ private:
         out_.i32(y);
         out_.u32(quint32(n));
         out_.u32(quint32(offString));
-        out_.u32(options & 0x0006);
+        out_.u32(options & extTextOut::RectOptions);
         out_.rect(clip.left(), clip.top(), clip.right(), clip.bottom());
         out_.u32(dx.isEmpty() ? 0 : quint32(offString + stringBytes));
         for (QChar c : chars)
@@ -686,145 +593,148 @@ private:
     {
         const qint64 n = r.params();
         switch (r.f) {
-        case SetBkColor: out_.one(EmrSetBkColor, r.u32(0)); break;
-        case SetTextColor: out_.one(EmrSetTextColor, r.u32(0)); break;
-        case SetBkMode: out_.one(EmrSetBkMode, r.u(0)); break;
-        case SetRop2: out_.one(EmrSetRop2, r.u(0)); break;
-        case SetPolyFillMode: out_.one(EmrSetPolyFillMode, r.u(0)); break;
-        case SetStretchBltMode: out_.one(EmrSetStretchBltMode, r.u(0)); break;
-        case SetTextAlign: out_.one(EmrSetTextAlign, r.u(0)); break;
+        case SetBkColor: out_.one(emf::SetBkColor, r.u32(Value)); break;
+        case SetTextColor: out_.one(emf::SetTextColor, r.u32(Value)); break;
+        case SetBkMode: out_.one(emf::SetBkMode, r.u(Value)); break;
+        case SetRop2: out_.one(emf::SetRop2, r.u(Value)); break;
+        case SetPolyFillMode: out_.one(emf::SetPolyFillMode, r.u(Value)); break;
+        case SetStretchBltMode: out_.one(emf::SetStretchBltMode, r.u(Value)); break;
+        case SetTextAlign: out_.one(emf::SetTextAlign, r.u(Value)); break;
         case SetMapMode:
             // The player maps the frame onto the picture; only the two scalable modes keep it.
-            if (r.u(0) == 7 || r.u(0) == 8)
-                out_.one(EmrSetMapMode, r.u(0));
+            if (r.u(Value) == emf::MapIsotropic || r.u(Value) == emf::MapAnisotropic)
+                out_.one(emf::SetMapMode, r.u(Value));
             break;
         case SetWindowOrg:
-            state_.windowOrg = QPoint(r.s(1), r.s(0));
-            out_.two(EmrSetWindowOrgEx, r.s(1), r.s(0));
+            state_.windowOrg = QPoint(r.s(point::X), r.s(point::Y));
+            out_.two(emf::SetWindowOrgEx, r.s(point::X), r.s(point::Y));
             break;
         case OffsetWindowOrg:
-            state_.windowOrg += QPoint(r.s(1), r.s(0));
-            out_.two(EmrSetWindowOrgEx, state_.windowOrg.x(), state_.windowOrg.y());
+            state_.windowOrg += QPoint(r.s(point::X), r.s(point::Y));
+            out_.two(emf::SetWindowOrgEx, state_.windowOrg.x(), state_.windowOrg.y());
             break;
-        case SetWindowExt: out_.two(EmrSetWindowExtEx, r.s(1), r.s(0)); break;
+        case SetWindowExt: out_.two(emf::SetWindowExtEx, r.s(point::X), r.s(point::Y)); break;
         case ScaleWindowExt:
-            if (r.s(0) != 0 && r.s(2) != 0) {
-                out_.begin(EmrScaleWindowExtEx);
-                out_.i32(r.s(3));
-                out_.i32(r.s(2));
-                out_.i32(r.s(1));
-                out_.i32(r.s(0));
+            if (r.s(scale::YDenom) != 0 && r.s(scale::XDenom) != 0) {
+                out_.begin(emf::ScaleWindowExtEx);
+                out_.i32(r.s(scale::XNum));
+                out_.i32(r.s(scale::XDenom));
+                out_.i32(r.s(scale::YNum));
+                out_.i32(r.s(scale::YDenom));
                 out_.end();
             }
             break;
         case SaveDc:
             saved_.append(state_);
-            out_.begin(EmrSaveDc);
+            out_.begin(emf::SaveDc);
             out_.end();
             break;
         case RestoreDc: {
-            const qint64 back = r.s(0);
+            const qint64 back = r.s(Value);
             const qint64 keep = back < 0 ? saved_.size() + back : back - 1;
             if (keep >= 0 && keep < saved_.size()) {
                 const qint64 relative = keep - saved_.size();
                 state_ = saved_.at(keep);
                 saved_.resize(keep);
-                out_.begin(EmrRestoreDc);
+                out_.begin(emf::RestoreDc);
                 out_.i32(qint32(relative));
                 out_.end();
             }
             break;
         }
-        case IntersectClipRect: box(r, EmrIntersectClipRect, 0); out_.end(); break;
-        case ExcludeClipRect: box(r, EmrExcludeClipRect, 0); out_.end(); break;
-        case MoveTo: out_.two(EmrMoveToEx, r.s(1), r.s(0)); break;
-        case LineTo: out_.two(EmrLineTo, r.s(1), r.s(0)); break;
-        case Rectangle: box(r, EmrRectangle, 0); out_.end(); break;
-        case Ellipse: box(r, EmrEllipse, 0); out_.end(); break;
+        case IntersectClipRect: box(r, emf::IntersectClipRect, 0); out_.end(); break;
+        case ExcludeClipRect: box(r, emf::ExcludeClipRect, 0); out_.end(); break;
+        case MoveTo: out_.two(emf::MoveToEx, r.s(point::X), r.s(point::Y)); break;
+        case LineTo: out_.two(emf::LineTo, r.s(point::X), r.s(point::Y)); break;
+        case Rectangle: box(r, emf::Rectangle, 0); out_.end(); break;
+        case Ellipse: box(r, emf::Ellipse, 0); out_.end(); break;
         case RoundRect:
-            box(r, EmrRoundRect, 2);
-            out_.i32(r.s(1));
-            out_.i32(r.s(0));
+            box(r, emf::RoundRect, roundRect::Box);
+            out_.i32(r.s(roundRect::CornerWidth));
+            out_.i32(r.s(roundRect::CornerHeight));
             out_.end();
             break;
         case Arc:
         case Pie:
         case Chord:
-            box(r, r.f == Arc ? EmrArc : r.f == Pie ? EmrPie : EmrChord, 4);
-            out_.i32(r.s(3));
-            out_.i32(r.s(2));
-            out_.i32(r.s(1));
-            out_.i32(r.s(0));
+            box(r, r.f == Arc ? emf::Arc : r.f == Pie ? emf::Pie : emf::Chord, arc::Box);
+            out_.i32(r.s(arc::StartX));
+            out_.i32(r.s(arc::StartY));
+            out_.i32(r.s(arc::EndX));
+            out_.i32(r.s(arc::EndY));
             out_.end();
             break;
         case SetPixel:
-            out_.begin(EmrSetPixelV);
-            out_.i32(r.s(3));
-            out_.i32(r.s(2));
-            out_.u32(r.u32(0));
+            out_.begin(emf::SetPixelV);
+            out_.i32(r.s(setPixel::Point + point::X));
+            out_.i32(r.s(setPixel::Point + point::Y));
+            out_.u32(r.u32(setPixel::Colour));
             out_.end();
             break;
-        case Polygon: points(r, EmrPolygon16, 1, r.u(0), 0); break;
-        case Polyline: points(r, EmrPolyline16, 1, r.u(0), 0); break;
+        case Polygon: points(r, emf::Polygon16, poly::Points, r.u(poly::Count), 0); break;
+        case Polyline: points(r, emf::Polyline16, poly::Points, r.u(poly::Count), 0); break;
         case PolyPolygon: {
-            const qint64 polys = r.u(0);
+            const qint64 polys = r.u(polyPolygon::Figures);
             qint64 count = 0;
             for (qint64 i = 0; i < polys; ++i)
-                count += r.u(1 + i);
-            points(r, EmrPolyPolygon16, 1 + polys, count, polys);
+                count += r.u(polyPolygon::FigureCounts + i);
+            points(r, emf::PolyPolygon16, polyPolygon::FigureCounts + polys, count, polys);
             break;
         }
         case TextOut: {
-            const qint64 count = r.u(0);
-            const qint64 words = (count + 1) / 2;
-            text(r, r.s(2 + words), r.s(1 + words), 1, count, 0, QRect(), -1);
+            const qint64 count = r.u(textOut::Length);
+            const qint64 point = textOut::String + (count + 1) / 2;
+            text(r, r.s(point + point::X), r.s(point + point::Y), textOut::String, count, 0, QRect(), -1);
             break;
         }
         case ExtTextOut: {
-            const quint32 options = r.u(3);
-            const bool hasRect = options & 0x0006;
+            const quint32 options = r.u(extTextOut::Options);
+            const bool hasRect = options & extTextOut::RectOptions;
             QRect clip;
             if (hasRect)
-                clip.setCoords(r.s(4), r.s(5), r.s(6), r.s(7));
-            const qint64 stringParam = 4 + (hasRect ? 4 : 0);
-            const qint64 count = r.u(2);
-            text(r, r.s(1), r.s(0), stringParam, count, options, clip, stringParam + (count + 1) / 2);
+                clip.setCoords(r.s(extTextOut::RectLeft), r.s(extTextOut::RectTop), r.s(extTextOut::RectRight),
+                               r.s(extTextOut::RectBottom));
+            const qint64 stringParam = extTextOut::Rect + (hasRect ? extTextOut::RectWords : 0);
+            const qint64 count = r.u(extTextOut::Length);
+            text(r, r.s(extTextOut::Point + point::X), r.s(extTextOut::Point + point::Y), stringParam, count, options,
+                 clip, stringParam + (count + 1) / 2);
             break;
         }
         case CreatePenIndirect: {
             const int slot = create(Kind::Pen);
-            out_.begin(EmrCreatePen);
+            out_.begin(emf::CreatePen);
             out_.u32(quint32(slot + 1));
-            out_.u32(r.u(0));
-            out_.i32(r.s(1));
+            out_.u32(r.u(pen::Style));
+            out_.i32(r.s(pen::Width));
             out_.i32(0);
-            out_.u32(r.u32(3));
+            out_.u32(r.u32(pen::Colour));
             out_.end();
             break;
         }
         case CreateBrushIndirect: {
             const int slot = create(Kind::Brush);
-            out_.begin(EmrCreateBrushIndirect);
+            out_.begin(emf::CreateBrushIndirect);
             out_.u32(quint32(slot + 1));
             // Pattern styles need a bitmap this record cannot carry: a solid brush stands in.
-            const quint32 style = r.u(0);
-            out_.u32(style <= 2 ? style : 0);
-            out_.u32(r.u32(1));
-            out_.u32(r.u(3));
+            const quint32 style = r.u(brush::Style);
+            out_.u32(style <= emf::brush::Hatched ? style : 0);
+            out_.u32(r.u32(brush::Colour));
+            out_.u32(r.u(brush::Hatch));
             out_.end();
             break;
         }
         case CreateFontIndirect: {
             const int slot = create(Kind::Font);
-            slots_[slot].charset = b_.u8(r.at(5) + 3);
-            out_.begin(EmrExtCreateFontIndirectW);
+            slots_[slot].charset = b_.u8(r.at(font::Bytes) + font::CharsetByte);
+            out_.begin(emf::ExtCreateFontIndirectW);
             out_.u32(quint32(slot + 1));
-            for (int i = 0; i < 5; ++i)
+            for (qint64 i = font::Height; i < font::Bytes; ++i)
                 out_.i32(r.s(i));
-            out_.bytes(reinterpret_cast<const char *>(b_.data() + r.at(5)), 8);
+            const qint64 fontBytes = 2 * (font::FaceName - font::Bytes);
+            out_.bytes(reinterpret_cast<const char *>(b_.data() + r.at(font::Bytes)), fontBytes);
             // The face name, in the system's code page, up to its terminating zero.
-            const qint64 faceBytes = std::min<qint64>(32, (n - 9) * 2);
-            QByteArray face(reinterpret_cast<const char *>(b_.data() + r.at(9)), faceBytes);
+            const qint64 faceBytes = std::min<qint64>(32, (n - font::FaceName) * 2);
+            QByteArray face(reinterpret_cast<const char *>(b_.data() + r.at(font::FaceName)), faceBytes);
             const qsizetype zero = face.indexOf('\0');
             if (zero >= 0)
                 face.truncate(zero);
@@ -837,11 +747,12 @@ private:
         case DibCreatePatternBrush: {
             const int slot = create(Kind::Brush);
             Dib dib;
-            if (r.u(0) != 3 && findDib(r, 2, r.u(1) == 1, &dib)) {
-                const qint64 fixed = 32;
-                out_.begin(EmrCreateDibPatternBrushPt);
+            if (r.u(patternBrush::Style) != patternBrush::Pattern
+                && findDib(r, patternBrush::Bitmap, r.u(patternBrush::Usage) == DibPaletteColours, &dib)) {
+                const qint64 fixed = emf::minimumSize(emf::CreateDibPatternBrushPt);
+                out_.begin(emf::CreateDibPatternBrushPt);
                 out_.u32(quint32(slot + 1));
-                out_.u32(r.u(1));
+                out_.u32(r.u(patternBrush::Usage));
                 out_.u32(quint32(fixed));
                 out_.u32(quint32(dib.header));
                 out_.u32(quint32(fixed + dib.header));
@@ -850,7 +761,7 @@ private:
                 out_.end();
             } else {
                 // A device-dependent pattern: grey stands in.
-                out_.begin(EmrCreateBrushIndirect);
+                out_.begin(emf::CreateBrushIndirect);
                 out_.u32(quint32(slot + 1));
                 out_.u32(0);
                 out_.u32(0x808080);
@@ -865,7 +776,7 @@ private:
             create(Kind::Other);
             break;
         case SelectObject: {
-            const int slot = r.u(0);
+            const int slot = r.u(Value);
             const Kind k = kindOf(slot);
             if (k == Kind::Pen)
                 state_.pen = slot;
@@ -874,52 +785,66 @@ private:
             else if (k == Kind::Font)
                 state_.font = slot;
             if (k == Kind::Pen || k == Kind::Brush || k == Kind::Font)
-                out_.one(EmrSelectObject, quint32(slot + 1));
+                out_.one(emf::SelectObject, quint32(slot + 1));
             break;
         }
         case DeleteObject: {
-            const int slot = r.u(0);
+            const int slot = r.u(Value);
             const Kind k = kindOf(slot);
             if (k == Kind::Free)
                 break;
             if (k != Kind::Other)
-                out_.one(EmrDeleteObject, quint32(slot + 1));
+                out_.one(emf::DeleteObject, quint32(slot + 1));
             slots_[slot] = Slot();
             break;
         }
         case PatBlt:
-            patBlt(r.u32(0), r.s(5), r.s(4), r.s(3), r.s(2));
+            patBlt(r.u32(patBlt::RasterOp), r.s(patBlt::X), r.s(patBlt::Y), r.s(patBlt::Width), r.s(patBlt::Height));
             break;
         case DibBitBlt: {
             Dib dib;
-            if (r.words == (r.f >> 8) + 3)
-                patBlt(r.u32(0), r.s(n - 1), r.s(n - 2), r.s(n - 3), r.s(n - 4));
-            else if (findDib(r, 8, false, &dib))
-                stretchDiBits(dib, r.u32(0), 0, QRect(r.s(3), r.s(2), r.s(5), r.s(4)),
-                              QRect(r.s(7), r.s(6), r.s(5), r.s(4)));
+            if (r.withoutBitmap())
+                patBltWithoutBitmap(r);
+            else if (findDib(r, dibBitBlt::Bitmap, false, &dib))
+                stretchDiBits(dib, r.u32(dibBitBlt::RasterOp), 0,
+                              QRect(r.s(dibBitBlt::XSrc), r.s(dibBitBlt::YSrc), r.s(dibBitBlt::Width),
+                                    r.s(dibBitBlt::Height)),
+                              QRect(r.s(dibBitBlt::XDest), r.s(dibBitBlt::YDest), r.s(dibBitBlt::Width),
+                                    r.s(dibBitBlt::Height)));
             break;
         }
         case DibStretchBlt: {
             Dib dib;
-            if (r.words == (r.f >> 8) + 3)
-                patBlt(r.u32(0), r.s(n - 1), r.s(n - 2), r.s(n - 3), r.s(n - 4));
-            else if (findDib(r, 10, false, &dib))
-                stretchDiBits(dib, r.u32(0), 0, QRect(r.s(5), r.s(4), r.s(3), r.s(2)),
-                              QRect(r.s(9), r.s(8), r.s(7), r.s(6)));
+            if (r.withoutBitmap())
+                patBltWithoutBitmap(r);
+            else if (findDib(r, dibStretchBlt::Bitmap, false, &dib))
+                stretchDiBits(dib, r.u32(dibStretchBlt::RasterOp), 0,
+                              QRect(r.s(dibStretchBlt::XSrc), r.s(dibStretchBlt::YSrc), r.s(dibStretchBlt::SrcWidth),
+                                    r.s(dibStretchBlt::SrcHeight)),
+                              QRect(r.s(dibStretchBlt::XDest), r.s(dibStretchBlt::YDest), r.s(dibStretchBlt::DestWidth),
+                                    r.s(dibStretchBlt::DestHeight)));
             break;
         }
         case StretchDib: {
             Dib dib;
-            if (findDib(r, 11, r.u(2) == 1, &dib))
-                stretchDiBits(dib, r.u32(0), r.u(2), QRect(r.s(6), r.s(5), r.s(4), r.s(3)),
-                              QRect(r.s(10), r.s(9), r.s(8), r.s(7)));
+            const quint16 usage = r.u(stretchDib::Usage);
+            if (findDib(r, stretchDib::Bitmap, usage == DibPaletteColours, &dib))
+                stretchDiBits(dib, r.u32(stretchDib::RasterOp), usage,
+                              QRect(r.s(stretchDib::XSrc), r.s(stretchDib::YSrc), r.s(stretchDib::SrcWidth),
+                                    r.s(stretchDib::SrcHeight)),
+                              QRect(r.s(stretchDib::XDest), r.s(stretchDib::YDest), r.s(stretchDib::DestWidth),
+                                    r.s(stretchDib::DestHeight)));
             break;
         }
         case SetDibToDev: {
             Dib dib;
-            if (findDib(r, 9, r.u(0) == 1, &dib))
-                stretchDiBits(dib, 0x00CC0020, r.u(0), QRect(r.s(4), r.s(3), r.s(6), r.s(5)),
-                              QRect(r.s(8), r.s(7), r.s(6), r.s(5)));
+            const quint16 usage = r.u(setDibToDev::Usage);
+            if (findDib(r, setDibToDev::Bitmap, usage == DibPaletteColours, &dib))
+                stretchDiBits(dib, rop::SourceCopy, usage,
+                              QRect(r.s(setDibToDev::XSrc), r.s(setDibToDev::YSrc), r.s(setDibToDev::Width),
+                                    r.s(setDibToDev::Height)),
+                              QRect(r.s(setDibToDev::XDest), r.s(setDibToDev::YDest), r.s(setDibToDev::Width),
+                                    r.s(setDibToDev::Height)));
             break;
         }
         default:

@@ -1,5 +1,6 @@
 #include "platform/picture/PictureData.h"
 #include "platform/picture/Bytes.h"
+#include "platform/picture/MetafileRecords.h"
 
 #include "platform/shell/fs.h"
 #include "platform/vb/vb.h"
@@ -34,12 +35,16 @@ Content sniff(const QByteArray &file)
         return Content::Jpeg;
     if (b.has(0, 6) && b.u16(0) == 0 && (b.u16(2) == 1 || b.u16(2) == 2))
         return Content::Icon;
-    if (b.has(0, 4) && b.u32(0) == 0x9AC6CDD7)
+    if (b.has(0, 4) && b.u32(wmf::placeable::Key) == wmf::placeable::KeyValue)
         return Content::Wmf;
-    if (b.has(0, 6) && (b.u16(0) == 1 || b.u16(0) == 2) && b.u16(2) == 9
-        && (b.u16(4) == 0x0100 || b.u16(4) == 0x0300))
+    if (b.has(0, 6)
+        && (b.u16(wmf::header::Type) == wmf::header::InMemory || b.u16(wmf::header::Type) == wmf::header::OnDisk)
+        && b.u16(wmf::header::HeaderWords) == wmf::header::Words
+        && (b.u16(wmf::header::Version) == wmf::header::Version1
+            || b.u16(wmf::header::Version) == wmf::header::Version3))
         return Content::Wmf;
-    if (b.has(0, 44) && b.u32(0) == 1 && b.u32(40) == 0x464D4520)
+    if (b.has(0, emf::header::Signature + 4) && b.u32(emf::RecordType) == emf::Header
+        && b.u32(emf::header::Signature) == emf::header::SignatureValue)
         return Content::Emf;
     return Content::Unknown;
 }

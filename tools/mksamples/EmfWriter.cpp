@@ -1,45 +1,13 @@
 #include "tools/mksamples/EmfWriter.h"
 
+#include "platform/picture/MetafileRecords.h"
+
 #include <QSize>
 
 #include <algorithm>
 
 namespace {
-enum Type : quint32 {
-    Header = 1,
-    SetWindowExtEx = 9,
-    SetWindowOrgEx = 10,
-    SetViewportExtEx = 11,
-    SetViewportOrgEx = 12,
-    Eof = 14,
-    SetMapMode = 17,
-    SetBkMode = 18,
-    SetTextAlign = 22,
-    SetTextColor = 24,
-    SetBkColor = 25,
-    MoveToEx = 27,
-    IntersectClipRect = 30,
-    SaveDc = 33,
-    RestoreDc = 34,
-    SelectObject = 37,
-    CreatePen = 38,
-    CreateBrushIndirect = 39,
-    DeleteObject = 40,
-    Ellipse = 42,
-    Rectangle = 43,
-    RoundRect = 44,
-    Chord = 46,
-    Pie = 47,
-    LineTo = 54,
-    StretchDiBits = 81,
-    ExtCreateFontIndirectW = 82,
-    ExtTextOutA = 83,
-    ExtTextOutW = 84,
-    Polygon16 = 86,
-    Polyline16 = 87,
-    ExtCreatePen = 95,
-    GradientFill = 118,
-};
+using namespace picture::emf;
 
 QByteArray pairBody(qint32 a, qint32 b)
 {
@@ -284,7 +252,7 @@ void EmfWriter::gradientRect(const QRect &r, quint32 fromRgb, quint32 toRgb, boo
 
 void EmfWriter::stretchDib(const QRect &dest, const QRect &source, const QByteArray &bitmapInfo, const QByteArray &bits)
 {
-    const int fixed = 80;
+    const int fixed = int(dibits::StretchSize);
     ByteWriter w;
     rectl(w, dest.normalized());
     w.i32(dest.x());
@@ -298,7 +266,7 @@ void EmfWriter::stretchDib(const QRect &dest, const QRect &source, const QByteAr
     w.u32(quint32(fixed + bitmapInfo.size()));
     w.u32(quint32(bits.size()));
     w.u32(0);          // colours are RGB
-    w.u32(0x00CC0020); // copy the source
+    w.u32(picture::rop::SourceCopy);
     w.i32(dest.width());
     w.i32(dest.height());
     w.bytes(bitmapInfo);
@@ -348,7 +316,7 @@ void EmfWriter::textOut(int x, int y, const QString &text, const QVector<int> &a
         width += a;
     const QRect box(x, y, std::max(1, width), advances.isEmpty() ? 1 : advances.first());
     // Offsets count from the start of the record, type and size included.
-    const int fixed = 8 + 16 + 4 + 4 + 4 + 8 + 4 + 4 + 4 + 16 + 4;
+    const int fixed = int(text::Size);
     const int stringBytes = ((n * 2) + 3) / 4 * 4;
     ByteWriter w;
     rectl(w, box);
@@ -375,7 +343,7 @@ void EmfWriter::textOutAnsi(int x, int y, const QByteArray &text, int advance)
 {
     const int n = static_cast<int>(text.size());
     const QRect box(x, y, advance * n, advance);
-    const int fixed = 76;
+    const int fixed = int(text::Size);
     const int stringBytes = (n + 3) / 4 * 4;
     ByteWriter w;
     rectl(w, box);
@@ -402,8 +370,8 @@ QByteArray EmfWriter::finish(const QRect &frame, const QSize &devicePixels, cons
 {
     const QSize micrometres = deviceMicrometres.isValid() ? deviceMicrometres : deviceMillimetres * 1000;
     const QRect bounds = boundsSet_.isValid() ? boundsSet_ : bounds_.isValid() ? bounds_ : QRect(0, 0, 1, 1);
-    const int headerSize = 108;
-    const int eofSize = 20;
+    const int headerSize = int(header::WithMicrometres);
+    const int eofSize = int(eof::Size);
     const int total = headerSize + records_.size() + eofSize;
     ByteWriter out;
     out.u32(Header);
@@ -413,8 +381,8 @@ QByteArray EmfWriter::finish(const QRect &frame, const QSize &devicePixels, cons
     out.i32(frame.top());
     out.i32(frame.left() + frame.width());
     out.i32(frame.top() + frame.height());
-    out.u32(0x464D4520); // " EMF"
-    out.u32(0x00010000);
+    out.u32(header::SignatureValue);
+    out.u32(header::VersionValue);
     out.u32(quint32(total));
     out.u32(quint32(count_ + 2));
     out.u16(quint16(handles_ + 1));

@@ -1,37 +1,12 @@
 #include "tools/mksamples/WmfWriter.h"
 
-namespace {
-enum Function : quint16 {
-    SetBkMode = 0x0102,
-    SetMapMode = 0x0103,
-    SelectObject = 0x012D,
-    SetTextAlign = 0x012E,
-    DeleteObject = 0x01F0,
-    SetBkColor = 0x0201,
-    SetTextColor = 0x0209,
-    SetWindowOrg = 0x020B,
-    SetWindowExt = 0x020C,
-    LineTo = 0x0213,
-    MoveTo = 0x0214,
-    CreatePenIndirect = 0x02FA,
-    CreateFontIndirect = 0x02FB,
-    CreateBrushIndirect = 0x02FC,
-    Polygon = 0x0324,
-    Polyline = 0x0325,
-    Ellipse = 0x0418,
-    Rectangle = 0x041B,
-    TextOut = 0x0521,
-    RoundRect = 0x061C,
-    IntersectClipRect = 0x0416,
-    Pie = 0x081A,
-    ExtTextOut = 0x0A32,
-    StretchDib = 0x0F43,
-};
-} // namespace
+#include "platform/picture/MetafileRecords.h"
+
+using namespace picture::wmf;
 
 void WmfWriter::begin(quint16 function, int paramWords)
 {
-    const int words = 3 + paramWords;
+    const int words = RecordHeaderWords + paramWords;
     maxRecordWords_ = qMax(maxRecordWords_, words);
     records_.u32(static_cast<quint32>(words));
     records_.u16(function);
@@ -227,7 +202,7 @@ void WmfWriter::stretchDib(const QRect &dest, const QSize &source, const QByteAr
     if (padded.size() % 2)
         padded.append('\0');
     begin(StretchDib, 11 + static_cast<int>(padded.size()) / 2);
-    records_.u32(0x00CC0020); // copy the source
+    records_.u32(picture::rop::SourceCopy);
     records_.u16(0);          // colours are RGB
     records_.i16(qint16(source.height()));
     records_.i16(qint16(source.width()));
@@ -245,7 +220,7 @@ QByteArray WmfWriter::finish(const QRect &bbox, int inch) const
     ByteWriter out;
     if (inch > 0) {
         ByteWriter head;
-        head.u32(0x9AC6CDD7);
+        head.u32(placeable::KeyValue);
         head.u16(0); // handle
         head.i16(static_cast<qint16>(bbox.left()));
         head.i16(static_cast<qint16>(bbox.top()));
@@ -259,11 +234,11 @@ QByteArray WmfWriter::finish(const QRect &bbox, int inch) const
         head.u16(sum);
         out.bytes(head.data());
     }
-    const int eofWords = 3;
-    const int totalWords = 9 + records_.size() / 2 + eofWords;
-    out.u16(1);      // in memory
-    out.u16(9);      // header words
-    out.u16(0x0300); // version
+    const int eofWords = RecordHeaderWords;
+    const int totalWords = header::Words + records_.size() / 2 + eofWords;
+    out.u16(header::InMemory);
+    out.u16(header::Words);
+    out.u16(header::Version3);
     out.u32(static_cast<quint32>(totalWords));
     out.u16(static_cast<quint16>(objects_.size()));
     out.u32(static_cast<quint32>(maxRecordWords_));

@@ -1,5 +1,6 @@
 // Files that are not pictures, or damaged ones, fail with error 481 and never crash, hang or
 // allocate without bound; names that are no file fail with error 53.
+#include "platform/picture/MetafileRecords.h"
 #include "tests/platform/picture/PictureTestSupport.h"
 
 #include "tests/support/TempDir.h"
@@ -180,18 +181,18 @@ TEST_F(DamagedTest, WindowsMetafilesWithBadFramesOrRecords)
     EXPECT_EQ(errorLoading(w.finish(QRect(0, 0, 0, 200), 1440), QStringLiteral("a.wmf")), vb::ErrInvalidPicture);
     EXPECT_EQ(errorLoading(w.finish(QRect(50, 50, 100, 0), 1440), QStringLiteral("a.wmf")), vb::ErrInvalidPicture);
     QByteArray noInch = good;
-    put16(noInch, 14, 0);
+    put16(noInch, picture::wmf::placeable::Inch, 0);
     EXPECT_EQ(errorLoading(noInch, QStringLiteral("a.wmf")), vb::ErrInvalidPicture);
     // Cut inside a record, and cut before the end record.
     EXPECT_EQ(errorLoading(good.left(good.size() - 10), QStringLiteral("a.wmf")), vb::ErrInvalidPicture);
     EXPECT_EQ(errorLoading(good.left(good.size() - 6), QStringLiteral("a.wmf")), vb::ErrInvalidPicture);
     // A polygon claiming more points than its record holds.
     WmfWriter p;
-    p.record(0x0324, {1000, 0, 0, 10, 10});
+    p.record(picture::wmf::Polygon, {1000, 0, 0, 10, 10});
     EXPECT_EQ(errorLoading(p.finish(QRect(0, 0, 200, 200), 1440), QStringLiteral("a.wmf")), vb::ErrInvalidPicture);
     // A record of zero size would loop for ever.
     QByteArray zero = good;
-    put32(zero, 22 + 18, 0);
+    put32(zero, picture::wmf::placeable::Size + picture::wmf::header::Size, 0);
     EXPECT_EQ(errorLoading(zero, QStringLiteral("a.wmf")), vb::ErrInvalidPicture);
     // A plain metafile that draws nothing has no size.
     EXPECT_EQ(errorLoading(WmfWriter().finishPlain(), QStringLiteral("a.wmf")), vb::ErrInvalidPicture);
@@ -211,13 +212,13 @@ TEST_F(DamagedTest, EnhancedMetafilesWithBadFramesOrRecords)
     EXPECT_EQ(errorLoading(good.left(good.size() - 8), QStringLiteral("a.emf")), vb::ErrInvalidPicture);
     EXPECT_EQ(errorLoading(good.left(100), QStringLiteral("a.emf")), vb::ErrInvalidPicture);
     QByteArray oddRecord = good;
-    put32(oddRecord, 108 + 4, 22);
+    put32(oddRecord, picture::emf::header::WithMicrometres + picture::emf::RecordSize, 22);
     EXPECT_EQ(errorLoading(oddRecord, QStringLiteral("a.emf")), vb::ErrInvalidPicture);
     EmfWriter p;
     // Bounds, then a count of 65535 points where one follows.
     QByteArray polygon(16, '\0');
     polygon.append(QByteArray("\xff\xff\x00\x00\x00\x00\x00\x00", 8));
-    p.record(86, polygon);
+    p.record(picture::emf::Polygon16, polygon);
     EXPECT_EQ(errorLoading(p.finish(QRect(0, 0, 2540, 2540)), QStringLiteral("a.emf")), vb::ErrInvalidPicture);
 }
 

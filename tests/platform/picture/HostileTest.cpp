@@ -1,6 +1,7 @@
 // Pictures made to hurt: special files named as pictures, metafile records too short for their
 // type, and metafiles that ask for more drawing than one picture may take. Each is refused
 // promptly with the error an unreadable or damaged file gives.
+#include "platform/picture/MetafileRecords.h"
 #include "tests/platform/picture/PictureTestSupport.h"
 
 #include "tests/support/TempDir.h"
@@ -59,7 +60,10 @@ TEST(HostilePictures, EnhancedRecordsShorterThanTheirTypeAreDamaged)
 {
     // Clip rectangles, world transforms, arcs, ellipses, rectangles, pies and chords, each
     // given as a bare 8-byte record.
-    for (quint32 type : {29u, 30u, 35u, 36u, 41u, 42u, 43u, 44u, 45u, 46u, 47u, 55u}) {
+    namespace emf = picture::emf;
+    for (quint32 type : {emf::ExcludeClipRect, emf::IntersectClipRect, emf::SetWorldTransform, emf::ModifyWorldTransform,
+                         emf::AngleArc, emf::Ellipse, emf::Rectangle, emf::RoundRect, emf::Arc, emf::Chord, emf::Pie,
+                         emf::ArcTo}) {
         EmfWriter w;
         w.record(type, QByteArray());
         SCOPED_TRACE(type);
@@ -81,7 +85,8 @@ TEST(HostilePictures, WindowsRecordsShorterThanTheirTypeAreDamaged)
     {
         quint16 function;
         int params;
-    } shortRecords[] = {{0x0A32, 3}, {0x0626, 1}, {0x00F7, 1}, {0x0037, 1}, {0x0436, 1}};
+    } shortRecords[] = {{picture::wmf::ExtTextOut, 3}, {picture::wmf::Escape, 1}, {picture::wmf::CreatePalette, 1},
+                        {picture::wmf::SetPalEntries, 1}, {picture::wmf::AnimatePalette, 1}};
     for (const auto &shortRecord : shortRecords) {
         WmfWriter w = plainWmf(100, 100);
         w.record(shortRecord.function, QVector<quint16>(shortRecord.params, 0));
@@ -124,7 +129,7 @@ TEST(HostilePictures, HugeTextAdvancesAddUpWithoutOverflow)
     body.append("\x83\x65\0\0", 4); // katakana TE
     u32(2021161080);
     u32(2021161080);
-    w.record(83, body); // ExtTextOutA
+    w.record(picture::emf::ExtTextOutA, body);
     EXPECT_EQ(picture::loadPictureBytes(w.finish(emfFrame(200, 100))).kind(), picture::Kind::EnhMetafile);
 }
 
