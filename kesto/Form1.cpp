@@ -1,13 +1,14 @@
 #include "kesto/Form1.h"
 
 #include "common/DeleteQUOTE.h"
+#include "common/Lines.h"
+#include "gvlink/gvlink.h"
 #include "kesto/Kesto.h"
 #include "kesto/MainModule.h"
 #include "kesto/TopOnForms.h"
-#include "gvlink/gvlink.h"
+#include "platform/cp932/cp932.h"
 #include "platform/forms/Clipboard.h"
 #include "platform/forms/Forms.h"
-#include "platform/cp932/cp932.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/shell/fs.h"
 #include "platform/vb/vb.h"
@@ -326,9 +327,9 @@ bool Form1::overCheck(const QString &text, int target)
     overCount_ = List1.ListCount();
     overFile_ = fs::stampOf(outputFile);
     if (target == 1) {
-        const QStringList lines = closedLines(text);
+        const QStringList lines = common::closedLines(text);
         const auto names = std::count_if(lines.cbegin(), lines.cend(), [](const QString &l) { return !l.isEmpty(); });
-        overVerdict_ = overCount_ + names <= kListLimit && !endsOpen(text);
+        overVerdict_ = overCount_ + names <= kListLimit && !common::endsOpen(text);
     } else {
         QStringList lines;
         const QStringList problems = listLineProblems(text, &lines);
@@ -397,7 +398,7 @@ void Form1::List1_OLEDragDrop(DataObject &data, int &effect, int, int shift, flo
                     addTextLines(text, &taken);
                 } catch (const StopAppending &) {
                 }
-                if (endsOpen(text))
+                if (common::endsOpen(text))
                     taken.push_back(false);
                 settleDrop(taken, effect);
                 reportLeftOut();
@@ -452,10 +453,10 @@ QStringList Form1::listLineProblems(QString text, QStringList *lines)
 {
     // The whole text goes through code page 932 and back at once; line ends come back where
     // they were, so the lines pair up.
-    if (endsOpen(text))
+    if (common::endsOpen(text))
         text += QLatin1Char('\n'); // the file's last line counts without a line end
-    *lines = closedLines(text);
-    const QStringList back = closedLines(cp932::readBack(text));
+    *lines = common::closedLines(text);
+    const QStringList back = common::closedLines(cp932::readBack(text));
     QStringList problems;
     problems.reserve(lines->size());
     for (int i = 0; i < lines->size(); ++i)
@@ -519,7 +520,7 @@ void Form1::Label2_OLEDragDrop(DataObject &data, int &effect, int, int, float, f
     std::vector<bool> arrived;
     callUpGV(text, &arrived);
     // A last line without a line end is not converted, so it did not arrive either.
-    if (endsOpen(text))
+    if (common::endsOpen(text))
         arrived.push_back(false);
     settleDrop(arrived, effect);
 }

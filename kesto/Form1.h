@@ -87,11 +87,6 @@ public:
     // trip through code page 932.
     static QString listLineProblem(const QString &name, const QString &readBack);
     static QString joinPath(const QString &folder, const QString &name);
-    // The pieces of text that a line end (CR LF, LF or CR) closes; a last piece without one
-    // is left out.
-    static QStringList closedLines(const QString &text);
-    // True when text ends in a piece without a line end.
-    static bool endsOpen(const QString &text);
 
     // ---- GV ----
     // Has GV convert every line of str into a bitmap in the folder "Convert" below the

@@ -3,6 +3,7 @@
 #include "kesto/Form1.h"
 
 #include "common/DeleteQUOTE.h"
+#include "common/Lines.h"
 #include "kesto/Kesto.h"
 #include "platform/cp932/cp932.h"
 #include "platform/forms/Forms.h"
@@ -32,28 +33,6 @@ QString whyUnreadable(fs::FileCheck check, int error)
 }
 
 } // namespace
-
-bool Form1::endsOpen(const QString &text)
-{
-    return !text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r'));
-}
-
-QStringList Form1::closedLines(const QString &text)
-{
-    QStringList out;
-    int start = 0;
-    const int n = int(text.size());
-    for (int i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            continue;
-        out << text.mid(start, i - start);
-        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
-    }
-    return out;
-}
 
 void Form1::pace() { forms::yieldEvents(); }
 
@@ -100,9 +79,9 @@ bool Form1::DropFile(forms::ListBox &txt, const QString &strFN)
     QString text = cp932::decode(bytes);
     bytes = QByteArray();
     // The last line of a file counts even without a line end behind it.
-    if (endsOpen(text))
+    if (common::endsOpen(text))
         text += QLatin1Char('\n');
-    const QStringList lines = closedLines(text);
+    const QStringList lines = common::closedLines(text);
     text.clear();
     bool whole = true;
     for (const QString &line : lines) {
@@ -123,7 +102,7 @@ bool Form1::DropFile(forms::ListBox &txt, const QString &strFN)
 
 bool Form1::addTextLines(const QString &text, std::vector<bool> *taken)
 {
-    const QStringList lines = closedLines(text);
+    const QStringList lines = common::closedLines(text);
     if (taken)
         taken->assign(size_t(lines.size()), false);
     for (int i = 0; i < lines.size(); ++i) {
@@ -134,7 +113,7 @@ bool Form1::addTextLines(const QString &text, std::vector<bool> *taken)
         if (taken)
             (*taken)[size_t(i)] = true;
     }
-    return !endsOpen(text);
+    return !common::endsOpen(text);
 }
 
 void Form1::addFolder(const QString &path, forms::ListBox &list, bool deep)

@@ -1,6 +1,7 @@
 // The conversion of dropped pictures into bitmaps through GV, over the link box Text1.
 #include "kesto/Form1.h"
 
+#include "common/Lines.h"
 #include "gvlink/gvlink.h"
 #include "kesto/Kesto.h"
 #include "kesto/MainModule.h"
@@ -153,7 +154,7 @@ Form1::Conversion Form1::convertOne(const QString &path, QSet<QString> &written,
 
 bool Form1::callUpGV(const QString &str, std::vector<bool> *arrived)
 {
-    const QStringList lines = closedLines(str);
+    const QStringList lines = common::closedLines(str);
     std::vector<bool> done(size_t(lines.size()), false);
     const auto finish = [&](bool all) {
         if (arrived)

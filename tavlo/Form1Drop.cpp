@@ -3,6 +3,7 @@
 #include "tavlo/Form1.h"
 
 #include "common/DeleteQUOTE.h"
+#include "common/Lines.h"
 #include "platform/forms/DragDrop.h"
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"
@@ -16,18 +17,8 @@ QStringList Form1::splitLines(const QString &text)
     // Positions are counted in 16 bits: a longer text is no text this window takes.
     if (text.size() > 32767)
         vb::raiseError(vb::ErrOverflow);
-    QStringList lines;
-    int start = 0;
-    for (int j = 0; j < text.size(); ++j) {
-        const QChar c = text.at(j);
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            continue;
-        lines << text.mid(start, j - start);
-        // CR LF is one line end; a CR or an LF alone is one too.
-        if (c == QLatin1Char('\r') && j + 1 < text.size() && text.at(j + 1) == QLatin1Char('\n'))
-            ++j;
-        start = j + 1;
-    }
+    // The closed lines, and in place of whatever follows the last line end one empty line.
+    QStringList lines = common::closedLines(text);
     lines << QString();
     return lines;
 }
@@ -73,7 +64,7 @@ Form1::DropOffer Form1::offerOf(forms::DataObject &data)
             return offer;
         }
         // Text after the last line end is no line, and is not taken.
-        offer.cutTail = !text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r'));
+        offer.cutTail = common::endsOpen(text);
     } else if (data.GetFormat(forms::vbCFFiles)) {
         offer.kind = DropOffer::Files;
         offer.items = data.Files();
