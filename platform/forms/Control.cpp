@@ -333,12 +333,6 @@ static int buttonOf(Qt::MouseButton b)
     }
 }
 
-static int shiftOfMouse(Qt::KeyboardModifiers m)
-{
-    return (m & Qt::ShiftModifier ? vbShiftMask : 0) | (m & Qt::ControlModifier ? vbCtrlMask : 0) |
-           (m & Qt::AltModifier ? vbAltMask : 0);
-}
-
 // Where a mouse event happened, in twips of the control's inner area (a picture box counts from
 // inside its border), whichever of the control's widgets took it.
 QPointF Control::mouseTwips(QObject *watched, const QMouseEvent *me) const
@@ -388,7 +382,7 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
         pressButton_ = me->button();
         if (MouseDown) {
             const QPointF at = mouseTwips(watched, me);
-            runEvent([&] { MouseDown(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(at.x()), float(at.y())); });
+            runEvent([&] { MouseDown(buttonOf(me->button()), shiftOf(me->modifiers()), float(at.x()), float(at.y())); });
         }
         return false;
     }
@@ -396,7 +390,7 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
         auto *me = static_cast<QMouseEvent *>(event);
         if (MouseUp) {
             const QPointF at = mouseTwips(watched, me);
-            runEvent([&] { MouseUp(buttonOf(me->button()), shiftOfMouse(me->modifiers()), float(at.x()), float(at.y())); });
+            runEvent([&] { MouseUp(buttonOf(me->button()), shiftOf(me->modifiers()), float(at.x()), float(at.y())); });
         }
         const bool wasPressed = pressed_;
         pressed_ = false;

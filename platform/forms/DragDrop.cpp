@@ -44,12 +44,6 @@ int buttonsOf(Qt::MouseButtons b)
     return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) | (b & Qt::MiddleButton ? 4 : 0);
 }
 
-int shiftOf(Qt::KeyboardModifiers m)
-{
-    return (m & Qt::ShiftModifier ? vbShiftMask : 0) | (m & Qt::ControlModifier ? vbCtrlMask : 0) |
-           (m & Qt::AltModifier ? vbAltMask : 0);
-}
-
 DragHook &dragHook()
 {
     static DragHook hook;

@@ -46,16 +46,12 @@ int keyCodeOf(const QKeyEvent *e)
     }
 }
 
-int shiftOf(const QKeyEvent *e)
+int shiftOf(Qt::KeyboardModifiers m)
 {
-    int s = 0;
-    if (e->modifiers() & Qt::ShiftModifier)
-        s |= vbShiftMask;
-    if (e->modifiers() & Qt::ControlModifier)
-        s |= vbCtrlMask;
-    if (e->modifiers() & Qt::AltModifier)
-        s |= vbAltMask;
-    return s;
+    return (m & Qt::ShiftModifier ? vbShiftMask : 0) | (m & Qt::ControlModifier ? vbCtrlMask : 0) |
+           (m & Qt::AltModifier ? vbAltMask : 0);
 }
+
+int shiftOf(const QKeyEvent *e) { return shiftOf(e->modifiers()); }
 
 } // namespace forms

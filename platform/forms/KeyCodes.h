@@ -2,6 +2,8 @@
 // virtual-key numbers: 13 Enter, 27 Esc, 65 A, 107 keypad +, ...).
 #pragma once
 
+#include <Qt>
+
 class QKeyEvent;
 
 namespace forms {
@@ -39,6 +41,8 @@ enum ShiftBits : int { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
 
 // The virtual-key number of a key event, 0 when the key has none.
 int keyCodeOf(const QKeyEvent *e);
+// The shift-state bits of keyboard modifiers, of a key event's modifiers.
+int shiftOf(Qt::KeyboardModifiers m);
 int shiftOf(const QKeyEvent *e);
 
 } // namespace forms
