@@ -152,6 +152,7 @@ int keyword_length(const char *token, const char *keyword)
 int expand_tabs(char *line, int size, int tab_stop)
 {
     const size_t len = std::strlen(line);
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result): a search, not a copy
     if (size < 2 || !std::memchr(line, '\t', len))
         return static_cast<int>(len);
     if (tab_stop < 1)

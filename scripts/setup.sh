@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages of the named sets of scripts/packages.txt that are missing.
-#   scripts/setup.sh SET...     sets: programs headless tests packaging fuzzing, or all
+#   scripts/setup.sh SET...     sets: programs headless tests packaging fuzzing tidy, or all
 # As root it runs apt-get itself, otherwise through sudo; where neither can work it prints the
 # exact command to run and stops.
 set -euo pipefail

@@ -49,7 +49,7 @@ int main(int argc, char **argv)
     QStringList files;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
-        const QString a = args[i];
+        const QString &a = args[i];
         const QString lower = a.toLower();
         if (lower == QLatin1String("/dde") || lower == QLatin1String("-dde") || lower == QLatin1String("--dde")) {
             dde = true;
