@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # suite_add_test(name SOURCES ... LIBS ... [QT])
 # A GoogleTest binary registered test by test with CTest. QT tests run offscreen and get a
 # QApplication from tests/support/QtTestMain.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The argument record of the window programs and the routine that cuts a command-line text
 // into it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Text routines for paths that reach the programs on the command line or by drag and drop.
 #pragma once
 

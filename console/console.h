@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * console.h - the console utility layer shared by Fenrik and Prosko.
  *

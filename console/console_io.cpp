@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * console_io.cpp - streams, files and fatal reports of the console tools.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * console_options.cpp - option reading, argument rotation and the help request
  * of the console tools.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * console_token.cpp - the one-line tokenizer of the console tools, keyword
  * comparison and tab expansion.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * fenrik.h - Fenrik, the Visual Basic source procedure indexer.
  *

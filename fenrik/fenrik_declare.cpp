@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * fenrik_declare.cpp - Fenrik's declaration and argument parser.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * fenrik_main.cpp - Fenrik's run: options, the three tables, the input files.
  *

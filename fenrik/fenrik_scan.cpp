@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * fenrik_scan.cpp - Fenrik's source scanner and statement classifier.
  *

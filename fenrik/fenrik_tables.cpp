@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * fenrik_tables.cpp - Fenrik's table files and the File1.txt row of a file.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command-line splitting and quote stripping of the window programs.
 #include "fuzz/FuzzSupport.h"
 

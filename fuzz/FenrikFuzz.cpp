@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Fenrik's line reader, tokenizer, statement classifier and declaration parser: the input is
 // one source file, indexed in table mode (the tables go nowhere).
 #include "fuzz/FuzzSupport.h"

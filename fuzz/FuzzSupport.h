@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the fuzz targets share: the Qt application the picture targets need, and a file that
 // holds one input for the parsers that read from a stream.
 #pragma once

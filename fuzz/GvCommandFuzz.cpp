@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The GV stand-in's reader of command texts, which any local program may send it.
 #include "fuzz/FuzzSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Link frame reader, as a server (frames from a client) and as a client (answers) reads a
 // stream of them; the input may arrive in pieces.
 #include "fuzz/FuzzSupport.h"

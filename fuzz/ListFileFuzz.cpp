@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The list-file reader: the text in code page 932, cut into its fields.
 #include "fuzz/FuzzSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One picture kind per target (PICTURE_KIND: bmp, jpeg, ico, wmf, emf): the input is loaded as
 // a whole file of that kind and, when it loads, drawn at its natural size as a window shows it
 // (metafiles), or decoded (the raster kinds). Inputs of another kind are passed over, so that

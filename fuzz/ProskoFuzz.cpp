@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Prosko's project reader: the input is one project file; the listing goes nowhere.
 #include "fuzz/FuzzSupport.h"
 

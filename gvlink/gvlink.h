@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What Tavlo and Kesto send to the image viewer GV over their link box, and how they wait until
 // GV is ready for the next command.
 //

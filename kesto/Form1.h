@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Kesto's main window "KESTO": the collector list with its count, the two drop areas (list
 // file output and GV conversion), the file browser (drive, folder and file lists) with the
 // folder log, the menu, the resize layout with its drop-only view, and the Link topic "KESTO"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The file browser (drive, folder and file lists), the folder log and the window's layout.
 #include "kesto/Form1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The collector list: appending with the item limit, list files, pasted text, folder walks,
 // the selection text and the list file that Label3 writes.
 #include "kesto/Form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The conversion of dropped pictures into bitmaps through GV, over the link box Text1.
 #include "kesto/Form1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One running Kesto: its program-wide state, its main window and the services it uses. Tests
 // make a fresh one with a recording launcher; main() makes one with the real one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Kesto's program-wide state and its start-up: the options /gv= and /photoed=, then the main
 // window.
 #pragma once

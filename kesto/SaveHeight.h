@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The remembered tops and heights of the main window's controls, so that the drop-only view can
 // be left without losing the panels' places.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Keeps a window above all others, or lets it go back among them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Kesto, the drop collector.
 #include "kesto/Kesto.h"
 #include "platform/shell/shell.h"

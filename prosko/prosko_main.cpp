@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * prosko_main.cpp - Prosko's run: options, then the project files.
  *

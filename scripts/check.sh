@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs what the programs, the tests and the package need, then builds and runs every test
 # headless: first the normal build, then the sanitizer build (address and undefined behaviour).
 # Exits non-zero when anything fails.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Fuzzes every parser with libFuzzer: builds the "fuzz" preset (clang), seeds each target from
 # fuzz/targets.txt, runs the targets one after the other under nice for SECONDS each (default
 # 60), and reports executions per second, coverage and findings per target. Exits non-zero when

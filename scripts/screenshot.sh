@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Runs a window program on the current X display, waits until its window is up, saves a
 # screenshot of the screen, and ends the program.
 #   screenshot.sh [--window] OUT.png WINDOW-NAME [--keys "KEY ..."] PROGRAM [ARGS...]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs the Debian packages of the named sets of scripts/packages.txt that are missing.
 #   scripts/setup.sh SET...     sets: programs headless tests packaging fuzzing tidy, or all
 # As root it runs apt-get itself, otherwise through sudo; where neither can work it prints the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Runs clang-tidy with the checks of .clang-tidy over the suite's own sources, with the compile
 # commands of the default build (made first if missing). Prints the findings; exits non-zero
 # when there are any.

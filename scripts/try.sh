@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs what the programs need, builds the programs only (no tests, benchmarks or package)
 # and starts Tavlo on the bundled samples. Without a display it runs Tavlo under Xvfb, saves
 # screenshots and prints their paths.

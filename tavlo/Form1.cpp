@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tavlo/Form1.h"
 
 #include "platform/forms/Forms.h"

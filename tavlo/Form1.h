@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Tavlo's main window: shows one picture of the picture list at a time on the canvas, steps
 // through the list, jumps by number, switches between list files, prints the picture, starts
 // Kesto, and arranges itself around each picture (canvas, window height, scroll bars).

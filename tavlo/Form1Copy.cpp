@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main window fills the icon boards: copy puts the shown picture onto the current board as
 // an icon of a fixed area, right of the previous one, in rows, slid down past the icons it
 // would touch; copyAll does so for the rest of the list; a full board makes a new one.

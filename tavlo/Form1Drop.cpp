@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Files and path lists dropped on the main window join the picture list; the shown picture can
 // be dragged out of the canvas into other programs.
 #include "tavlo/Form1.h"

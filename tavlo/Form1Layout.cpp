@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main window around its picture: canvas placement, window height, scroll bars, resize,
 // display changes.
 #include "tavlo/Form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An icon board: a window of small copies of pictures of the list (icons) that the user
 // arranges by hand or packs in one of four orders, resizes and scrolls, and prints. Several
 // boards may be open at once; every one is named "Form2".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The board's two Link conversations: GV shows a picture at its icon's zoom, runs the slide show
 // and copies the viewed picture to the clipboard when the user comes back; Kesto receives file
 // names, one from a click or all of the board at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the mouse does to a board's icons: a press grabs an icon for a drag (moving it on the
 // board, or, in file-name drag mode, taking its file out of the program), a click may send the
 // file to Kesto or delete the icon, a double click shows the picture in the main window or in

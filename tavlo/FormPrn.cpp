@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tavlo/FormPrn.h"
 
 #include "platform/printer/printer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The print window: never shown; its image control holds the picture to print at the size
 // the canvas shows it, and printing sends the window's client image to the printer.
 #pragma once

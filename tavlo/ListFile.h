@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reading list files: the fields of a list file's text, and the bound on what is read of one.
 #pragma once
 

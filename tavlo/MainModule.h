@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Tavlo's program-wide state and the routines every window uses: start-up with its options,
 // the picture list read from the command line and from list files, file kinds, and the
 // search of the loaded windows by name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One running Tavlo: its program-wide state, its windows and the services it uses. Tests make
 // a fresh one with fakes; main() makes one with the real services.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Tavlo, the picture board.
 #include "platform/printer/printer.h"
 #include "platform/startup/startup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A small message window that the user can leave open while working on: it sizes itself to the
 // lines of its message when it is activated, and its button hides it.
 #pragma once

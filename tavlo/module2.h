@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The icon layout engine: one record per icon (its place and shape as a snapshot), four
 // orderings of such records, the overlap test between icons, and the size table of the board's
 // size menu. The relocation itself runs in the board window (Form2::relocateIcons).

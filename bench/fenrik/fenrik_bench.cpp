@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * fenrik_bench.cpp - times "fenrik /t /p list" over a generated VB corpus and a
  * plain read of the same bytes, and prints both and their ratio (with a line-by-line

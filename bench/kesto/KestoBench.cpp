@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Kesto filling its list: a deep walk of a tree of 32000 entries, a paste of 32000 lines, and
 // 10000 Link executes from linkctl to a running Kesto; and emptying it: 32000 names written to
 // a list file, pictures converted through the GV stand-in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // link_abuse_bench: Link servers under abuse by other local programs.
 // - Idle connections: N sockets connect to Varvo (or the GV stand-in) and never say a word;
 //   then a client opens a conversation and requests an item. Printed: how long that took, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Round trips per second between two processes: Link executes and requests, next to a bare
 // local-socket ping-pong of the same sizes measured in the same run.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // hostile_picture_bench: how long a hostile picture holds the window and how much memory it
 // takes. Each case is a file made on the spot (or a special file), loaded in a process of its
 // own: the figures are loadPicture, the first paint and a repaint of a 1280 x 1024 window that

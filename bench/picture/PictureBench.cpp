@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // picture_bench: loadPicture against a bare QImageReader decode of the same file, for a
 // 4000 x 3000 JPEG and a 4000 x 3000 24-bit bitmap made on the spot. "Load and show" is
 // loadPicture followed by painting the picture at its natural size into a 1280 x 1024 window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the Tavlo benchmarks share: timing and a photograph-like test picture.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The icon board at full scale:
 //   relocation of 2049 icons of mixed sizes in each of the four orders;
 //   copyAll of 500 pictures onto boards;

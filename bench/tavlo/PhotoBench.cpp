@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Camera photos in Tavlo, against the bare decode of the same files in the same run:
 //   showStep of a 12- and a 24-megapixel JPEG;
 //   copyAll of 200 12-megapixel JPEGs against the sum of their bare decodes;

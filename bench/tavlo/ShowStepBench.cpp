@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Showing a large picture in the main window against the bare decode of the same file.
 //   bench_showstep [runs]
 // Prints, per file, the median of the runs for both and their ratio.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pelto's window: its button opens a manual link to Varvo, sends two commands and asks twice
 // for the text of Varvo's Text2, which then shows in Text1.
 #pragma once

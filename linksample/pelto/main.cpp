@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pelto, the sample Link client.
 #include "linksample/pelto/Form1.h"
 #include "platform/forms/Forms.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Varvo's window: a Link source on topic "VARVO" that writes every command it is sent onto
 // the window; a client may request the text of Text2.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Varvo, the sample Link server.
 #include "linksample/varvo/Form1.h"
 #include "platform/forms/Forms.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Code page 932 (the Japanese ANSI code page of the original systems) to and from QString.
 // Kept narrow so that a Windows build can put the system's own conversion behind it.
 #pragma once

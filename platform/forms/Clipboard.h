@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The system clipboard as the programs use it: text in and out, a picture in.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The base of every control: a name, a place in twips that program logic reads and writes,
 // Visible, Enabled, ToolTipText, focus, and the mouse and key events as hooks. The widget
 // follows the twips at 15 twips per pixel; the twips stay exactly as set (a size beyond 32767

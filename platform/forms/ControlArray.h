@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A control array: controls of one kind under one name, told apart by their index, as the
 // program indexes them. Element 0 is made with the window; Load makes further elements from
 // element 0 (its place, size and properties, hidden), Unload removes them again. Every element's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The standard controls the windows are built from, one kind per file pair.
 #pragma once
 

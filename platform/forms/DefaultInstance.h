@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the program's name for a window refers to: its default instance. The first use makes it;
 // once it has been unloaded, the next use makes a fresh one in its design state (the old one
 // goes when no handler runs any more). The collection of windows owns every instance.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A folder list: the folders above the current one (from the root down, each indented one step
 // further) and below it (its subfolders, sorted without regard to case, hidden ones left out).
 // ListIndex counts as the run time does: -1 the current folder, -2 its parent and so on up to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // OLE drag and drop as the programs use it: the data object of a drag (GetFormat, GetData,
 // Files, SetData), drops onto a window or a control (a drag-over event that picks an effect out
 // of the offered ones, a drop event), and drags out of a control (started from a mouse press,

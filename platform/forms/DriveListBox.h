@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A drive list. Linux has no drive letters: the list shows the file-system root "/" first,
 // then every other mounted volume a user would browse (a real device, ready; no pseudo file
 // systems). Drive is the chosen volume's mount point; the drive of a path is the listed volume

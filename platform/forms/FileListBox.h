@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A file list: the files of Path whose names match Pattern (several masks separated by ";",
 // without regard to case), sorted by name without regard to case; hidden files are left out.
 // Selection as in a list box (MultiSelect). The files are read at once when Path or Pattern

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A window: its name and caption, its place in twips (outer Left, Top, Width, Height and the
 // client area's ScaleWidth, ScaleHeight), its state, load and unload, modeless show and hide,
 // printing text on the client area, and its events as virtual functions named as the program

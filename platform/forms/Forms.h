@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Program-wide services of the window layer: the collection of loaded windows, DoEvents, the
 // screen, the message box and the beep, and the unit conversion between twips and pixels.
 #pragma once

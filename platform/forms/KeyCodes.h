@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Key codes and shift states as the programs' key handlers receive them (the system's
 // virtual-key numbers: 13 Enter, 27 Esc, 65 A, 107 keypad +, ...).
 #pragma once

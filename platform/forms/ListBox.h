@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A list box: a list of texts with a current item (ListIndex) and, with MultiSelect, a
 // selection of several items (Selected). Extended selection (MultiSelect 2) works as users
 // expect: a click selects one item, Shift extends from the anchor, Ctrl adds or removes one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Menu items: a caption with its access key, Checked, Enabled, Visible, a shortcut and Click.
 // A top-level item without children is a command on the menu bar itself.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The menu bar of a window. The system's menu bar wraps its titles into further rows when the
 // window is too narrow for them all, so that every menu stays one click away and the client
 // area is what is left under the rows; the toolkit's bar keeps one row and hides the titles that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The client side of a Link conversation, as a text box holds it.
 #include "platform/link/link.h"
 #include "platform/link/pump.h"

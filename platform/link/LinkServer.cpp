@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The serving side of Link conversations: one local socket per program, one conversation per
 // connected client, each bound to a topic handler once its Initiate frame was accepted.
 #include "platform/link/link.h"

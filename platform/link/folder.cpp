@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where the sockets live, and the check that only this user can reach them.
 #include "platform/link/link.h"
 

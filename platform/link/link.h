@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Link conversations between processes: a window of one program serves an application name and
 // a topic, a text box of another program holds a conversation with it, executes command texts on
 // it and requests the text of its items. The conversations run over local sockets in a per-user

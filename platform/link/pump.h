@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Internal: the wait of a blocking client call, which serves this process's Link servers while
 // it waits, so that a program never blocks its own server.
 #pragma once

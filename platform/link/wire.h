@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The frames of a Link conversation on its local socket.
 //
 // Every frame is a 12-byte header followed by a UTF-8 payload:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Bounds-checked little-endian reads over a file's bytes, and the one way a load fails on
 // damaged content.
 #pragma once

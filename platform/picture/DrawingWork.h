@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What drawing a metafile will cost, estimated record by record before anything is drawn, so
 // that a picture that would hold the window too long (or take too much memory) is refused as
 // damaged instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Enhanced metafiles: the records are checked here, libemf2svg turns them into SVG, and
 // QSvgRenderer draws that.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Bitmaps, JPEG files, icons and cursors: the headers are checked here against the file's real
 // length, then Qt's image readers decode them once.
 #include "platform/picture/BitFields.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/picture/Text.h"
 
 #include "platform/cp932/cp932.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Text in metafile records: 8-bit text decoded by its font's character set, and wide text made
 // safe for the SVG it is drawn through.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Windows metafiles, placeable or plain. The records are checked, translated one by one into the
 // enhanced metafile records they stand for, and drawn on the enhanced metafile path (libemf2svg,
 // then QSvgRenderer).

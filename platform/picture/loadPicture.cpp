@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/picture/PictureData.h"
 #include "platform/picture/Bytes.h"
 #include "platform/picture/MetafileRecords.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pictures as the programs load, size, draw, print and copy them: bitmaps (also run-length
 // bitmaps), JPEG, icons and cursors, Windows metafiles and enhanced metafiles.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The default printer as the programs use it: the page's printable size in twips, pictures
 // drawn scaled into rectangles given in twips, new page, end of document. A document starts
 // with the first drawing. Where the system has no printer the document goes to a PDF file,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The file-system services the programs use (what they took from the scripting file-system
 // object): existence of files and folders, a folder's files and subfolders in the order the
 // file system gives them, path joining.

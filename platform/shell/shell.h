@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Starting another program, with the window style the caller asks for.
 #pragma once
 

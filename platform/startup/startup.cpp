@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // --help, --version and the choice of the window system platform.
 #include "platform/startup/startup.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What every program of the suite does before anything else: answer --help and --version as
 // Linux users expect, and, for the window programs, choose the window system platform.
 // Standard library only, so that the console tools can use it too.

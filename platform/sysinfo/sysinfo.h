@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The desktop work area (the part not covered by task bars) in twips, and the notice that the
 // display settings changed.
 #pragma once

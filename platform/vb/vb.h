@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The numeric and text rules of the run time the programs were written for: 16-bit integers
 // whose arithmetic fails on overflow, rounding with halves to even, Val and Str, and run-time
 // errors that carry their number.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * console_layer_test.cpp - the console utility layer in process: option
  * rotation, the tokenizer, tab expansion and the line reader.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * console_run.cpp - process runner and file helpers of the console tests.
  */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * console_run.h - runs the built console programs for the tests: a fresh
  * folder, a process with chosen arguments, environment and standard input,

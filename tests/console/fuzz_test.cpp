@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * fuzz_test.cpp - random bytes and scrambled VB source thrown at both programs:
  * they must end normally, report nothing and keep their tables well formed.

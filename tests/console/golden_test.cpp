@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * golden_test.cpp - byte-exact cases of a console program, one folder per case.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /*
  * fenrik_units_test.cpp - Fenrik's path collapsing, its constant measure, its row
  * sinks and its first-word check.

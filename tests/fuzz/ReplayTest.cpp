@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Replays a fuzz target's seeds and the inputs its runs found (fuzz/regressions): every one of
 // them must go through the parser without a crash, a sanitizer report or a failed check. The
 // target's own source is compiled in; no fuzzing engine is needed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The GV command texts and the two readiness waits, against a test server whose item "Script"
 // answers from a list that each test sets.
 #include "gvlink/gvlink.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The collector list: drops of files, folders, list files and text; the keys; dragging out onto
 // the list file area and onto the list itself; the item limit.
 #include "tests/kesto/KestoFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Conversions through the GV stand-in, which Kesto starts as GV: the folder Convert, the count
 // label, the names that leave the list, and a GV that dies in the middle of a batch.
 #include "tests/kesto/KestoFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A fresh Kesto started in a temporary folder (the file browser shows it), with a socket
 // folder of its own, message boxes recorded, and helpers that act through the real widgets.
 #pragma once

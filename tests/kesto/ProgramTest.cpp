@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Kesto as a program of its own, driven over Link by linkctl as Tavlo drives it.
 #include "platform/link/link.h"
 #include "tests/platform/link/LinkTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Kesto's window: start-up and options, the controls at their places, the menu and its keys,
 // the resize layout in both modes, the file browser and the folder log.
 #include "tests/kesto/KestoFixture.h"

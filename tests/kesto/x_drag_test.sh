@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Real drags under an X server: two Kestos side by side; a right-button drag of two items from
 # the first one's list onto the second one's list moves them over, and a file dragged from the
 # first one's file list onto its own list joins it. Driven with xdotool, checked over Link.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pelto and Varvo talking: in one process, and Varvo as a program of its own.
 #include "linksample/pelto/Form1.h"
 #include "linksample/varvo/Form1.h"

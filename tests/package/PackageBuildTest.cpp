@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Makes the Debian package of this build with CPack, as "cpack -G DEB" does, into a folder of
 // the tests' own; the package tests take it from there.
 #include "PackageSupport.h"

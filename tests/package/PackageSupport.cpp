@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Running tools and finding the package for the package tests.
 #include "PackageSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the package tests share: running tools found on the path, and the package that the
 // build test made.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Debian package that the build test made: its control fields, what it holds, what
 // lintian says of it, and the package installed into a scratch root and run from there.
 #include "PackageSupport.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The whole suite end to end, with the real programs on an X server, driven as a user drives
 # them (keys and mouse through xdotool) and checked by what they leave behind: the GV stand-in's
 # command log, Kesto's list read over Link, the bitmaps GV writes.

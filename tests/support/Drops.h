@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Drops delivered as the window system delivers them: drag-enter, drag-move and drop events to
 // the widget that takes drops at a point of a window, with the data a file manager or a text
 // editor offers.

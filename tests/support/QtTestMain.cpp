@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Hosts a QApplication for the whole test binary. Tests run on the offscreen platform with one
 // 1280 x 1024 screen at 96 dpi and no window frames, unless QT_QPA_PLATFORM says otherwise.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A temporary folder for one test, with helpers to write files into it.
 #pragma once
 

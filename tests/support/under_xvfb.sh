@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Sourced by the test scripts that drive real windows: runs the calling script again under a
 # private Xvfb (1280 x 1024) with xdotool at hand, or exits 77 (skipped) without them. Inside,
 # the window programs use the X server, and a sanitizer build keeps the strict string checks

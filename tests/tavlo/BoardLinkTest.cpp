@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A board talking to the GV stand-in (its command log is the witness) and to a Link server in
 // Kesto's place.
 #include "tests/tavlo/TavloFixture.h"

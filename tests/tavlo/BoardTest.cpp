@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The icon board: the layout engine's records, orderings, overlap and packing, the window's
 // scrolling, keys, menus and closing, and printing.
 #include "tests/tavlo/TavloFixture.h"

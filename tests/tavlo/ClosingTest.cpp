@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Closing Tavlo's windows by every route the user has: the close box, the board's own menu
 // clicked with the mouse, close all; and the program's end once no window is left to see.
 #include "tests/tavlo/TavloFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Copying pictures onto icon boards from the main window: sizing, placement, copyAll, new
 // boards, the board toggle.
 #include "tests/tavlo/TavloFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main window's drops (as a file manager and a text editor offer them) and its canvas
 // dragged out; the board's icons dragged out as file names or pictures.
 #include "tests/tavlo/TavloFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main window around its picture: heights, bars, scrolling, resize, display changes.
 #include "tests/tavlo/TavloFixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // List files: fields, comments, quotes, code page 932, kinds, and FindForm.
 #include "tests/tavlo/TavloFixture.h"
 

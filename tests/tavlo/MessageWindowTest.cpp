@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The modeless message window sizes itself to the lines of its message.
 #include "tests/tavlo/TavloFixture.h"
 

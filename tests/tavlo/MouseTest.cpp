@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The board's icons under the real mouse: dragging them about, deleting them, double clicks.
 #include "tests/tavlo/TavloFixture.h"
 

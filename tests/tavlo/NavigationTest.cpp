@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Stepping through the picture list from every input of the main window.
 #include "tests/tavlo/TavloFixture.h"
 

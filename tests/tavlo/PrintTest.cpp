@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Printing the shown picture through the print window.
 #include "tests/tavlo/TavloFixture.h"
 

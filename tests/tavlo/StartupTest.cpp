@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Start-up: options, pictures and list files named on the command line.
 #include "tests/tavlo/TavloFixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A fresh Tavlo with a fixed work area, a recording printer and a recording launcher, and
 // pictures and list files made in a temporary folder.
 #pragma once

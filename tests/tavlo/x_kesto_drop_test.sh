@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Drags from Kesto onto Tavlo's main window on a real X server, where the source learns only
 # what the drag-over answered: a text Tavlo cannot take (more names than it can count) is
 # refused while the pointer is over the window, so Kesto keeps every name; names Tavlo takes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reading GV command texts, and the bitmaps the stand-in writes after Quantize.
 #include "tools/gv/Bitmap.h"
 #include "tools/gv/GvCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The GV stand-in driven as Tavlo and Kesto drive it (through gvlink) and as a script does
 // (through linkctl).
 #include "gvlink/gvlink.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // linkctl as a script runs it: what it prints and the exit status it ends with.
 #include "tests/platform/link/LinkTestSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pictures as GV saves them: Windows bitmaps, 24 bits per pixel, or 8 bits with a palette after
 // Quantize.
 #pragma once

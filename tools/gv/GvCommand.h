@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command texts the GV stand-in understands, read from one Link execute.
 //
 // An execute holds one or several bracketed commands, "[Name(args)][Name(args)]...", or one bare

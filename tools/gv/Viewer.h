@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The GV stand-in's window: shows the picture that the last FileOpen loaded and carries out the
 // commands that arrive over Link, one after another.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // gv: a stand-in for the outside image viewer GV. Started as "gv /DDE" it serves application
 // "GV", topic "Display", and carries out the GV command texts it receives.
 #include "platform/link/link.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // linkctl: a Link client for scripts and tests. Opens one conversation, runs the actions of its
 // command line in order and prints what requests answer, one answer a line.
 #include "platform/link/link.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Writes the bitmap-based formats whose exact bytes Qt's writers do not give: 24-bit and
 // run-length (RLE8, RLE4) bitmaps, icons and cursors.
 #pragma once

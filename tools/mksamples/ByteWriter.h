@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Little-endian byte output for the file formats the generator writes itself.
 #pragma once
 

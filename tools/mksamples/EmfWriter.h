@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Writes enhanced metafiles record by record: the 32-bit drawing records that the samples and the
 // loader tests need.
 #pragma once

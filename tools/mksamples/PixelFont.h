@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A built-in 5 x 7 dot font for the labels on the sample pictures, so that the samples come out
 // the same whatever fonts the machine has.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The sample pictures and list files, each as the bytes of one file.
 #pragma once
 

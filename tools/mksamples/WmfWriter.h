@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Writes Windows metafiles record by record: the 16-bit drawing records that the samples and the
 // loader tests need, with an optional placeable header in front.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // mksamples: writes the sample pictures and list files of samples/, byte for byte the same on
 // every run, or renders pictures to PNG files to look at.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Drops on a window, a label, a list box and a picture box; drags out of a control; the
 // clipboard; the multi-line text box's selection; always on top.
 #include "platform/forms/Clipboard.h"

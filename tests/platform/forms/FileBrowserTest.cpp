@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The drive, folder and file lists: read at once, ordered, with their events.
 #include "platform/forms/DirListBox.h"
 #include "platform/forms/DriveListBox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The window layer: twips as the truth, resize events, control rules, error reporting.
 #include "platform/forms/Controls.h"
 #include "platform/forms/Form.h"

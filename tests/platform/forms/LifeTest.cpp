@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Windows and controls that come and go while handlers run: End, the event wrapper, deferred
 // destruction, default instances, control arrays, budgeted DoEvents, and the image control's
 // memory.

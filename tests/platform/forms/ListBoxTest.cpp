@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The list box driven through its widget: extended selection, keys left to the program, the
 // right button, a large list.
 #include "platform/forms/Clipboard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The window layer driven through its real widgets: what the user's mouse and keys reach, and
 // where the window system's own sizes meet the twips.
 #include "platform/forms/Controls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Link conversations between this test process and started programs (link_test_server,
 // linkctl), and with a server in this very process.
 #include "platform/link/link.h"

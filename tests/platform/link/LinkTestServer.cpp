@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A Link server for the tests: serves one topic whose executes are small orders, and records
 // what happened to it. Prints "ready" once it listens.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/platform/link/LinkTestSupport.h"
 
 #include "platform/link/link.h"

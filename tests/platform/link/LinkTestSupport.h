@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Helpers for tests that cross processes over Link: a private socket folder per test binary and
 // started programs that are always ended.
 #pragma once

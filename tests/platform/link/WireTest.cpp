@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The frame reader: complete frames come out whole, anything else is judged as early as the
 // header allows.
 #include "platform/link/wire.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Files that are not pictures, or damaged ones, fail with error 481 and never crash, hang or
 // allocate without bound; names that are no file fail with error 53.
 #include "platform/picture/MetafileRecords.h"

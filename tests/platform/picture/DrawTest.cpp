@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Drawing pictures scaled, copying them as images, and the empty picture.
 #include "tests/platform/picture/PictureTestSupport.h"
 

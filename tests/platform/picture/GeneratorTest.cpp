@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The sample generator: its run-length, icon and cursor writers give files that decode to the
 // pixels they were given, and it makes the same bytes every time.
 #include "tests/platform/picture/PictureTestSupport.h"

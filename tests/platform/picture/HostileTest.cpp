@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pictures made to hurt: special files named as pictures, metafile records too short for their
 // type, and metafiles that ask for more drawing than one picture may take. Each is refused
 // promptly with the error an unreadable or damaged file gives.

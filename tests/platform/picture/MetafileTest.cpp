@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Metafiles: natural size from the frame, the drawing mapped onto that frame, pens and text.
 #include "tests/platform/picture/PictureTestSupport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Every sample picture loads as the kind and at the natural size it is made to have, whatever its
 // extension, and shows what it is made to show.
 #include "tests/platform/picture/PictureTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // --help, --version and the platform choice: the rules in process, then every built program
 // answering from the command line without a display, and a window program choosing X11 on
 // what looks like a Wayland desktop.
