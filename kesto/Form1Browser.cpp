@@ -40,6 +40,7 @@ void Form1::Dir1_Change()
     try {
         File1.setPath(Dir1.Path());
     } catch (const vb::RuntimeError &) {
+        // A folder that cannot be listed leaves the file list as it was; the path is logged.
     }
     appendLogLine(Text2, Dir1.Path());
 }
@@ -134,6 +135,7 @@ void Form1::Text2_KeyDown(int &keyCode, int shift)
             Drive1.setDrive(p);
         Dir1.setPath(p);
     } catch (const vb::RuntimeError &) {
+        // A place the browser cannot go to: it stays where it is.
     }
 }
 

@@ -65,6 +65,7 @@ bool Form1::gvFailed()
         gvlink::sendDirect(Text1, gvlink::exitGV());
         Text1.setLinkMode(0);
     } catch (const vb::RuntimeError &) {
+        // GV is gone already: nothing is left to end.
     }
     return false;
 }
@@ -87,6 +88,7 @@ bool Form1::startGV(QString *why)
         try {
             Text1.setLinkMode(0);
         } catch (const vb::RuntimeError &) {
+            // The link never opened: nothing to close; the reason above is what is reported.
         }
         return false;
     }

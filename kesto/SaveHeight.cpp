@@ -26,6 +26,7 @@ void SaveHeight::Restore()
             ctrl_[size_t(i)]->setTop(top_[size_t(i)]);
             ctrl_[size_t(i)]->setHeight(height_[size_t(i)]);
         } catch (const vb::RuntimeError &) {
+            // A size the control no longer takes: the others are restored all the same.
         }
     }
 }
