@@ -19,19 +19,11 @@ chmod 700 "$work/sa" "$work/sb"
 for n in alpha beta gamma; do : > "$work/a/pics/$n.jpg"; done
 
 # The first window at 20,20; the second at 600,20 (without a window manager both open at 0,0).
-window_of() {
-  for _ in $(seq 1 50); do
-    w=$(xdotool search --all --pid "$1" --onlyvisible --name '^KESTO$' 2>/dev/null | head -n 1)
-    [ -n "$w" ] && { echo "$w"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
 (cd "$work/a/pics" && SUITE_LINK_DIR=$work/sa exec "$bin/kesto") & pids+=($!)
-wa=$(window_of "${pids[0]}") || fail "the first Kesto shows no window"
+wa=$(wait_window "${pids[0]}" '^KESTO$') || fail "the first Kesto shows no window"
 xdotool windowmove --sync "$wa" 20 20
 (cd "$work/b" && SUITE_LINK_DIR=$work/sb exec "$bin/kesto") & pids+=($!)
-wb=$(window_of "${pids[1]}") || fail "the second Kesto shows no window"
+wb=$(wait_window "${pids[1]}" '^KESTO$') || fail "the second Kesto shows no window"
 xdotool windowmove --sync "$wb" 600 20
 count() { SUITE_LINK_DIR=$work/$1 "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' request Label1; }
 SUITE_LINK_DIR=$work/sa "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' \

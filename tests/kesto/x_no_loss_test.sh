@@ -19,21 +19,13 @@ cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-window_of() {
-  for _ in $(seq 1 50); do
-    w=$(xdotool search --all --pid "$1" --onlyvisible --name '^KESTO$' 2>/dev/null | head -n 1)
-    [ -n "$w" ] && { echo "$w"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
 # Starts a Kesto in folder $1 with sockets in $2, its window at $3,$4, and the arguments after
 # them; sets $win.
 start_kesto() {
   mkdir -p "$1" "$2"
   chmod 700 "$2"
   (cd "$1" && SUITE_LINK_DIR=$2 exec "$bin/kesto" "${@:5}") & pids+=($!)
-  win=$(window_of "$!") || fail "Kesto in $1 shows no window"
+  win=$(wait_window "$!" '^KESTO$') || fail "Kesto in $1 shows no window"
   xdotool windowmove --sync "$win" "$3" "$4"
 }
 link() { local s=$1; shift; SUITE_LINK_DIR=$s "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' "$@"; }
