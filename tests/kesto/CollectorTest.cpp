@@ -22,34 +22,10 @@ class Collector : public KestoTest
 {
 protected:
     void SetUp() override { start(); }
-    droptest::Outcome dropFiles(forms::Control &on, const QStringList &paths, Qt::KeyboardModifiers keys = Qt::NoModifier)
-    {
-        const auto data = droptest::fileManagerData(paths);
-        return droptest::dropOn(on.widget(), *data, Qt::CopyAction | Qt::MoveAction, keys);
-    }
-    droptest::Outcome dropText(forms::Control &on, const QString &text)
-    {
-        const auto data = droptest::editorText(text);
-        return droptest::dropOn(on.widget(), *data, Qt::CopyAction | Qt::MoveAction);
-    }
     QString readCp932(const QString &path)
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? cp932::decode(file.readAll()) : QStringLiteral("<unreadable>");
-    }
-    // A right-button drag out of the list; hook decides where it lands.
-    void dragListOnto(forms::Control &target, Qt::KeyboardModifiers keys = Qt::NoModifier)
-    {
-        forms::setDragHook([&target, keys](const QMimeData &data, int allowed) {
-            return droptest::effectOf(droptest::dropOn(target.widget(), data, forms::actionsOf(allowed), keys));
-        });
-        QListView *v = f().List1.view();
-        const QPoint at = v->visualRect(v->model()->index(0, 0)).center();
-        QTest::mousePress(v->viewport(), Qt::RightButton, {}, at);
-        QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(0, 40)), v->viewport()->mapToGlobal(QPointF(at + QPoint(0, 40))),
-                         Qt::NoButton, Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(v->viewport(), &move);
-        QTest::mouseRelease(v->viewport(), Qt::RightButton, {}, at + QPoint(0, 40));
     }
 };
 

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/kesto/KestoFixture.h"
 
+#include "platform/forms/DragDrop.h"
 #include "platform/forms/Forms.h"
 
+#include <QApplication>
 #include <QListView>
+#include <QMouseEvent>
 #include <QtTest/QTest>
 
 KestoTest::KestoTest()
@@ -79,4 +82,35 @@ QStringList KestoTest::shownMessages()
 {
     forms::DoEvents();
     return messages;
+}
+
+droptest::Outcome KestoTest::dropFiles(forms::Control &on, const QStringList &paths, Qt::KeyboardModifiers keys)
+{
+    const auto data = droptest::fileManagerData(paths);
+    return droptest::dropOn(on.widget(), *data, Qt::CopyAction | Qt::MoveAction, keys);
+}
+
+droptest::Outcome KestoTest::dropText(forms::Control &on, const QString &text)
+{
+    const auto data = droptest::editorText(text);
+    return droptest::dropOn(on.widget(), *data, Qt::CopyAction | Qt::MoveAction);
+}
+
+void KestoTest::dragList(std::function<int(const QMimeData &, int)> hook)
+{
+    forms::setDragHook(std::move(hook));
+    QListView *v = f().List1.view();
+    const QPoint at = v->visualRect(v->model()->index(0, 0)).center();
+    QTest::mousePress(v->viewport(), Qt::RightButton, {}, at);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(0, 40)), v->viewport()->mapToGlobal(QPointF(at + QPoint(0, 40))),
+                     Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(v->viewport(), &move);
+    QTest::mouseRelease(v->viewport(), Qt::RightButton, {}, at + QPoint(0, 40));
+}
+
+void KestoTest::dragListOnto(forms::Control &target, Qt::KeyboardModifiers keys)
+{
+    dragList([&target, keys](const QMimeData &data, int allowed) {
+        return droptest::effectOf(droptest::dropOn(target.widget(), data, forms::actionsOf(allowed), keys));
+    });
 }

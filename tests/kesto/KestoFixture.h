@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 using namespace kesto;
@@ -37,6 +38,13 @@ protected:
     void press(forms::Control &c, Qt::Key key, Qt::KeyboardModifiers keys = Qt::NoModifier);
     // Message boxes shown so far (after the events that caused them).
     QStringList shownMessages();
+    // A file manager's drop of files, and an editor's drop of text, onto a control.
+    droptest::Outcome dropFiles(forms::Control &on, const QStringList &paths, Qt::KeyboardModifiers keys = Qt::NoModifier);
+    droptest::Outcome dropText(forms::Control &on, const QString &text);
+    // A right-button drag of the list's selection; hook says where it lands and what it answers.
+    void dragList(std::function<int(const QMimeData &, int)> hook);
+    // The same, dropped onto target with keys held.
+    void dragListOnto(forms::Control &target, Qt::KeyboardModifiers keys = Qt::NoModifier);
 
     TempDir dir;
     TempDir sockets;

@@ -31,29 +31,6 @@ class NoLoss : public KestoTest
 {
 protected:
     void SetUp() override { start(); }
-    droptest::Outcome dropFiles(forms::Control &on, const QStringList &paths, Qt::KeyboardModifiers keys = Qt::NoModifier)
-    {
-        const auto data = droptest::fileManagerData(paths);
-        return droptest::dropOn(on.widget(), *data, Qt::CopyAction | Qt::MoveAction, keys);
-    }
-    // A right-button drag of the selection; hook says where it lands and what it answers.
-    void dragList(std::function<int(const QMimeData &, int)> hook)
-    {
-        forms::setDragHook(std::move(hook));
-        QListView *v = f().List1.view();
-        const QPoint at = v->visualRect(v->model()->index(0, 0)).center();
-        QTest::mousePress(v->viewport(), Qt::RightButton, {}, at);
-        QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(0, 40)), v->viewport()->mapToGlobal(QPointF(at + QPoint(0, 40))),
-                         Qt::NoButton, Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(v->viewport(), &move);
-        QTest::mouseRelease(v->viewport(), Qt::RightButton, {}, at + QPoint(0, 40));
-    }
-    void dragListOnto(forms::Control &target)
-    {
-        dragList([&target](const QMimeData &data, int allowed) {
-            return droptest::effectOf(droptest::dropOn(target.widget(), data, forms::actionsOf(allowed)));
-        });
-    }
     void selectAll()
     {
         for (int i = 0; i < f().List1.ListCount(); ++i)
