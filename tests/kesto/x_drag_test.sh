@@ -8,10 +8,6 @@
 set -uo pipefail
 bin=$1
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
-work=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
-trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 mkdir -p "$work/a/pics" "$work/b" "$work/sa" "$work/sb"

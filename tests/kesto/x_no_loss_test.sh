@@ -13,10 +13,6 @@
 set -uo pipefail
 bin=$1
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
-work=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
-trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 # Starts a Kesto in folder $1 with sockets in $2, its window at $3,$4, and the arguments after

@@ -14,17 +14,9 @@
 set -uo pipefail
 bin=$1 samples=$2 shots=${3:-}
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
-work=$(mktemp -d)
 export SUITE_LINK_DIR=$work/link
 mkdir -p "$SUITE_LINK_DIR" "$work/pics" "$work/k"
 chmod 700 "$SUITE_LINK_DIR"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  pkill -P $$ 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 fail() {
   echo "FAIL: $*"
   [ -n "$shots" ] && import -window root "$shots/e2e-failure.png" 2>/dev/null

@@ -3,7 +3,8 @@
 # private Xvfb (1280 x 1024, not reset when its last client goes, so that the next program can
 # connect at once) with xdotool at hand, or exits 77 (skipped) without them. Inside,
 # the window programs use the X server, and a sanitizer build keeps the strict string checks
-# away from the X keyboard library, whose own string reads trip them.
+# away from the X keyboard library, whose own string reads trip them. It gives the test a scratch
+# folder $work, a list $pids of the programs to end, and waits for commands and windows.
 #   source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
 if [ -z "${SUITE_UNDER_XVFB:-}" ]; then
   command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "no xvfb-run or xdotool"; exit 77; }
@@ -28,3 +29,14 @@ wait_window() {
   done
   return 1
 }
+
+# A scratch folder, and the programs the test starts (add their ids to pids): both go when the
+# test ends, with any other child of the test.
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  pkill -P $$ 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
