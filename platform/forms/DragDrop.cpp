@@ -11,7 +11,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
