@@ -11,7 +11,17 @@
 #include <QString>
 
 #include <cstdlib>
+#include <ctime>
 #include <functional>
+
+// Processor time this process has used, in milliseconds: how much work a picture cost, whatever
+// else the machine runs meanwhile.
+inline qint64 processorMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
 
 inline QString samplePath(const QString &name)
 {
