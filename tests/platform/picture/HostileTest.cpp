@@ -208,7 +208,7 @@ TEST(HostilePictures, WhatTheRewritingAddsStaysBounded)
 {
     // Each is decided (drawn, or refused at once) in well under 3 s outside the sanitizers.
     auto decide = [](const QByteArray &file) {
-        const qint64 start = processorMs();
+        [[maybe_unused]] const qint64 start = processorMs();
         const int error = errorOf([&] {
             const picture::Picture pic = picture::loadPictureBytes(file);
             pic.toImage(pic.pixelSize());
