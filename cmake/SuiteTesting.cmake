@@ -1,12 +1,15 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
-# suite_add_test(name SOURCES ... LIBS ... [QT])
+# suite_add_test(name SOURCES ... LIBS ... [QT | FORMS])
 # A GoogleTest binary registered test by test with CTest. QT tests run offscreen and get a
-# QApplication from tests/support/QtTestMain.cpp.
+# QApplication from tests/support/QtTestMain.cpp; FORMS tests (windows) also run each test as a
+# fresh program of the window layer.
 function(suite_add_test name)
-  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "QT;FORMS" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest)
-  if(T_QT)
+  if(T_FORMS)
+    target_link_libraries(${name} PRIVATE suite_forms_test_main Qt6::Test)
+  elseif(T_QT)
     target_link_libraries(${name} PRIVATE suite_qt_test_main Qt6::Test)
   else()
     target_link_libraries(${name} PRIVATE GTest::gtest_main)

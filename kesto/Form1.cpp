@@ -10,6 +10,7 @@
 #include "platform/cp932/cp932.h"
 #include "platform/forms/Clipboard.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Interaction.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/shell/fs.h"
 #include "platform/vb/vb.h"

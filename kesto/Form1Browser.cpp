@@ -2,7 +2,6 @@
 // The file browser (drive, folder and file lists), the folder log and the window's layout.
 #include "kesto/Form1.h"
 
-#include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/shell/fs.h"
 #include "platform/vb/vb.h"

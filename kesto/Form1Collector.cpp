@@ -7,7 +7,7 @@
 #include "common/Lines.h"
 #include "kesto/Kesto.h"
 #include "platform/cp932/cp932.h"
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/shell/fs.h"
 #include "platform/vb/vb.h"
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "kesto/MainModule.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Forms.h"
 
 #include <QStringList>

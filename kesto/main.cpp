@@ -3,6 +3,7 @@
 #include "kesto/Kesto.h"
 #include "platform/shell/shell.h"
 #include "platform/startup/startup.h"
+#include "platform/forms/Program.h"
 
 #include <QApplication>
 
@@ -38,6 +39,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KESTO"));
     QApplication::setQuitOnLastWindowClosed(false);
+    forms::Program program;
 
     shell::ProcessLauncher launcher;
     kesto::Kesto kesto(launcher);

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tavlo/Form1.h"
 
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Interaction.h"
 #include "platform/forms/KeyCodes.h"
+#include "platform/forms/Screen.h"
 #include "platform/printer/printer.h"
 #include "platform/shell/fs.h"
 #include "platform/shell/shell.h"

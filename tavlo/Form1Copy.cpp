@@ -4,7 +4,7 @@
 // would touch; copyAll does so for the rest of the list; a full board makes a new one.
 #include "tavlo/Form1.h"
 
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "tavlo/Form2.h"
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tavlo/Form2.h"
 
+#include "gvlink/gvlink.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/printer/printer.h"
@@ -8,7 +10,6 @@
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"
 #include "tavlo/modlessMsgBox.h"
-#include "gvlink/gvlink.h"
 
 #include <algorithm>
 

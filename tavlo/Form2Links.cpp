@@ -5,7 +5,7 @@
 #include "tavlo/Form2.h"
 
 #include "gvlink/gvlink.h"
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/shell/shell.h"
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"

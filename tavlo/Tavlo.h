@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/forms/DefaultInstance.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Forms.h"
 #include "tavlo/MainModule.h"
 

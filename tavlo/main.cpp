@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Tavlo, the picture board.
+#include "platform/forms/Program.h"
 #include "platform/printer/printer.h"
 #include "platform/startup/startup.h"
 #include "platform/shell/shell.h"
@@ -37,6 +38,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlo"));
     QApplication::setQuitOnLastWindowClosed(false);
+    forms::Program program;
 
     sysinfo::ScreenInfo screen;
     printer::SystemPrinter printer(printer::SystemPrinter::defaultPdfFolder());

@@ -3,6 +3,7 @@
 
 #include "platform/cp932/cp932.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Screen.h"
 #include "tavlo/Tavlo.h"
 
 #include <QFontMetrics>

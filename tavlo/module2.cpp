@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tavlo/module2.h"
 
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Image.h"
 #include "platform/vb/vb.h"
 #include "tavlo/Form2.h"

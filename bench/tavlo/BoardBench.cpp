@@ -5,12 +5,13 @@
 //   the repaint of a board of 500 icons made from 4000 x 3000 JPEGs;
 //   the resident memory of a board of 2049 such icons.
 //   bench_board [relocate|copyall|repaint|memory ...]   (all four by default)
+#include "bench/tavlo/BenchSupport.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Forms.h"
-#include "tests/support/doubles/Doubles.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Form2.h"
 #include "tavlo/Tavlo.h"
-#include "bench/tavlo/BenchSupport.h"
+#include "tests/support/doubles/Doubles.h"
 
 using namespace bench;
 

@@ -5,10 +5,10 @@
 //   the resident memory after copyAll of 500 12-megapixel JPEGs.
 //   bench_photos [show|copyall|memory ...]   (all three by default)
 #include "bench/tavlo/BenchSupport.h"
-#include "platform/forms/Forms.h"
-#include "tests/support/doubles/Doubles.h"
+#include "platform/forms/EventLoop.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Tavlo.h"
+#include "tests/support/doubles/Doubles.h"
 
 #include <QApplication>
 #include <QFile>

@@ -3,6 +3,7 @@
 #include "linksample/pelto/Form1.h"
 #include "platform/forms/Forms.h"
 #include "platform/startup/startup.h"
+#include "platform/forms/Program.h"
 
 #include <QApplication>
 
@@ -28,6 +29,7 @@ int main(int argc, char **argv)
         return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelto"));
+    forms::Program program;
     forms::Forms forms;
     pelto::Form1 form(forms);
     form.onUnloaded = [](forms::Form &) { QCoreApplication::quit(); };

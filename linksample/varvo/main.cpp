@@ -3,6 +3,7 @@
 #include "linksample/varvo/Form1.h"
 #include "platform/forms/Forms.h"
 #include "platform/startup/startup.h"
+#include "platform/forms/Program.h"
 
 #include <QApplication>
 
@@ -30,6 +31,7 @@ int main(int argc, char **argv)
         return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VARVO"));
+    forms::Program program;
     forms::Forms forms;
     varvo::Form1 form(forms);
     form.End = [] { QCoreApplication::exit(1); };

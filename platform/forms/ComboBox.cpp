@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/forms/ComboBox.h"
 
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
+#include "platform/forms/Screen.h"
 #include "platform/vb/vb.h"
 
 #include <QComboBox>

@@ -2,9 +2,12 @@
 #include "platform/forms/Control.h"
 
 #include "platform/forms/DragDrop.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
-#include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
+#include "platform/forms/ManualDrag.h"
+#include "platform/forms/Program.h"
+#include "platform/forms/Screen.h"
 #include "platform/vb/vb.h"
 
 #include <QFocusEvent>
@@ -23,37 +26,23 @@ static const char *const kControlProperty = "_forms_control";
 
 namespace {
 
-// The manual drag under way: while it lasts, the pointer's moves and the release go to the
-// drag, wherever the window system delivers them (the source holds the mouse grab, but a
-// synthetic event, or a platform without grabs, may deliver them elsewhere).
-class ManualDrag : public QObject
+ManualDrag &manualDrag() { return Program::current().interaction().manualDrag(); }
+
+} // namespace
+
+void ManualDrag::begin(Control *c)
 {
-public:
-    QPointer<Control> source;
-    QPointer<Control> over; // the control the pointer was over last
+    source = c;
+    over = nullptr;
+    qApp->installEventFilter(this);
+}
 
-    void begin(Control *c)
-    {
-        source = c;
-        over = nullptr;
-        qApp->installEventFilter(this);
-    }
-    Control *end()
-    {
-        qApp->removeEventFilter(this);
-        Control *c = source;
-        source = nullptr;
-        return c;
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-};
-
-ManualDrag &manualDrag()
+Control *ManualDrag::end()
 {
-    static ManualDrag d;
-    return d;
+    qApp->removeEventFilter(this);
+    Control *c = source;
+    source = nullptr;
+    return c;
 }
 
 bool ManualDrag::eventFilter(QObject *watched, QEvent *event)
@@ -80,7 +69,6 @@ bool ManualDrag::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-} // namespace
 
 Control::Control(Form &form, const QString &name, QWidget *widget, Control *container, int index)
     : QObject(&form), form_(form), name_(name), widget_(widget), index_(index)

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "platform/forms/Control.h"
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/vb/vb.h"
 
 #include <QPointer>

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/forms/DirListBox.h"
 
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/KeyCodes.h"
+#include "platform/forms/Screen.h"
 #include "platform/vb/vb.h"
 
 #include <QApplication>

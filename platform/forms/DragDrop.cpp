@@ -2,7 +2,8 @@
 #include "platform/forms/DragDrop.h"
 
 #include "platform/forms/DropOutcome.h"
-#include "platform/forms/Forms.h"
+#include "platform/forms/Program.h"
+#include "platform/forms/Screen.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/vb/vb.h"
 
@@ -44,11 +45,7 @@ int buttonsOf(Qt::MouseButtons b)
     return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) | (b & Qt::MiddleButton ? 4 : 0);
 }
 
-DragHook &dragHook()
-{
-    static DragHook hook;
-    return hook;
-}
+Interaction &interaction() { return Program::current().interaction(); }
 
 } // namespace
 
@@ -261,7 +258,7 @@ bool DropTarget::eventFilter(QObject *watched, QEvent *event)
 
 // ---- drag sources ----
 
-void setDragHook(DragHook hook) { dragHook() = std::move(hook); }
+void setDragHook(DragHook hook) { interaction().setDragHook(std::move(hook)); }
 
 DragSource::DragSource(QWidget *widget, DragHandlers handlers) : QObject(widget), widget_(widget), handlers_(std::move(handlers))
 {
@@ -321,8 +318,8 @@ int DragSource::exec()
         // The drag runs an event loop of its own: the windows stay while it runs, and while
         // the drop's outcome is awaited.
         const Running running;
-        if (dragHook()) {
-            effect = dragHook()(*data.mimeData(), allowed);
+        if (const DragHook hook = interaction().dragHook()) {
+            effect = hook(*data.mimeData(), allowed);
         } else {
             auto *drag = new QDrag(widget_);
             drag->setMimeData(data.takeMimeData());

@@ -10,6 +10,8 @@
 // back to its source (a file manager would delete the user's files).
 #pragma once
 
+#include "platform/forms/Interaction.h"
+
 #include <QImage>
 #include <QObject>
 #include <QPoint>
@@ -155,10 +157,7 @@ private:
     Qt::MouseButton button_ = Qt::NoButton;
 };
 
-// How a started drag is carried out: by default the toolkit's drag. Tests put a hook in its
-// place that receives the data and the allowed effects and returns the effect of the drop
-// (for instance after delivering the data to a target as a real drop event).
-using DragHook = std::function<int(const QMimeData &data, int allowedEffects)>;
+// Puts a hook in the place of the toolkit's drag (tests).
 void setDragHook(DragHook hook);
 
 } // namespace forms

@@ -3,12 +3,15 @@
 
 #include "platform/forms/Control.h"
 #include "platform/forms/DragDrop.h"
+#include "platform/forms/EventLoop.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/KeyCodes.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/ListBox.h"
 #include "platform/forms/MenuBar.h"
+#include "platform/forms/Program.h"
+#include "platform/forms/Screen.h"
 #include "platform/forms/TextBox.h"
-#include "platform/forms/Forms.h"
-#include "platform/forms/KeyCodes.h"
 #include "platform/vb/vb.h"
 
 #include <QCloseEvent>
@@ -23,23 +26,16 @@
 
 namespace forms {
 
-// The window system's frame around a top-level window, as last measured on a shown window.
-static QMargins &lastDecorations()
-{
-    static QMargins m;
-    return m;
-}
-
 static QMargins decorationsOf(const QWidget *w)
 {
     if (w->isVisible()) {
         const QRect outer = w->frameGeometry(), inner = w->geometry();
         const QMargins m(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
                          outer.bottom() - inner.bottom());
-        lastDecorations() = m;
+        Program::current().lastDecorations() = m;
         return m;
     }
-    return lastDecorations();
+    return Program::current().lastDecorations();
 }
 
 class FormWindow : public QMainWindow

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/forms/Image.h"
 
-#include "platform/forms/Forms.h"
+#include "platform/forms/Screen.h"
 #include "platform/vb/vb.h"
 
 #include <QPainter>

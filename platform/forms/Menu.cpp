@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/forms/Menu.h"
 
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
-#include "platform/forms/Forms.h"
 #include "platform/forms/MenuBar.h"
 
 #include <QAction>

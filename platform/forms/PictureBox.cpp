@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/forms/PictureBox.h"
 
-#include "platform/forms/Forms.h"
+#include "platform/forms/Screen.h"
 
 #include <QFrame>
 #include <QPainter>

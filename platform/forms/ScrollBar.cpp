@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/forms/ScrollBar.h"
 
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/vb/vb.h"
 
 #include <QScopedValueRollback>

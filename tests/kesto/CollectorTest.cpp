@@ -5,7 +5,6 @@
 
 #include "platform/cp932/cp932.h"
 #include "platform/forms/Clipboard.h"
-#include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/shell/fs.h"
 

@@ -4,7 +4,8 @@
 #include "tests/kesto/KestoFixture.h"
 
 #include "gvlink/gvlink.h"
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
+#include "platform/forms/Interaction.h"
 #include "platform/shell/fs.h"
 #include "platform/vb/vb.h"
 

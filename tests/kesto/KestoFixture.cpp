@@ -2,7 +2,8 @@
 #include "tests/kesto/KestoFixture.h"
 
 #include "platform/forms/DragDrop.h"
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
+#include "platform/forms/Interaction.h"
 
 #include <QApplication>
 #include <QListView>
@@ -11,7 +12,6 @@
 
 KestoTest::KestoTest()
 {
-    forms::resetEnd();
     forms::setEndHook([this] { ended = true; });
     forms::setUnhandledErrorHook([](int number, const QString &description) {
         ADD_FAILURE() << "unhandled run-time error " << number << ": " << description.toStdString();
@@ -26,13 +26,8 @@ KestoTest::KestoTest()
 
 KestoTest::~KestoTest()
 {
-    forms::setDragHook(nullptr);
     kesto_.reset();
     cwd_.reset();
-    forms::setMsgBoxHook(nullptr);
-    forms::setEndHook(nullptr);
-    forms::setUnhandledErrorHook(nullptr);
-    forms::resetEnd();
     qunsetenv("SUITE_LINK_DIR");
 }
 

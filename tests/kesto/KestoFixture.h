@@ -3,6 +3,7 @@
 // folder of its own, message boxes recorded, and helpers that act through the real widgets.
 #pragma once
 
+#include "platform/forms/Program.h"
 #include "kesto/Form1.h"
 #include "kesto/Kesto.h"
 #include "tests/support/doubles/Doubles.h"
@@ -54,6 +55,7 @@ protected:
     bool ended = false;
 
 private:
+    forms::Program program_;
     std::unique_ptr<ChangeDir> cwd_;
     std::unique_ptr<Kesto> kesto_;
 };

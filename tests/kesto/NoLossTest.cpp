@@ -6,7 +6,6 @@
 
 #include "platform/cp932/cp932.h"
 #include "platform/forms/Clipboard.h"
-#include "platform/forms/Forms.h"
 #include "platform/shell/fs.h"
 #include "tavlo/ListFile.h"
 

@@ -4,8 +4,9 @@
 #include "tests/kesto/KestoFixture.h"
 
 #include "kesto/MainModule.h"
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/KeyCodes.h"
+#include "platform/forms/Screen.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -2,6 +2,7 @@
 // Pelto and Varvo talking: in one process, and Varvo as a program of its own.
 #include "linksample/pelto/Form1.h"
 #include "linksample/varvo/Form1.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Forms.h"
 #include "platform/link/link.h"
 #include "platform/vb/vb.h"

@@ -3,7 +3,6 @@
 // Kesto's place.
 #include "tests/tavlo/TavloFixture.h"
 
-#include "platform/forms/Forms.h"
 #include "tavlo/Form2.h"
 #include "tavlo/modlessMsgBox.h"
 #include "tests/platform/link/LinkTestSupport.h"

@@ -3,6 +3,7 @@
 // scrolling, keys, menus and closing, and printing.
 #include "tests/tavlo/TavloFixture.h"
 
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
 #include "tavlo/Form2.h"

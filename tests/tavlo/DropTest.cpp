@@ -5,7 +5,7 @@
 
 #include "platform/forms/Clipboard.h"
 #include "platform/forms/DragDrop.h"
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "tavlo/Form2.h"
 #include "tests/support/Drops.h"
 

@@ -2,6 +2,7 @@
 // The main window around its picture: heights, bars, scrolling, resize, display changes.
 #include "tests/tavlo/TavloFixture.h"
 
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Forms.h"
 
 #include <QImageWriter>

@@ -2,7 +2,8 @@
 // The modeless message window sizes itself to the lines of its message.
 #include "tests/tavlo/TavloFixture.h"
 
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
+#include "platform/forms/Screen.h"
 #include "tavlo/modlessMsgBox.h"
 
 #include <QFontMetrics>

@@ -2,7 +2,7 @@
 // The board's icons under the real mouse: dragging them about, deleting them, double clicks.
 #include "tests/tavlo/TavloFixture.h"
 
-#include "platform/forms/Forms.h"
+#include "platform/forms/EventLoop.h"
 #include "tavlo/Form2.h"
 
 #include <QApplication>

@@ -3,6 +3,7 @@
 #include "tests/tavlo/TavloFixture.h"
 
 #include "platform/forms/Forms.h"
+#include "platform/forms/Interaction.h"
 #include "platform/forms/KeyCodes.h"
 
 #include <QMainWindow>

@@ -8,27 +8,28 @@
 #include <QFileInfo>
 #include <QImage>
 
-TavloTest::TavloTest()
+TavloTest::TavloTest() { freshProgram(); }
+
+TavloTest::~TavloTest()
 {
-    forms::resetEnd();
+    tavlo_.reset();
+    program_.reset();
+}
+
+void TavloTest::freshProgram()
+{
+    program_.reset();
+    program_.emplace();
     forms::setEndHook([this] { ended = true; });
     forms::setUnhandledErrorHook([](int number, const QString &description) {
         ADD_FAILURE() << "unhandled run-time error " << number << ": " << description.toStdString();
     });
 }
 
-TavloTest::~TavloTest()
-{
-    tavlo_.reset();
-    forms::setEndHook(nullptr);
-    forms::setUnhandledErrorHook(nullptr);
-    forms::resetEnd();
-}
-
 void TavloTest::start(const QStringList &args)
 {
     tavlo_.reset();
-    forms::resetEnd();
+    freshProgram();
     ended = false;
     tavlo_ = std::make_unique<Tavlo>(area, printer, realLauncher ? *realLauncher : launcher);
     forms::runEvent([&] { tavlo_->start(args); });

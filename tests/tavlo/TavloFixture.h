@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tests/support/doubles/Doubles.h"
+#include "platform/forms/Program.h"
 #include "tavlo/Form1.h"
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"
@@ -13,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 using namespace tavlo;
 
@@ -49,5 +51,8 @@ protected:
     bool ended = false;
 
 private:
+    // A fresh program for each start, as a fresh process has.
+    void freshProgram();
+    std::optional<forms::Program> program_;
     std::unique_ptr<Tavlo> tavlo_;
 };

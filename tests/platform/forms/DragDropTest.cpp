@@ -4,6 +4,7 @@
 #include "platform/forms/Clipboard.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/DragDrop.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"

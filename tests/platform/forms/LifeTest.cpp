@@ -4,11 +4,13 @@
 // memory.
 #include "platform/forms/Controls.h"
 #include "platform/forms/DefaultInstance.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Program.h"
+#include "platform/forms/KeyCodes.h"
 #include "platform/forms/Menu.h"
 #include "platform/forms/MenuBar.h"
-#include "platform/forms/KeyCodes.h"
 #include "platform/vb/vb.h"
 #include "tests/support/TempDir.h"
 
@@ -25,25 +27,20 @@
 
 namespace {
 
-// Resets the program's end and the hooks around each test.
+// Each test is a program of its own, whose end and errors it counts.
 class Life : public ::testing::Test
 {
 protected:
     Life()
     {
-        forms::resetEnd();
         forms::setEndHook([this] { ++ends; });
         forms::setUnhandledErrorHook([this](int n, const QString &) { reported.push_back(n); });
     }
-    ~Life() override
-    {
-        forms::collectGarbage();
-        forms::setEndHook(nullptr);
-        forms::setUnhandledErrorHook(nullptr);
-        forms::resetEnd();
-    }
     int ends = 0;
     std::vector<int> reported;
+
+private:
+    forms::Program program_; // after what its hooks use: it goes first
 };
 
 class Board : public forms::Form

@@ -2,6 +2,7 @@
 // The list box driven through its widget: extended selection, keys left to the program, the
 // right button, a large list.
 #include "platform/forms/Clipboard.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"

@@ -2,10 +2,12 @@
 // The window layer driven through its real widgets: what the user's mouse and keys reach, and
 // where the window system's own sizes meet the twips.
 #include "platform/forms/Controls.h"
+#include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/forms/Menu.h"
+#include "platform/forms/Screen.h"
 #include "platform/vb/vb.h"
 #include "tests/support/TempDir.h"
 
