@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/mksamples/Faults.h"
 
-#include "tools/mksamples/BitmapWriter.h"
-#include "tools/mksamples/ByteWriter.h"
+#include "tools/fileformats/BitmapWriter.h"
+#include "tools/fileformats/ByteWriter.h"
 #include "tools/mksamples/EmfWriter.h"
 #include "tools/mksamples/WmfWriter.h"
 
