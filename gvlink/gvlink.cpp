@@ -93,18 +93,10 @@ void linkToGV(suite_link::LinkBox &box, int openWaitMs)
 {
     box.setLinkTopic(topic());
     box.setLinkItem(item());
-    const QDeadlineTimer deadline(openWaitMs);
-    for (;;) {
-        try {
-            box.setLinkMode(2);
-            return;
-        } catch (const vb::RuntimeError &e) {
-            if (e.number() != vb::ErrDdeNoResponse || deadline.hasExpired())
-                throw;
-        }
+    suite_link::openWhenServed(box, openWaitMs, [] {
         processEvents();
         pause();
-    }
+    });
 }
 
 bool waitReadyTavlo(suite_link::LinkBox &box, int boundMs)

@@ -224,4 +224,19 @@ void LinkBox::LinkRequest()
     }
 }
 
+void openWhenServed(LinkBox &box, int waitMs, const std::function<void()> &between)
+{
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        try {
+            box.setLinkMode(2);
+            return;
+        } catch (const vb::RuntimeError &e) {
+            if (e.number() != vb::ErrDdeNoResponse || deadline.hasExpired())
+                throw;
+        }
+        between();
+    }
+}
+
 } // namespace suite_link

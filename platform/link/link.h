@@ -24,6 +24,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -154,6 +155,12 @@ public:
 private:
     QString text_;
 };
+
+// Opens the box's conversation on its LinkTopic (LinkMode 2) with a server that may still be
+// starting: while nothing answers (282) and waitMs have not passed since the call, `between` runs
+// (to let time pass, or events) and the open is tried again; after that the 282 is raised. Other
+// errors are raised at once. A wait of 0 tries once.
+void openWhenServed(LinkBox &box, int waitMs, const std::function<void()> &between);
 
 } // namespace suite_link
 

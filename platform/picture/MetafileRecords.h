@@ -233,10 +233,11 @@ namespace colorMatch {
 constexpr qint64 NameSize = 16, DataSize = 20, Data = 24;
 } // namespace colorMatch
 
-// CreateColorSpaceW: the handle, the logical colour space of 588 bytes, then more. The check
-// takes the 32-bit value right after the colour space as the length of the data that follows it.
+// CreateColorSpaceW: the handle, the logical colour space of 588 bytes (from 12), its flags (1
+// when the data is a colour profile), the length of the data, then the data.
 namespace colorSpaceW {
-constexpr qint64 DataSize = 600, Data = 604;
+constexpr qint64 Handle = 8, ColorSpace = 12, ColorSpaceSize = 588, Flags = 600, DataSize = 604, Data = 608;
+static_assert(ColorSpace + ColorSpaceSize == Flags);
 } // namespace colorSpaceW
 
 // GradientFill: the counts of vertices and of shapes, the mode, then the vertices of 16 bytes

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/gv/Bitmap.h"
 
+#include "tools/fileformats/BitmapWriter.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QSaveFile>
 #include <QSet>
-#include <QtEndian>
 
 #include <algorithm>
 #include <array>
@@ -161,9 +162,6 @@ int nearest(const QVector<QRgb> &palette, int r, int g, int b)
     return best;
 }
 
-void put16(QByteArray &out, quint16 v) { out.append(char(v & 0xff)).append(char(v >> 8)); }
-void put32(QByteArray &out, quint32 v) { put16(out, quint16(v & 0xffff)); put16(out, quint16(v >> 16)); }
-
 } // namespace
 
 QImage quantize(const QImage &image, int colours, bool dither)
@@ -240,51 +238,8 @@ bool writeBitmap(const QImage &image, const QString &path, QString *error)
         *error = QStringLiteral("no picture");
         return false;
     }
-    const bool indexed = image.format() == QImage::Format_Indexed8;
-    const QImage src = indexed ? image : opaque(image).convertToFormat(QImage::Format_RGB888);
-    const int w = src.width(), h = src.height();
-    const int bytesPerPixel = indexed ? 1 : 3;
-    const quint32 rowSize = quint32((w * bytesPerPixel + 3) & ~3);
-    const quint32 paletteSize = indexed ? quint32(src.colorCount()) * 4 : 0;
-    const quint32 offset = 14 + 40 + paletteSize;
-
-    QByteArray out;
-    out.reserve(int(offset + rowSize * quint32(h)));
-    out.append("BM", 2);
-    put32(out, offset + rowSize * quint32(h));
-    put32(out, 0);
-    put32(out, offset);
-    put32(out, 40);
-    put32(out, quint32(w));
-    put32(out, quint32(h)); // rows bottom-up
-    put16(out, 1);
-    put16(out, quint16(bytesPerPixel * 8));
-    put32(out, 0); // no compression
-    put32(out, rowSize * quint32(h));
-    put32(out, 3780); // 96 dpi in pixels per metre
-    put32(out, 3780);
-    put32(out, indexed ? quint32(src.colorCount()) : 0);
-    put32(out, 0);
-    if (indexed) {
-        for (QRgb c : src.colorTable()) {
-            out.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append('\0');
-        }
-    }
-    QByteArray row(int(rowSize), '\0');
-    for (int y = h - 1; y >= 0; --y) {
-        const uchar *line = src.constScanLine(y);
-        if (indexed) {
-            std::copy(line, line + w, row.begin());
-        } else {
-            for (int x = 0; x < w; ++x) { // RGB888 to the bitmap's BGR
-                row[3 * x] = char(line[3 * x + 2]);
-                row[3 * x + 1] = char(line[3 * x + 1]);
-                row[3 * x + 2] = char(line[3 * x]);
-            }
-        }
-        out += row;
-    }
-
+    const QByteArray out = image.format() == QImage::Format_Indexed8 ? bitmapfile::bmp8(image)
+                                                                     : bitmapfile::bmp24(opaque(image));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
         *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());

@@ -146,17 +146,7 @@ int main(int argc, char **argv)
     try {
         box.setLinkTimeout(timeout);
         box.setLinkTopic(topic);
-        const QDeadlineTimer openDeadline(openWaitMs);
-        for (;;) {
-            try {
-                box.setLinkMode(2);
-                break;
-            } catch (const vb::RuntimeError &e) {
-                if (e.number() != vb::ErrDdeNoResponse || openDeadline.hasExpired())
-                    throw;
-                QThread::msleep(50);
-            }
-        }
+        suite_link::openWhenServed(box, openWaitMs, [] { QThread::msleep(50); });
     } catch (const vb::RuntimeError &e) {
         return fail(statusFor(e.number()), QStringLiteral("%1: error %2: %3").arg(topic).arg(e.number()).arg(e.description()));
     }

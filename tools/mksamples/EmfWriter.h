@@ -3,7 +3,7 @@
 // loader tests need.
 #pragma once
 
-#include "tools/mksamples/ByteWriter.h"
+#include "tools/fileformats/ByteWriter.h"
 
 #include <QByteArray>
 #include <QImage>

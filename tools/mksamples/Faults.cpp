@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/mksamples/Faults.h"
 
-#include "tools/mksamples/BitmapWriter.h"
-#include "tools/mksamples/ByteWriter.h"
+#include "platform/picture/MetafileRecords.h"
+#include "tools/fileformats/BitmapWriter.h"
+#include "tools/fileformats/ByteWriter.h"
 #include "tools/mksamples/EmfWriter.h"
 #include "tools/mksamples/WmfWriter.h"
 
@@ -249,6 +250,39 @@ QByteArray symbolTextEmf()
     return e.finish(frame96(200, 90));
 }
 
+// 11. A colour space made, selected and deleted before a blue square on white, as writers that
+// manage colour give it. The record's flags and data length follow the colour space; a length
+// that reaches past the record is damage. dataBytes: the data the record carries.
+QByteArray colourSpaceEmf(quint32 flags, quint32 dataSize, int dataBytes)
+{
+    namespace cs = picture::emf::colorSpaceW;
+    const quint32 handle = 1; // deleted before the pen and brush take it
+    ByteWriter body;
+    body.u32(handle);
+    body.u32(0x50534F43); // the colour space's signature, version, size and type (sRGB)
+    body.u32(0x400);
+    body.u32(quint32(cs::ColorSpaceSize));
+    body.u32(0x73524742);
+    body.u32(4);                            // intent: pictures
+    body.zeros(int(cs::ColorSpaceSize) - 20); // end points, gammas, no file name
+    body.u32(flags);
+    body.u32(dataSize);
+    for (int i = 0; i < dataBytes; ++i)
+        body.u8(quint8(i));
+    Q_ASSERT(body.size() == cs::Data - 8 + dataBytes); // the body follows the type and size
+    EmfWriter e;
+    e.record(picture::emf::CreateColorSpaceW, body.data());
+    ByteWriter selected;
+    selected.u32(handle);
+    e.record(picture::emf::SetColorSpace, selected.data());
+    e.record(picture::emf::DeleteColorSpace, selected.data());
+    solid(e, 0xFFFFFF);
+    e.rectangle(QRect(0, 0, 100, 100));
+    e.selectObject(e.createBrush(EmfWriter::BrushSolid, 0x2040C0));
+    e.rectangle(QRect(20, 20, 60, 60));
+    return e.finish(frame96(100, 100));
+}
+
 } // namespace
 
 int sansAdvance(QChar c)
@@ -352,5 +386,9 @@ QVector<SampleFile> makeFaultFiles()
     files.append({QStringLiteral("emf-tiny-bitmaps-y-up.emf"), tinyBitmapsEmf()});
     files.append({QStringLiteral("emf-hatched-brushes.emf"), hatchesEmf()});
     files.append({QStringLiteral("emf-symbol-font-text.emf"), symbolTextEmf()});
+    files.append({QStringLiteral("emf-colour-space.emf"), colourSpaceEmf(0, 0, 0)});
+    files.append({QStringLiteral("emf-colour-space-with-profile.emf"), colourSpaceEmf(1, 12, 12)});
+    // Damaged: a profile of 64 KiB announced in a record that carries 4 bytes of it.
+    files.append({QStringLiteral("emf-damaged-colour-space-data-past-record.emf"), colourSpaceEmf(1, 0x10000, 4)});
     return files;
 }

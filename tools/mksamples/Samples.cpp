@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tools/mksamples/Samples.h"
 
-#include "tools/mksamples/BitmapWriter.h"
+#include "tools/fileformats/BitmapWriter.h"
 #include "tools/mksamples/EmfWriter.h"
 #include "tools/mksamples/PixelFont.h"
 #include "tools/mksamples/WmfWriter.h"

@@ -3,7 +3,7 @@
 // loader tests need, with an optional placeable header in front.
 #pragma once
 
-#include "tools/mksamples/ByteWriter.h"
+#include "tools/fileformats/ByteWriter.h"
 
 #include <QByteArray>
 #include <QImage>

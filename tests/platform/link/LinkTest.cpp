@@ -499,3 +499,46 @@ TEST_F(LinkAcross, ABlockingCallNeverBlocksTheServerOfItsOwnProcess)
     EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("x")); }), suite_link::ErrForeignQuit);
     EXPECT_EQ(topic.seen.count(QStringLiteral("close")), closes);
 }
+
+TEST(LinkOpenWhenServed, TriesAgainOnlyWhileNothingAnswersAndTheWaitLasts)
+{
+    linktest::usePrivateLinkFolder();
+    suite_link::LinkServer late(QStringLiteral("LATE"));
+    LocalTopic topic;
+    late.addTopic(QStringLiteral("S"), &topic);
+    suite_link::PlainLinkBox box;
+    box.setLinkTopic(QStringLiteral("LATE|S"));
+
+    // No wait: one try, nothing in between.
+    int between = 0;
+    EXPECT_EQ(errorOf([&] { suite_link::openWhenServed(box, 0, [&] { ++between; }); }), vb::ErrDdeNoResponse);
+    EXPECT_EQ(between, 0);
+
+    // A server that starts listening while the tries go on is reached.
+    suite_link::openWhenServed(box, 10000, [&] {
+        if (++between == 3) {
+            EXPECT_TRUE(late.listen()) << late.errorString().toStdString();
+        }
+    });
+    EXPECT_EQ(between, 3);
+    EXPECT_EQ(box.LinkMode(), 2);
+    EXPECT_EQ(request(box, QStringLiteral("Item")), QStringLiteral("local"));
+
+    // Another error ends the tries at once, however long the wait.
+    suite_link::PlainLinkBox wrong;
+    wrong.setLinkTopic(QStringLiteral("LATE"));
+    between = 0;
+    EXPECT_EQ(errorOf([&] { suite_link::openWhenServed(wrong, 60000, [&] { ++between; }); }), vb::ErrDdeNoLink);
+    EXPECT_EQ(between, 0);
+
+    // Nothing ever answers: the 282 comes once the wait has passed, not before.
+    suite_link::PlainLinkBox nobody;
+    nobody.setLinkTopic(QStringLiteral("NOBODY|S"));
+    QElapsedTimer clock;
+    clock.start();
+    between = 0;
+    EXPECT_EQ(errorOf([&] { suite_link::openWhenServed(nobody, 150, [&] { ++between; QThread::msleep(10); }); }),
+              vb::ErrDdeNoResponse);
+    EXPECT_GE(clock.elapsed(), 150);
+    EXPECT_GE(between, 1);
+}

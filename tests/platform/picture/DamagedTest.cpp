@@ -5,7 +5,7 @@
 #include "tests/platform/picture/PictureTestSupport.h"
 
 #include "tests/support/TempDir.h"
-#include "tools/mksamples/BitmapWriter.h"
+#include "tools/fileformats/BitmapWriter.h"
 #include "tools/mksamples/EmfWriter.h"
 #include "tools/mksamples/WmfWriter.h"
 

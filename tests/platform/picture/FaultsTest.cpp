@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Pictures made as other programs make them, kept in tests/platform/picture/faults (written by
-// mksamples --faults): each was once drawn wrongly or refused.
+// mksamples --faults): each was once drawn wrongly or refused, or (named "damaged") taken
+// although it holds less than it announces.
 #include "tests/platform/picture/PictureTestSupport.h"
 
+#include "platform/picture/MetafileRecords.h"
 #include "platform/picture/PictureData.h"
 #include "tools/mksamples/EmfWriter.h"
 #include "tools/mksamples/Faults.h"
@@ -385,4 +387,28 @@ TEST(PicturesFromOtherPrograms, HatchesAreCutToCurvedShapes)
     EXPECT_EQ(darkIn(QRect(10, 10, 30, 30)), 0);
     EXPECT_GT(darkIn(QRect(172, 10, 16, 16)), 16 * 16 / 8); // inside the chord
     EXPECT_EQ(darkIn(QRect(110, 60, 80, 35)), 0);           // below its chord line
+}
+
+TEST(PicturesFromOtherPrograms, ColourSpaceRecordsAreReadByTheirLayout)
+{
+    // Flags and data length after the colour space: with no data and with a profile, they draw.
+    for (const char *name : {"emf-colour-space.emf", "emf-colour-space-with-profile.emf"}) {
+        SCOPED_TRACE(name);
+        const QImage img = drawn(QString::fromLatin1(name), Kind::EnhMetafile);
+        ASSERT_EQ(img.size(), QSize(100, 100));
+        EXPECT_TRUE(colourAt(img, 50, 50, QColor(0x20, 0x40, 0xC0)));
+        EXPECT_TRUE(colourAt(img, 5, 5, Qt::white));
+    }
+    // A data length past the record's end is damage, not read beyond it.
+    QFile damaged(faultPath(QStringLiteral("emf-damaged-colour-space-data-past-record.emf")));
+    ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
+    const QByteArray bytes = damaged.readAll();
+    EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(bytes); }), vb::ErrInvalidPicture);
+
+    // A record cut after its flags, without the data length, is too short for its type.
+    QByteArray cut(picture::emf::colorSpaceW::Flags + 4 - 8, '\0');
+    EmfWriter e;
+    e.record(picture::emf::CreateColorSpaceW, cut);
+    e.rectangle(QRect(10, 10, 50, 50));
+    EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(e.finish(QRect(0, 0, 2540, 2540))); }), vb::ErrInvalidPicture);
 }

@@ -4,7 +4,7 @@
 #include "tests/platform/picture/PictureTestSupport.h"
 
 #include "tests/support/TempDir.h"
-#include "tools/mksamples/BitmapWriter.h"
+#include "tools/fileformats/BitmapWriter.h"
 #include "tools/mksamples/Samples.h"
 
 #include <QSet>

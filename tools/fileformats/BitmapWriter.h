@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Writes the bitmap-based formats whose exact bytes Qt's writers do not give: 24-bit and
-// run-length (RLE8, RLE4) bitmaps, icons and cursors.
+// Writes the bitmap-based formats whose exact bytes Qt's writers do not give: 24-bit, 8-bit and
+// run-length (RLE8, RLE4) bitmaps, icons and cursors. Bitmaps are stored bottom-up with a
+// 40-byte header at 96 dpi, their rows padded to four bytes.
 #pragma once
 
 #include <QByteArray>
@@ -10,8 +11,10 @@
 
 namespace bitmapfile {
 
-// A 24-bit bitmap of the image's colours.
+// A 24-bit bitmap of the image's colours (alpha is dropped, not blended).
 QByteArray bmp24(const QImage &image);
+// An 8-bit bitmap of an 8-bit indexed image, with its whole colour table, however long.
+QByteArray bmp8(const QImage &indexed);
 // A run-length bitmap of an 8-bit indexed image (RLE8) or of one with at most 16 colours (RLE4).
 QByteArray bmpRle8(const QImage &indexed);
 QByteArray bmpRle4(const QImage &indexed);

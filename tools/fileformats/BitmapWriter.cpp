@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "tools/mksamples/BitmapWriter.h"
+#include "tools/fileformats/BitmapWriter.h"
 
-#include "tools/mksamples/ByteWriter.h"
+#include "tools/fileformats/ByteWriter.h"
 
 #include <QHash>
+
+#include <algorithm>
 #include <stdexcept>
 
 namespace bitmapfile {
@@ -256,6 +258,21 @@ QByteArray bmp24(const QImage &image)
         bits.append(row);
     }
     return fileWith(img.width(), img.height(), 24, Rgb, {}, bits);
+}
+
+QByteArray bmp8(const QImage &indexed)
+{
+    if (indexed.format() != QImage::Format_Indexed8)
+        throw std::invalid_argument("an 8-bit bitmap needs an 8-bit indexed image");
+    const int s = stride(indexed.width(), 8);
+    QByteArray bits;
+    bits.reserve(s * indexed.height());
+    for (int y = indexed.height() - 1; y >= 0; --y) {
+        QByteArray row(s, '\0');
+        std::copy_n(indexed.constScanLine(y), indexed.width(), row.begin());
+        bits.append(row);
+    }
+    return fileWith(indexed.width(), indexed.height(), 8, Rgb, indexed.colorTable(), bits);
 }
 
 // An 8-bit channel value put into the bits of mask, keeping its high bits.

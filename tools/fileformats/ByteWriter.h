@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Little-endian byte output for the file formats the generator writes itself.
+// Little-endian byte output for the file formats the tools write themselves.
 #pragma once
 
 #include <QByteArray>
