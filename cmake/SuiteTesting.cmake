@@ -20,4 +20,10 @@ function(suite_add_test name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 300)
+  # And the binary once whole, in a shuffled order (the seed is in its output): a test that
+  # leans on what another test left behind in the process fails here, which the runs of one
+  # test per process above cannot see. Alone, so that it meets no copy of its own tests.
+  add_test(NAME ${name}.WholeShuffled COMMAND ${name} --gtest_shuffle)
+  set_tests_properties(${name}.WholeShuffled PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 900 RUN_SERIAL TRUE LABELS whole)
 endfunction()
