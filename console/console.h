@@ -15,9 +15,9 @@
 
 /* --- shared state of a run ------------------------------------------------ */
 
-extern const char *prog_name;   /* the name the program was started by, for messages */
+extern const char *prog_name; /* the name the program was started by, for messages */
 extern int32_t opt_f, opt_h, opt_l, opt_p, opt_t;
-extern int32_t list_number;     /* the number given with /l; nobody reads it further */
+extern int32_t list_number; /* the number given with /l; nobody reads it further */
 
 /* Line buffers hold at most 511 text bytes and the terminating NUL. */
 enum { LINE_SIZE = 512, TOKEN_SIZE = 256 };
@@ -26,12 +26,12 @@ enum TokenKind { TOK_WORD = 0, TOK_SEPARATOR = 1, TOK_STRING = 2 };
 
 struct Tokenizer
 {
-    char *line = nullptr;       /* the line being tokenized */
-    int32_t tok_pos = 0;        /* where the current token begins in line */
-    int32_t tok_len = 0;        /* how many bytes of line the token covers */
+    char *line = nullptr; /* the line being tokenized */
+    int32_t tok_pos = 0;  /* where the current token begins in line */
+    int32_t tok_len = 0;  /* how many bytes of line the token covers */
     char tok_text[TOKEN_SIZE] = {};
     int32_t tok_kind = TOK_WORD;
-    char tok_next = 0;          /* the byte of line right behind the token */
+    char tok_next = 0; /* the byte of line right behind the token */
     int32_t skip_blanks = 1;
 };
 
@@ -52,8 +52,8 @@ struct LineStream
     int fd;
     size_t pos = 0, end = 0;
     bool at_end = false;
-    bool had_tab = false;   /* the last piece read holds a tab */
-    bool holding = false;   /* buf[pos] is under the NUL behind the last piece */
+    bool had_tab = false; /* the last piece read holds a tab */
+    bool holding = false; /* buf[pos] is under the NUL behind the last piece */
     char held = 0;
     /* Room for 64 KiB of the stream, the NUL behind the last piece and the 16-byte
        loads that may run past the last byte read. */
@@ -100,10 +100,7 @@ int scan_token(const char *seps);
 void reset_tokenizer();
 void take_token_bytes(int len);
 int keyword_length(const char *token, const char *keyword);
-inline bool is_sjis_lead(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+inline bool is_sjis_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 int sjis_char_length(const char *p);
 int expand_tabs(char *line, int size, int tab_stop);
 
@@ -114,6 +111,6 @@ long last_folder_mark(const char *name, bool colon_too);
 const char *current_folder();
 
 /* Code page 932 texts of the messages. */
-#define CP932_OPEN_BRACKET "\xA2"   /* half-width corner bracket, left */
-#define CP932_CLOSE_BRACKET "\xA3"  /* half-width corner bracket, right */
-#define CP932_MEMORY_SHORT "memory \x95\x73\x91\xAB\n"   /* "memory 不足\n" */
+#define CP932_OPEN_BRACKET "\xA2"                      /* half-width corner bracket, left */
+#define CP932_CLOSE_BRACKET "\xA3"                     /* half-width corner bracket, right */
+#define CP932_MEMORY_SHORT "memory \x95\x73\x91\xAB\n" /* "memory 不足\n" */

@@ -21,9 +21,7 @@
 
 /* --- line reader ---------------------------------------------------------- */
 
-LineStream::LineStream(FILE *fp) : fd(fileno(fp))
-{
-}
+LineStream::LineStream(FILE *fp) : fd(fileno(fp)) {}
 
 // Gives back the byte that the NUL behind the last line stands on.
 static inline void put_back_held_byte(LineStream *s)
@@ -166,8 +164,8 @@ static void build_marks(LineStream *s)
         const __m128i lf = _mm_set1_epi8('\n'), tab = _mm_set1_epi8('\t'), blank = _mm_set1_epi8(' ');
         for (int part = 0; part < 4; ++part) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * part));
-            const unsigned stop = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, tab))));
+            const unsigned stop =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, tab))));
             const unsigned blank16 = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
             stops |= static_cast<uint64_t>(stop) << (16 * part);
             blanks |= static_cast<uint64_t>(blank16) << (16 * part);
@@ -202,10 +200,7 @@ static inline uint64_t marks_from(const uint64_t *marks, size_t pos)
 }
 
 // Bytes of the first 64-bit word's lowest set bit.
-static inline size_t lowest_bit(uint64_t bits)
-{
-    return static_cast<size_t>(__builtin_ctzll(bits));
-}
+static inline size_t lowest_bit(uint64_t bits) { return static_cast<size_t>(__builtin_ctzll(bits)); }
 
 // Passes over the lines that next_line would give as one whole piece without a tab and
 // that the caller does not want: their first two bytes behind the blanks are no marked
@@ -276,8 +271,8 @@ int read_line(LineStream *s, char *line, int size)
 // Reports a file that cannot be opened and ends the run.
 void cannot_open(const char *name, const char *mode)
 {
-    std::fprintf(stderr, "%s: can't open file " CP932_OPEN_BRACKET "%s" CP932_CLOSE_BRACKET " mode %s\n",
-                 prog_name, name, mode);
+    std::fprintf(stderr, "%s: can't open file " CP932_OPEN_BRACKET "%s" CP932_CLOSE_BRACKET " mode %s\n", prog_name,
+                 name, mode);
     std::exit(1);
 }
 
@@ -320,8 +315,7 @@ void close_or_die(FILE *fp, const char *name)
     bool failed = std::ferror(fp) != 0;
     failed = std::fclose(fp) != 0 || failed;
     if (failed) {
-        std::fprintf(stderr, "%s: can't write file " CP932_OPEN_BRACKET "%s" CP932_CLOSE_BRACKET "\n",
-                     prog_name, name);
+        std::fprintf(stderr, "%s: can't write file " CP932_OPEN_BRACKET "%s" CP932_CLOSE_BRACKET "\n", prog_name, name);
         std::exit(1);
     }
 }
@@ -330,8 +324,7 @@ void close_or_die(FILE *fp, const char *name)
 void flush_stdout_or_die()
 {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "%s: can't write file " CP932_OPEN_BRACKET "stdout" CP932_CLOSE_BRACKET "\n",
-                     prog_name);
+        std::fprintf(stderr, "%s: can't write file " CP932_OPEN_BRACKET "stdout" CP932_CLOSE_BRACKET "\n", prog_name);
         std::exit(1);
     }
 }
@@ -355,10 +348,7 @@ void read_name_list(FILE *list, PerFileRoutine per_file, const char *source, uns
 /* --- names and folders ---------------------------------------------------- */
 
 // Both slash and backslash separate folders in names.
-bool is_folder_separator(char c)
-{
-    return c == '/' || c == '\\';
-}
+bool is_folder_separator(char c) { return c == '/' || c == '\\'; }
 
 // Bytes of the character at p: 2 for a lead byte with a valid trail byte, else 1.
 int sjis_char_length(const char *p)

@@ -143,8 +143,10 @@ void help_request()
     // A value that does not fit the 64-byte copy is refused like a missing one.
     if (!value || value[0] == '\0' || std::strlen(value) >= COMSPEC_SIZE) {
         /* "%s:環境変数COMSPECを読み出せない" */
-        std::fprintf(stderr, "%s:\x8A\xC2\x8B\xAB\x95\xCF\x90\x94" "COMSPEC"
-                             "\x82\xF0\x93\xC7\x82\xDD\x8F\x6F\x82\xB9\x82\xC8\x82\xA2",
+        std::fprintf(stderr,
+                     "%s:\x8A\xC2\x8B\xAB\x95\xCF\x90\x94"
+                     "COMSPEC"
+                     "\x82\xF0\x93\xC7\x82\xDD\x8F\x6F\x82\xB9\x82\xC8\x82\xA2",
                      prog_name);
         std::exit(1);
     }
@@ -157,8 +159,7 @@ void help_request()
     std::fflush(stderr);
     pid_t pid;
     if (posix_spawn(&pid, comspec, nullptr, nullptr, argv, environ) != 0) {
-        std::fprintf(stderr, "%s: can't start " CP932_OPEN_BRACKET "%s" CP932_CLOSE_BRACKET "\n",
-                     prog_name, comspec);
+        std::fprintf(stderr, "%s: can't start " CP932_OPEN_BRACKET "%s" CP932_CLOSE_BRACKET "\n", prog_name, comspec);
         std::exit(1);
     }
     int status;

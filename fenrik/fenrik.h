@@ -43,10 +43,7 @@ inline bool token_is(const char (&word)[N])
 }
 
 /* The first byte of the current token (the line's end when there is none). */
-inline char token_first()
-{
-    return tok.line[tok.tok_pos];
-}
+inline char token_first() { return tok.line[tok.tok_pos]; }
 
 /* Counters of the run and of the current file. */
 extern int32_t file_id, func_id, arg_id;

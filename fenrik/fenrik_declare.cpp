@@ -87,10 +87,7 @@ static void make_prefix(char *prefix)
 
 // Writes the current token as it stands in the line, so that a token longer than the
 // 255 bytes of tok_text still comes out whole.
-static void put_token(Sink *out)
-{
-    sink_write(out, tok.line + tok.tok_pos, static_cast<size_t>(tok.tok_len));
-}
+static void put_token(Sink *out) { sink_write(out, tok.line + tok.tok_pos, static_cast<size_t>(tok.tok_len)); }
 
 // Writes prefix, the current token and sep.
 static void put_field(Sink *out, const char *prefix, const char *sep)
@@ -349,11 +346,21 @@ int parse_arguments(LineStream *in, const char *name, unsigned /*statement_class
 static bool ends_number(char c)
 {
     switch (c) {
-    case '\0': case ' ': case ',': case '(': case ')': case '+': case '-': case '*': case '/':
-    case '^': case '#': case '%': case ':': case '\n':
-        return true;
-    default:
-        return false;
+    case '\0':
+    case ' ':
+    case ',':
+    case '(':
+    case ')':
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '^':
+    case '#':
+    case '%':
+    case ':':
+    case '\n': return true;
+    default: return false;
     }
 }
 
@@ -381,10 +388,7 @@ int number_length(const char *text, bool sign_allowed)
 }
 
 // Whether c ends a constant expression.
-static bool ends_expression(char c)
-{
-    return c == ')' || c == ',' || c == ':' || c == '\n' || c == '\'';
-}
+static bool ends_expression(char c) { return c == ')' || c == ',' || c == ':' || c == '\n' || c == '\''; }
 
 /* What measure_expression found at each place of the text of one outermost call: a part that
    fails is measured once, not again by every part that encloses it (which took time doubling

@@ -17,7 +17,9 @@ enum { LIST_MEMORY_MARK = 569 };
 extern const char fenrik_version[];
 const char fenrik_version[] = "version 1.00";
 
-static const startup::ProgramInfo fenrik_info = {"fenrik", "[/t] [/p] [/h] [/l N] [/?] [FILE]...", R"(Indexes Visual Basic source files (forms, modules, classes). Without /t it writes a token
+static const startup::ProgramInfo fenrik_info = {
+    "fenrik", "[/t] [/p] [/h] [/l N] [/?] [FILE]...",
+    R"(Indexes Visual Basic source files (forms, modules, classes). Without /t it writes a token
 trace to standard output; with /t it writes three tab-separated tables in code page 932 into
 the current folder: File1.txt (a row per file), Func2.txt (a row per Sub or Function) and
 Args3.txt (a row per argument). Standard input is read when no FILE is named.

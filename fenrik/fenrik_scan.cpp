@@ -24,7 +24,7 @@ int32_t file_line, vb_line;
 
 static int32_t begin_depth;
 static int32_t listed_count;
-static char *line_buffer;   /* the file's 512-byte line buffer; tab-expanded lines live here */
+static char *line_buffer; /* the file's 512-byte line buffer; tab-expanded lines live here */
 
 enum { SCAN_MEMORY_MARK = 443, TAB_STOP = 4 };
 
@@ -46,29 +46,20 @@ static const struct WordEnds
 static unsigned kind_flags()
 {
     switch (token_first()) {
-    case 'S':
-        return token_is("Sub") ? SUB : token_is("Select") ? BLOCK : 0;
-    case 'F':
-        return token_is("Function") ? FUNCTION : token_is("For") ? BLOCK : 0;
-    case 'D':
-        return token_is("Dim") ? DIM : token_is("Do") ? BLOCK : 0;
+    case 'S': return token_is("Sub") ? SUB : token_is("Select") ? BLOCK : 0;
+    case 'F': return token_is("Function") ? FUNCTION : token_is("For") ? BLOCK : 0;
+    case 'D': return token_is("Dim") ? DIM : token_is("Do") ? BLOCK : 0;
     case 'B':
         if (!token_is("Begin"))
             return 0;
         ++begin_depth;
         return BEGIN;
-    case 'T':
-        return token_is("Type") ? TYPE : 0;
-    case 'I':
-        return token_is("If") ? BLOCK : 0;
-    case 'W':
-        return token_is("With") ? BLOCK : 0;
-    case 'P':
-        return token_is("Property") ? BLOCK : 0;
-    case 'N':
-        return token_is("Next") ? BLOCK | END : 0;
-    case 'L':
-        return token_is("Loop") ? BLOCK | END : 0;
+    case 'T': return token_is("Type") ? TYPE : 0;
+    case 'I': return token_is("If") ? BLOCK : 0;
+    case 'W': return token_is("With") ? BLOCK : 0;
+    case 'P': return token_is("Property") ? BLOCK : 0;
+    case 'N': return token_is("Next") ? BLOCK | END : 0;
+    case 'L': return token_is("Loop") ? BLOCK | END : 0;
     case 'E':
         if (token_is("Enum"))
             return BLOCK;
@@ -76,8 +67,7 @@ static unsigned kind_flags()
             return 0;
         if (scan_token(FENRIK_SEPS) == 0)
             return END | BARE_END;
-        if (token_is("If") || token_is("Select") || token_is("With") || token_is("Enum") ||
-            token_is("Property"))
+        if (token_is("If") || token_is("Select") || token_is("With") || token_is("Enum") || token_is("Property"))
             return END | BLOCK;
         if (token_is("Sub"))
             return END | SUB;
@@ -88,8 +78,7 @@ static unsigned kind_flags()
         if (token_is("'"))
             return END | BARE_END;
         return END | WRONG_END;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -99,8 +88,7 @@ static void list_line(const char *name, const char *line)
     if (listed_count == 0)
         std::printf("%s(%4ld)%s", name, static_cast<long>(file_line), line);
     else
-        std::printf("%*s(%4ld)%s", static_cast<int>(std::strlen(name)), "", static_cast<long>(file_line),
-                    line);
+        std::printf("%*s(%4ld)%s", static_cast<int>(std::strlen(name)), "", static_cast<long>(file_line), line);
     ++listed_count;
 }
 
@@ -247,8 +235,8 @@ static const LineStarts &matter_starts()
 {
     static const LineStarts starts = [] {
         LineStarts s;
-        for (const char *word : {"Attribute", "Begin", "Declare", "Function", "Global", "Private", "Public", "Sub",
-                                 "Type", "End"})
+        for (const char *word :
+             {"Attribute", "Begin", "Declare", "Function", "Global", "Private", "Public", "Sub", "Type", "End"})
             add_line_start(&s, word);
         s.wanted = line_may_matter;
         return s;

@@ -39,8 +39,8 @@ FILE *streamOf(const uint8_t *data, size_t size)
         if (!fp)
             std::abort();
     }
-    if (ftruncate(fd, 0) != 0 || (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
-        || lseek(fd, 0, SEEK_SET) != 0)
+    if (ftruncate(fd, 0) != 0 || (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) ||
+        lseek(fd, 0, SEEK_SET) != 0)
         std::abort();
     clearerr(fp);
     return fp;

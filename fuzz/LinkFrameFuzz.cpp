@@ -28,8 +28,8 @@ void readAll(const QByteArray &input, bool fromClient)
                                    ? suite_link::wire::encodeNack(frame.seq, frame.number, frame.text)
                                    : suite_link::wire::encode(frame.kind, frame.seq, frame.text);
             suite_link::wire::Frame back;
-            if (suite_link::wire::take(again, fromClient, back) != suite_link::wire::Take::Frame || back.text != frame.text
-                || back.seq != frame.seq || back.kind != frame.kind)
+            if (suite_link::wire::take(again, fromClient, back) != suite_link::wire::Take::Frame ||
+                back.text != frame.text || back.seq != frame.seq || back.kind != frame.kind)
                 __builtin_trap();
         }
         if (buffer.size() > qsizetype(suite_link::wire::HeaderSize) + suite_link::MaxTextBytes)

@@ -80,7 +80,10 @@ QString fileOpenBare(const QString &path) { return QStringLiteral("[FileOpen(") 
 QString fileOpenQuoted(const QString &path) { return QStringLiteral("[FileOpen(\"") + path + QStringLiteral("\")]"); }
 QString zoomRate(int percent) { return QStringLiteral("ZoomRate(%1)").arg(percent); }
 QString clipCopyViewImage() { return QStringLiteral("[ClipCopyViewImage()]"); }
-QString fileSaveEx(const QString &path) { return QStringLiteral("[FileSaveEx(\"") + path + QStringLiteral("\",ON,ON)]"); }
+QString fileSaveEx(const QString &path)
+{
+    return QStringLiteral("[FileSaveEx(\"") + path + QStringLiteral("\",ON,ON)]");
+}
 QString quantize() { return QStringLiteral("Quantize(ON,256,3,ON)"); }
 QString maxDispBlack() { return QStringLiteral("[MaxDisp(ON,ON,Black)]"); }
 QString kestoSetup() { return QStringLiteral("[DispMsg(OFF)][ShowGV(OFF)][AutoOpenDocument(OFF)]"); }
@@ -161,9 +164,6 @@ Result sendKesto(suite_link::LinkBox &box, const QString &command, int boundMs)
     return r;
 }
 
-Result sendDirect(suite_link::LinkBox &box, const QString &command)
-{
-    return execute(box, command);
-}
+Result sendDirect(suite_link::LinkBox &box, const QString &command) { return execute(box, command); }
 
 } // namespace gvlink

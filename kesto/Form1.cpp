@@ -30,7 +30,8 @@ using forms::DataObject;
 namespace {
 
 const QString kLabel2Text = QString::fromUtf8("下のリストからここへDropするとGVでファイル変換できます");
-const QString kLabel3Text = QString::fromUtf8("下のリストで「上書き出力」する(拡張子.LST)ファイルをドロップしてください");
+const QString kLabel3Text =
+    QString::fromUtf8("下のリストで「上書き出力」する(拡張子.LST)ファイルをドロップしてください");
 const QString kNoGvPath = QString::fromUtf8("GV.EXEのパスが指定されていません");
 
 } // namespace
@@ -51,7 +52,8 @@ Form1::Form1(Kesto &app)
                 QKeySequence(QStringLiteral("Ctrl+T"))),
       menuDrop(*this, QStringLiteral("menuDrop"), QString::fromUtf8("ドロップ領域のみ表示(&D)"), &menuFile,
                QKeySequence(QStringLiteral("Ctrl+D"))),
-      menuEnd(*this, QStringLiteral("menuEnd"), QString::fromUtf8("終了(&X)"), &menuFile, QKeySequence(QStringLiteral("Ctrl+Q"))),
+      menuEnd(*this, QStringLiteral("menuEnd"), QString::fromUtf8("終了(&X)"), &menuFile,
+              QKeySequence(QStringLiteral("Ctrl+Q"))),
       app_(app)
 {
     setCaption(QStringLiteral("KESTO"));
@@ -96,12 +98,24 @@ Form1::Form1(Kesto &app)
     List1.MouseDown = [this](int b, int s, float x, float y) { List1_MouseDown(b, s, x, y); };
     List1.OLEStartDrag = [this](DataObject &d, int &e) { List1_OLEStartDrag(d, e); };
     List1.OLECompleteDrag = [this](int &e) { List1_OLECompleteDrag(e); };
-    List1.OLEDragOver = [this](DataObject &d, int &e, int b, int s, float x, float y, int st) { List1_OLEDragOver(d, e, b, s, x, y, st); };
-    List1.OLEDragDrop = [this](DataObject &d, int &e, int b, int s, float x, float y) { List1_OLEDragDrop(d, e, b, s, x, y); };
-    Label3.OLEDragOver = [this](DataObject &d, int &e, int b, int s, float x, float y, int st) { Label3_OLEDragOver(d, e, b, s, x, y, st); };
-    Label3.OLEDragDrop = [this](DataObject &d, int &e, int b, int s, float x, float y) { Label3_OLEDragDrop(d, e, b, s, x, y); };
-    Label2.OLEDragOver = [this](DataObject &d, int &e, int b, int s, float x, float y, int st) { Label2_OLEDragOver(d, e, b, s, x, y, st); };
-    Label2.OLEDragDrop = [this](DataObject &d, int &e, int b, int s, float x, float y) { Label2_OLEDragDrop(d, e, b, s, x, y); };
+    List1.OLEDragOver = [this](DataObject &d, int &e, int b, int s, float x, float y, int st) {
+        List1_OLEDragOver(d, e, b, s, x, y, st);
+    };
+    List1.OLEDragDrop = [this](DataObject &d, int &e, int b, int s, float x, float y) {
+        List1_OLEDragDrop(d, e, b, s, x, y);
+    };
+    Label3.OLEDragOver = [this](DataObject &d, int &e, int b, int s, float x, float y, int st) {
+        Label3_OLEDragOver(d, e, b, s, x, y, st);
+    };
+    Label3.OLEDragDrop = [this](DataObject &d, int &e, int b, int s, float x, float y) {
+        Label3_OLEDragDrop(d, e, b, s, x, y);
+    };
+    Label2.OLEDragOver = [this](DataObject &d, int &e, int b, int s, float x, float y, int st) {
+        Label2_OLEDragOver(d, e, b, s, x, y, st);
+    };
+    Label2.OLEDragDrop = [this](DataObject &d, int &e, int b, int s, float x, float y) {
+        Label2_OLEDragDrop(d, e, b, s, x, y);
+    };
     Drive1.Change = [this] { Drive1_Change(); };
     Dir1.Click = [this] { Dir1_Click(); };
     Dir1.Change = [this] { Dir1_Change(); };
@@ -202,7 +216,8 @@ void Form1::reportLeftOut()
 {
     if (leftOut_ == 0)
         return;
-    report(QString::fromUtf8("%1件の名前は文字として読めないバイトを含むため、加えませんでした(別の名前に変わってしまうため)。")
+    report(QString::fromUtf8(
+               "%1件の名前は文字として読めないバイトを含むため、加えませんでした(別の名前に変わってしまうため)。")
                .arg(leftOut_));
     leftOut_ = 0;
 }
@@ -322,7 +337,8 @@ void Form1::List1_OLEDragOver(DataObject &data, int &effect, int, int, float, fl
 bool Form1::overCheck(const QString &text, int target)
 {
     // A drag-over comes at every move of the pointer: the verdict on one text is kept.
-    if (overTarget_ == target && overText_ == text && overCount_ == List1.ListCount() && overFile_ == fs::stampOf(outputFile))
+    if (overTarget_ == target && overText_ == text && overCount_ == List1.ListCount() &&
+        overFile_ == fs::stampOf(outputFile))
         return overVerdict_;
     overTarget_ = target;
     overText_ = text;
@@ -335,7 +351,8 @@ bool Form1::overCheck(const QString &text, int target)
     } else {
         QStringList lines;
         const QStringList problems = listLineProblems(text, &lines);
-        overVerdict_ = overFile_.regular && std::all_of(problems.cbegin(), problems.cend(), [](const QString &p) { return p.isEmpty(); });
+        overVerdict_ = overFile_.regular &&
+                       std::all_of(problems.cbegin(), problems.cend(), [](const QString &p) { return p.isEmpty(); });
     }
     return overVerdict_;
 }
@@ -348,8 +365,8 @@ QStringList Form1::droppedFiles(const DataObject &data)
             continue;
         const QString path = url.toLocalFile();
         // Bytes that are not UTF-8 come out as U+FFFD: that text names another file.
-        if (path.contains(QChar::ReplacementCharacter)
-            && !fs::representable(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()))) {
+        if (path.contains(QChar::ReplacementCharacter) &&
+            !fs::representable(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()))) {
             ++leftOut_;
             continue;
         }
@@ -503,7 +520,8 @@ void Form1::writeListLines(const QString &text, int &effect)
     }
     report(QString::fromUtf8("%1件の名前はリストファイルに書けませんでした(読み返すと同じ名前になりません)。%2%3")
                .arg(n)
-               .arg(draggingOut_ ? QString::fromUtf8("リストに残して選択してあります。") : QString::fromUtf8("ドロップ元に残ります。"))
+               .arg(draggingOut_ ? QString::fromUtf8("リストに残して選択してあります。")
+                                 : QString::fromUtf8("ドロップ元に残ります。"))
                .arg(reasons));
 }
 

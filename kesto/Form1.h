@@ -151,8 +151,7 @@ private:
     MainModule &m() const;
     // Thrown when the list is full, or Kesto ends, to stop the operation that appends.
     struct StopAppending
-    {
-    };
+    {};
     void appendItem(forms::ListBox &list, const QString &item);
     void expandFiles();
     // The local files of a file-list drop, without those whose names are not valid in the
@@ -191,9 +190,9 @@ private:
     QString gvTrouble_; // what the last failed exchange with GV said
     Kesto &app_;
     std::unique_ptr<SaveHeight> saved_;
-    forms::ListBox::Marks dragged_;  // the items of the drag under way, in the order of its lines
-    forms::ListBox::Marks heldBack_; // selected items that could not go with it
-    bool heldBackTold_ = false;      // a drop here has reported them already
+    forms::ListBox::Marks dragged_;             // the items of the drag under way, in the order of its lines
+    forms::ListBox::Marks heldBack_;            // selected items that could not go with it
+    bool heldBackTold_ = false;                 // a drop here has reported them already
     std::optional<std::vector<bool>> ownTaken_; // which lines a drop of that drag here took
     bool draggingOut_ = false;
     // The last verdict of overCheck and what it was given.

@@ -173,7 +173,9 @@ QString Form1::selectedText(forms::ListBox::Marks *sent, forms::ListBox::Marks *
 void Form1::reportHeldBack(int n)
 {
     if (n > 0)
-        report(QString::fromUtf8("%1件の名前は改行を含むため、1行の名前として渡せません。リストに残して選択してあります。").arg(n));
+        report(
+            QString::fromUtf8("%1件の名前は改行を含むため、1行の名前として渡せません。リストに残して選択してあります。")
+                .arg(n));
 }
 
 bool Form1::writeOutputFile(const QString &text)
@@ -185,7 +187,8 @@ bool Form1::writeOutputFile(const QString &text)
     if (!fs::stampOf(outputFile).regular) // a FIFO or a device is no list file to replace
         why = whyUnreadable(fs::FileCheck::NotRegular, 0);
     if (!why.isEmpty() || !fs::replaceFile(outputFile, bytes, &why)) {
-        report(QString::fromUtf8("リストファイルに書けません: %1 (%2)\r\n元のファイルはそのままです。").arg(outputFile, why));
+        report(QString::fromUtf8("リストファイルに書けません: %1 (%2)\r\n元のファイルはそのままです。")
+                   .arg(outputFile, why));
         return false;
     }
     return true;
@@ -205,8 +208,8 @@ QString Form1::listLineProblem(const QString &name, const QString &readBack)
         return QString::fromUtf8("ドライブの後の「\\\\」が読むときに「\\」に直される");
     // Tavlo reads the same files as comma-separated fields, blanks around them removed and
     // a field in quotes taken without them.
-    if (name.contains(QLatin1Char(',')) || name.startsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char(' '))
-        || name.startsWith(QLatin1Char('"')))
+    if (name.contains(QLatin1Char(',')) || name.startsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char(' ')) ||
+        name.startsWith(QLatin1Char('"')))
         return QString::fromUtf8("カンマ・前後の空白・先頭の「\"」があり、Tavloが別の名前に読む");
     return QString();
 }

@@ -149,7 +149,8 @@ Form1::Conversion Form1::convertOne(const QString &path, QSet<QString> &written,
         return lost();
     const fs::FileStamp after = fs::stampOf(target);
     if (answer == QLatin1String("NG") || !after.regular || after == before) {
-        *why = answer == QLatin1String("NG") ? QString::fromUtf8("GVが保存できませんでした") : QString::fromUtf8("%1 ができていません").arg(target);
+        *why = answer == QLatin1String("NG") ? QString::fromUtf8("GVが保存できませんでした")
+                                             : QString::fromUtf8("%1 ができていません").arg(target);
         return Conversion::Failed;
     }
     written.insert(target);
@@ -224,7 +225,8 @@ void Form1::reportConversion(int converted, int names, const QStringList &failed
                        .arg(names)
                        .arg(converted)
                        .arg(names - converted)
-                       .arg(draggingOut_ ? QString::fromUtf8("リストに残して選択してあります。") : QString::fromUtf8("ドロップ元に残ります。"));
+                       .arg(draggingOut_ ? QString::fromUtf8("リストに残して選択してあります。")
+                                         : QString::fromUtf8("ドロップ元に残ります。"));
     constexpr int shown = 10;
     for (int i = 0; i < failed.size() && i < shown; ++i)
         text += QStringLiteral("\r\n  ") + failed[i];

@@ -11,7 +11,9 @@
 
 #include <memory>
 
-namespace shell { class Launcher; }
+namespace shell {
+class Launcher;
+}
 
 namespace kesto {
 

@@ -8,7 +8,9 @@
 #include <array>
 #include <initializer_list>
 
-namespace forms { class Control; }
+namespace forms {
+class Control;
+}
 
 namespace kesto {
 

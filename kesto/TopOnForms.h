@@ -2,7 +2,9 @@
 // Keeps a window above all others, or lets it go back among them.
 #pragma once
 
-namespace forms { class Form; }
+namespace forms {
+class Form;
+}
 
 namespace kesto {
 

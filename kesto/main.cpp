@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Kesto, the drop collector.
 #include "kesto/Kesto.h"
+#include "platform/forms/Program.h"
 #include "platform/shell/shell.h"
 #include "platform/startup/startup.h"
-#include "platform/forms/Program.h"
 
 #include <QApplication>
 
@@ -11,7 +11,9 @@
 
 namespace {
 
-const startup::ProgramInfo Info = {"kesto", "[/gv=PATH] [/photoed=PATH]", R"(The drop collector: keeps one list of file names, filled by drops of files, folders and
+const startup::ProgramInfo Info = {
+    "kesto", "[/gv=PATH] [/photoed=PATH]",
+    R"(The drop collector: keeps one list of file names, filled by drops of files, folders and
 list files, by pasted text, by its file browser and by Link executes on KESTO|KESTO, and
 hands selections on: dragged with the right button onto the right-hand area they overwrite
 the list file dropped there, onto the left-hand area GV converts each picture into a bitmap

@@ -18,7 +18,9 @@ enum { LIST_MEMORY_MARK = 192 };
 extern const char prosko_version[];
 const char prosko_version[] = "version 1.00";
 
-static const startup::ProgramInfo prosko_info = {"prosko", "[/f] [/h] [/p] [/l N] [/?] [PROJECT.vbp]...", R"(Lists the form, module and class files that Visual Basic project files name, one a line on
+static const startup::ProgramInfo prosko_info = {
+    "prosko", "[/f] [/h] [/p] [/l N] [/?] [PROJECT.vbp]...",
+    R"(Lists the form, module and class files that Visual Basic project files name, one a line on
 standard output, as fenrik /p reads them. Standard input is read when no project file is
 named; a folder named is passed over.
 

@@ -70,10 +70,13 @@ Form1::Form1(Tavlo &app)
       Line1(*this, QStringLiteral("Line1"), 0, 0, 4800, 0),
       Label1(*this, QStringLiteral("Label1")),
       menu1(*this, QStringLiteral("menu1"), QString::fromUtf8("ﾌｧｲﾙ(&F)")),
-      menuKesto(*this, QStringLiteral("menuKesto"), QString::fromUtf8("Kestoサーバーの起動(&S)"), &menu1, QKeySequence(QStringLiteral("Ctrl+S"))),
-      menu11(*this, QStringLiteral("menu11"), QString::fromUtf8("印刷"), &menu1, QKeySequence(QStringLiteral("Ctrl+P"))),
+      menuKesto(*this, QStringLiteral("menuKesto"), QString::fromUtf8("Kestoサーバーの起動(&S)"), &menu1,
+                QKeySequence(QStringLiteral("Ctrl+S"))),
+      menu11(*this, QStringLiteral("menu11"), QString::fromUtf8("印刷"), &menu1,
+             QKeySequence(QStringLiteral("Ctrl+P"))),
       menu12(*this, QStringLiteral("menu12"), QStringLiteral("-"), &menu1),
-      menu13(*this, QStringLiteral("menu13"), QString::fromUtf8("全終了(&X)"), &menu1, QKeySequence(QStringLiteral("Ctrl+Q"))),
+      menu13(*this, QStringLiteral("menu13"), QString::fromUtf8("全終了(&X)"), &menu1,
+             QKeySequence(QStringLiteral("Ctrl+Q"))),
       menu3(*this, QStringLiteral("menu3"), QStringLiteral("copy(&C)")),
       menu4(*this, QStringLiteral("menu4"), QStringLiteral("copyAll(&A)")),
       menu5(*this, QStringLiteral("menu5"), QString::fromUtf8("NewSub表示(&N)")),
@@ -274,17 +277,10 @@ void Form1::handleKey(int keyCode)
         Command3.SetFocus();
         Command3_Click();
         break;
-    case forms::vbKeyEscape:
-        Command2_Click();
-        break;
-    case forms::vbKeyC:
-        copy();
-        break;
-    case forms::vbKeyA:
-        copyAll();
-        break;
-    default:
-        break;
+    case forms::vbKeyEscape: Command2_Click(); break;
+    case forms::vbKeyC: copy(); break;
+    case forms::vbKeyA: copyAll(); break;
+    default: break;
     }
 }
 

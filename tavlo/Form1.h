@@ -110,7 +110,8 @@ public:
     void Picture1_OLECompleteDrag(int &effect);
     void Picture1_OLEDragOver(forms::DataObject &data, int &effect, int button, int shift, float x, float y, int state);
     void Picture1_OLEDragDrop(forms::DataObject &data, int &effect, int button, int shift, float x, float y);
-    void Form_OLEDragOver(forms::DataObject &data, int &effect, int button, int shift, float x, float y, int state) override;
+    void Form_OLEDragOver(forms::DataObject &data, int &effect, int button, int shift, float x, float y,
+                          int state) override;
     void Form_OLEDragDrop(forms::DataObject &data, int &effect, int button, int shift, float x, float y) override;
 
 private:

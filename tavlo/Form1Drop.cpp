@@ -47,8 +47,7 @@ bool Form1::addDroppedItem(const QString &dropped)
             return true;
         }
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -110,10 +109,7 @@ bool Form1::wouldTakeAny(const DropOffer &offer) const
     return false;
 }
 
-void Form1::Picture1_MouseDown(int, int, float, float)
-{
-    Picture1.OLEDrag();
-}
+void Form1::Picture1_MouseDown(int, int, float, float) { Picture1.OLEDrag(); }
 
 void Form1::Picture1_OLEStartDrag(forms::DataObject &data, int &allowedEffects)
 {
@@ -123,10 +119,7 @@ void Form1::Picture1_OLEStartDrag(forms::DataObject &data, int &allowedEffects)
         data.SetData(picture, forms::vbCFDIB);
 }
 
-void Form1::Picture1_OLECompleteDrag(int &)
-{
-    Picture1.SetFocus();
-}
+void Form1::Picture1_OLECompleteDrag(int &) { Picture1.SetFocus(); }
 
 void Form1::Form_OLEDragOver(forms::DataObject &data, int &effect, int button, int shift, float x, float y, int state)
 {

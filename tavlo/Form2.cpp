@@ -165,10 +165,7 @@ void Form2::leaveAsCurrentBoard()
     }
 }
 
-void Form2::Form_QueryUnload(int &, int)
-{
-    leaveAsCurrentBoard();
-}
+void Form2::Form_QueryUnload(int &, int) { leaveAsCurrentBoard(); }
 
 void Form2::Form_Unload(int &)
 {
@@ -221,18 +218,13 @@ void Form2::VScroll1_Scroll() { VScroll1_Change(); }
 void Form2::Form_KeyDown(int &keyCode, int)
 {
     switch (keyCode) {
-    case forms::vbKeyD:
-        menu2_Click();
-        break;
-    case forms::vbKeyR:
-        menu4_Click();
-        break;
+    case forms::vbKeyD: menu2_Click(); break;
+    case forms::vbKeyR: menu4_Click(); break;
     case forms::vbKeyEscape:
         if (app_.forms().count() > 1 && m().FindForm(QStringLiteral("Form1")) && !app_.form1().Visible())
             app_.form1().Show();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -39,7 +39,8 @@ bool Form2::openGV(const QString &first)
         app_.launcher().start(mm.gvPath, {QStringLiteral("/DDE")}, shell::vbNormalNoFocus);
         gvlink::linkToGV(Text1);
     } catch (const vb::RuntimeError &e) {
-        showMessageBeside(mm.gvPath + QStringLiteral("\r\n") + QString::fromUtf8("GVと接続できません: ") + e.description());
+        showMessageBeside(mm.gvPath + QStringLiteral("\r\n") + QString::fromUtf8("GVと接続できません: ") +
+                          e.description());
         return false;
     }
     gvlink::sendDirect(Text1, first);

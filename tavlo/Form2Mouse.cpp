@@ -98,10 +98,7 @@ void Form2::Image1_OLEStartDrag(int index, forms::DataObject &data, int &allowed
         data.SetData(m().fileNames[size_t(s)] + QStringLiteral("\r\n"));
 }
 
-void Form2::Image1_OLECompleteDrag(int, int &)
-{
-    Picture1.SetFocus();
-}
+void Form2::Image1_OLECompleteDrag(int, int &) { Picture1.SetFocus(); }
 
 void Form2::Picture1_DragDrop(forms::Control &source, float x, float y)
 {

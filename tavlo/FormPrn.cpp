@@ -7,7 +7,9 @@
 namespace tavlo {
 
 FormPrn::FormPrn(Tavlo &app)
-    : Form(app.forms(), QStringLiteral("FormPrn"), 4680, 3195), Image1(*this, QStringLiteral("Image1")), app_(app)
+    : Form(app.forms(), QStringLiteral("FormPrn"), 4680, 3195),
+      Image1(*this, QStringLiteral("Image1")),
+      app_(app)
 {
     setCaption(QStringLiteral("FormPrn"));
     Image1.setStretch(true);

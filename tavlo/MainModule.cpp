@@ -115,9 +115,6 @@ qint16 MainModule::ReadListFile(const QString &path)
     return 0;
 }
 
-bool MainModule::FindForm(const QString &name) const
-{
-    return app_.forms().find(name) != nullptr;
-}
+bool MainModule::FindForm(const QString &name) const { return app_.forms().find(name) != nullptr; }
 
 } // namespace tavlo

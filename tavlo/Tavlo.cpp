@@ -12,7 +12,10 @@
 namespace tavlo {
 
 Tavlo::Tavlo(sysinfo::SystemInfo &sys, printer::Printer &printer, shell::Launcher &launcher)
-    : sys_(sys), printer_(printer), launcher_(launcher), module_(*this),
+    : sys_(sys),
+      printer_(printer),
+      launcher_(launcher),
+      module_(*this),
       form1_(forms_, [this] { return new Form1(*this); }),
       form2_(forms_, [this] { return new Form2(*this); }),
       msgBox_(forms_, [this] { return new modlessMsgBox(*this); }),

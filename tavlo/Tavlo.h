@@ -13,9 +13,15 @@
 #include <functional>
 #include <memory>
 
-namespace sysinfo { class SystemInfo; }
-namespace printer { class Printer; }
-namespace shell { class Launcher; }
+namespace sysinfo {
+class SystemInfo;
+}
+namespace printer {
+class Printer;
+}
+namespace shell {
+class Launcher;
+}
 
 namespace tavlo {
 

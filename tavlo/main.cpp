@@ -2,8 +2,8 @@
 // Tavlo, the picture board.
 #include "platform/forms/Program.h"
 #include "platform/printer/printer.h"
-#include "platform/startup/startup.h"
 #include "platform/shell/shell.h"
+#include "platform/startup/startup.h"
 #include "platform/sysinfo/sysinfo.h"
 #include "tavlo/Tavlo.h"
 
@@ -11,7 +11,9 @@
 
 namespace {
 
-const startup::ProgramInfo Info = {"tavlo", "[/gv=PATH] [/dr=PATH] [PICTURE | LIST.lst]...", R"(The picture board: shows the pictures of a list one at a time, at their own size, and
+const startup::ProgramInfo Info = {
+    "tavlo", "[/gv=PATH] [/dr=PATH] [PICTURE | LIST.lst]...",
+    R"(The picture board: shows the pictures of a list one at a time, at their own size, and
 copies them onto icon boards. Pictures: bitmap (.bmp, also run-length), JPEG, Windows and
 enhanced metafile (.wmf, .emf), icon (.ico) and cursor (.cur). A list file (.lst) is text in
 code page 932 naming one picture a line; a line that begins with ';' is a comment.

@@ -26,10 +26,7 @@ modlessMsgBox::modlessMsgBox(Tavlo &app)
     Command1.Click = [this] { Command1_Click(); };
 }
 
-void modlessMsgBox::Form_Load()
-{
-    minWidth = Text1.Width();
-}
+void modlessMsgBox::Form_Load() { minWidth = Text1.Width(); }
 
 float modlessMsgBox::textWidthFor(const QString &message, float fontSize, float minWidth, float screenWidth)
 {
@@ -76,9 +73,6 @@ void modlessMsgBox::Form_Activate()
     setHeight(Height() - ScaleHeight() + kClientHeight + grow);
 }
 
-void modlessMsgBox::Command1_Click()
-{
-    Hide();
-}
+void modlessMsgBox::Command1_Click() { Hide(); }
 
 } // namespace tavlo

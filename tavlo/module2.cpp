@@ -169,7 +169,7 @@ int findOverlap(const Form2 &board, const forms::Image &c, const IconRecs &recs,
 double sizeTable(int index)
 {
     static const double table[kSizeItems] = {1000000, 2000000, 3000000, 4000000, 5000000, 6000000,
-                                             7500000, 9500000, 0.0625, 0.25, 0.5};
+                                             7500000, 9500000, 0.0625,  0.25,    0.5};
     if (index < 1 || index > kSizeItems)
         vb::raiseError(vb::ErrSubscript);
     return table[index - 1];

@@ -30,16 +30,30 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 const char *const comments[] = {
-    "' \x8E\xCA\x90\x5E\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDE",             // 写真を読み込む
+    "' \x8E\xCA\x90\x5E\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDE",                 // 写真を読み込む
     "' \x88\xEA\x97\x97\x95\x5C\x8E\xA6\x82\xF0\x8D\x58\x90\x56\x82\xB7\x82\xE9", // 一覧表示を更新する
-    "' TODO: \x83\x47\x83\x89\x81\x5B\x8F\x88\x97\x9D",                        // エラー処理
+    "' TODO: \x83\x47\x83\x89\x81\x5B\x8F\x88\x97\x9D",                           // エラー処理
 };
 
 const char *const statements[] = {
-    "Dim i As Long", "Dim s As String, n As Integer", "If n > 0 Then", "End If", "For i = 1 To n",
-    "Next i", "s = s & \"abc\" & CStr(i)", "Call Refresh(Me.hWnd, True)", "Do While Len(s) > 0",
-    "Loop", "Select Case n", "Case 1, 2", "End Select", "With lstFiles", "End With",
-    "n = n + 1", "Set obj = Nothing", "Text1.Text = Format$(Now, \"yyyy/mm/dd\")",
+    "Dim i As Long",
+    "Dim s As String, n As Integer",
+    "If n > 0 Then",
+    "End If",
+    "For i = 1 To n",
+    "Next i",
+    "s = s & \"abc\" & CStr(i)",
+    "Call Refresh(Me.hWnd, True)",
+    "Do While Len(s) > 0",
+    "Loop",
+    "Select Case n",
+    "Case 1, 2",
+    "End Select",
+    "With lstFiles",
+    "End With",
+    "n = n + 1",
+    "Set obj = Nothing",
+    "Text1.Text = Format$(Now, \"yyyy/mm/dd\")",
     "MsgBox \"\x8A\xAE\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\", vbInformation", // 完了しました
     "Exit Sub",
 };
@@ -95,8 +109,10 @@ std::string make_file(std::mt19937 &rng, int kind, const std::string &name, size
     if (kind == 1) {
         put(out, "Public Type RECT\n    Left As Long\n    Top As Long\nEnd Type", lines);
         put(out, "Public Declare Function GetTickCount Lib \"kernel32\" () As Long", lines);
-        put(out, "Public Declare Function ShellExecute Lib \"shell32.dll\" Alias \"ShellExecuteA\" _\n"
-                 "    (ByVal hWnd As Long, ByVal lpOperation As String, ByVal lpFile As String) As Long", lines);
+        put(out,
+            "Public Declare Function ShellExecute Lib \"shell32.dll\" Alias \"ShellExecuteA\" _\n"
+            "    (ByVal hWnd As Long, ByVal lpOperation As String, ByVal lpFile As String) As Long",
+            lines);
     }
     for (int proc = 0; lines - start < target; ++proc) {
         std::snprintf(buf, sizeof buf, declarations[pick(5)], proc);
@@ -180,10 +196,7 @@ int run_fenrik(const fs::path &dir)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-double seconds_since(Clock::time_point t0)
-{
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-}
+double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
 
 } // namespace
 
@@ -208,7 +221,7 @@ int main(int argc, char **argv)
     const Corpus c = make_corpus(dir, lines, files);
     std::printf("corpus: %zu files, %zu lines, %.1f MB\n", c.names.size(), c.lines, c.bytes / 1e6);
 
-    unsigned sum = plain_read(dir, c);  // warms the page cache for both timings
+    unsigned sum = plain_read(dir, c); // warms the page cache for both timings
     double best_read = 1e9, best_lines = 1e9, best_fenrik = 1e9;
     int status = 0;
     for (int round = 0; round < 5; ++round) {

@@ -200,7 +200,8 @@ int main(int argc, char **argv)
         std::vector<bool> arrived;
         const double ms = elapsedMs([&] { forms::runEvent([&] { f.callUpGV(batch, &arrived); }); });
         const auto ok = std::count(arrived.begin(), arrived.end(), true);
-        std::printf("%d pictures through GV:  %8.1f ms   (%.2f ms each, GV's work included; %d converted)\n", n, ms, ms / n, int(ok));
+        std::printf("%d pictures through GV:  %8.1f ms   (%.2f ms each, GV's work included; %d converted)\n", n, ms,
+                    ms / n, int(ok));
         const double checks = elapsedMs([&] {
             for (int i = 0; i < n; ++i) {
                 const QString t = pics.filePath(QStringLiteral("Convert/p%1.bmp").arg(i));
@@ -239,7 +240,8 @@ int main(int argc, char **argv)
             break;
     }
     const double ms = median(exec);
-    std::printf("10000 executes:          %8.1f ms   (%.0f executes per second, linkctl's start included)\n", ms, 10000.0 / ms * 1000.0);
+    std::printf("10000 executes:          %8.1f ms   (%.0f executes per second, linkctl's start included)\n", ms,
+                10000.0 / ms * 1000.0);
     kesto.kill();
     kesto.waitForFinished();
     return 0;

@@ -19,8 +19,8 @@
 #include <QThread>
 
 #include <algorithm>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -103,8 +103,8 @@ void idleConnections(const char *label, const QString &program, const QStringLis
         }
         int error = 0;
         const double ms = elapsedMs([&] { error = converse(topic, item); });
-        std::printf("%-6s %5d idle connections (%5d connected)   open and request %8.1f ms   %s\n", label, n, connected, ms,
-                    error ? qPrintable(QStringLiteral("error %1").arg(error)) : "served");
+        std::printf("%-6s %5d idle connections (%5d connected)   open and request %8.1f ms   %s\n", label, n, connected,
+                    ms, error ? qPrintable(QStringLiteral("error %1").arg(error)) : "served");
         std::fflush(stdout);
     }
 }

@@ -71,7 +71,8 @@ int serve(const QString &barePath)
     QLocalServer bare;
     QLocalServer::removeServer(barePath);
     if (!server.listen() || !bare.listen(barePath)) {
-        std::fprintf(stderr, "link_bench: cannot listen: %s %s\n", qPrintable(server.errorString()), qPrintable(bare.errorString()));
+        std::fprintf(stderr, "link_bench: cannot listen: %s %s\n", qPrintable(server.errorString()),
+                     qPrintable(bare.errorString()));
         return 1;
     }
     serveBare(bare);
@@ -170,7 +171,8 @@ int main(int argc, char **argv)
         return 1;
     }
     constexpr int Slices = 20;
-    std::printf("round trips per second between two processes (%.1f s per figure, in %d alternating slices)\n", seconds, Slices);
+    std::printf("round trips per second between two processes (%.1f s per figure, in %d alternating slices)\n", seconds,
+                Slices);
     std::printf("%8s %12s %12s %7s %12s %7s\n", "bytes", "bare", "execute", "ratio", "request", "ratio");
     for (int size : Sizes) {
         const QString command(size, QLatin1Char('e'));
@@ -189,8 +191,8 @@ int main(int argc, char **argv)
         }
         if (box.text().size() != size)
             qFatal("wrong answer size");
-        std::printf("%8d %12.0f %12.0f %7.2f %12.0f %7.2f\n", size, b.perSecond(), e.perSecond(), e.perSecond() / b.perSecond(),
-                    r.perSecond(), r.perSecond() / b.perSecond());
+        std::printf("%8d %12.0f %12.0f %7.2f %12.0f %7.2f\n", size, b.perSecond(), e.perSecond(),
+                    e.perSecond() / b.perSecond(), r.perSecond(), r.perSecond() / b.perSecond());
     }
     box.setLinkMode(0);
     child.kill();

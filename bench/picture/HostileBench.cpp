@@ -37,10 +37,7 @@ namespace {
 constexpr int FrameW = 1280, FrameH = 1024;
 
 // The frame of a 1280 x 1024 pixel picture, in hundredths of a millimetre.
-QRect emfFrame()
-{
-    return QRect(0, 0, FrameW * 2540 / 96, FrameH * 2540 / 96);
-}
+QRect emfFrame() { return QRect(0, 0, FrameW * 2540 / 96, FrameH * 2540 / 96); }
 
 QByteArray emfRectangles(int count)
 {
@@ -124,7 +121,10 @@ QByteArray rleBomb(int side)
 {
     QByteArray b;
     auto u16 = [&b](quint16 v) { b.append(char(v & 0xFF)).append(char(v >> 8)); };
-    auto u32 = [&](quint32 v) { u16(quint16(v)); u16(quint16(v >> 16)); };
+    auto u32 = [&](quint32 v) {
+        u16(quint16(v));
+        u16(quint16(v >> 16));
+    };
     const quint32 offBits = 14 + 40 + 256 * 4;
     b.append("BM");
     u32(offBits + 2);
@@ -159,10 +159,7 @@ QByteArray flatJpegSized(int w, int h)
     return out;
 }
 
-QByteArray flatJpeg(int side)
-{
-    return flatJpegSized(side, side);
-}
+QByteArray flatJpeg(int side) { return flatJpegSized(side, side); }
 
 struct Case
 {

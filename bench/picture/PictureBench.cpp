@@ -72,8 +72,8 @@ void compare(const char *label, const QString &path, int runs)
         }));
     }
     const double b = median(bare), l = median(load), s = median(show);
-    std::printf("%-26s bare decode %8.1f ms   loadPicture %8.1f ms (%.2f x)   load and show %8.1f ms (%.2f x)\n",
-                label, b, l, l / b, s, s / b);
+    std::printf("%-26s bare decode %8.1f ms   loadPicture %8.1f ms (%.2f x)   load and show %8.1f ms (%.2f x)\n", label,
+                b, l, l / b, s, s / b);
 }
 
 } // namespace

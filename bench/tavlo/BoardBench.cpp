@@ -124,8 +124,8 @@ void repaint(const QString &dir)
     std::vector<double> times;
     for (int i = 0; i < 15; ++i)
         times.push_back(elapsedMs([&] { b.window()->render(&target); }));
-    std::printf("repaint of a board of 500 icons of 4000 x 3000 JPEGs (%dx%d pixels): median %.2f ms\n",
-                target.width(), target.height(), median(times));
+    std::printf("repaint of a board of 500 icons of 4000 x 3000 JPEGs (%dx%d pixels): median %.2f ms\n", target.width(),
+                target.height(), median(times));
 }
 
 void memory(const QString &dir)

@@ -82,8 +82,9 @@ void show(const QString &dir)
             shows.push_back(elapsedMs([&] { forms::runEvent([&] { f.showStep(0); }); }));
         }
         const double decode = median(decodes), step = median(shows);
-        std::printf("%-28s %12.1f %12.1f %8.2f\n", qPrintable(QString("%1x%2 JPEG").arg(size.width()).arg(size.height())),
-                    decode, step, step / decode);
+        std::printf("%-28s %12.1f %12.1f %8.2f\n",
+                    qPrintable(QString("%1x%2 JPEG").arg(size.width()).arg(size.height())), decode, step,
+                    step / decode);
     }
 }
 
@@ -132,7 +133,8 @@ int main(int argc, char **argv)
         } else if (w == "memory") {
             const double before = residentMiB();
             copyAll(dir.path(), 500);
-            std::printf("copyAll of 500 4000x3000 JPEGs: resident %.0f MiB after (%.0f MiB before)\n", residentMiB(), before);
+            std::printf("copyAll of 500 4000x3000 JPEGs: resident %.0f MiB after (%.0f MiB before)\n", residentMiB(),
+                        before);
         }
         std::fflush(stdout);
     }

@@ -2,19 +2,19 @@
 // Showing a large picture in the main window against the bare decode of the same file.
 //   bench_showstep [runs]
 // Prints, per file, the median of the runs for both and their ratio.
-#include "tests/support/doubles/Doubles.h"
+#include "bench/tavlo/BenchSupport.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Tavlo.h"
-#include "bench/tavlo/BenchSupport.h"
+#include "tests/support/doubles/Doubles.h"
 
 using namespace bench;
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>

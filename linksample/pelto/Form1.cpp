@@ -4,7 +4,8 @@
 namespace pelto {
 
 Form1::Form1(forms::Forms &forms)
-    : Form(forms, QStringLiteral("Form1"), 4680, 3195), Text1(*this, QStringLiteral("Text1")),
+    : Form(forms, QStringLiteral("Form1"), 4680, 3195),
+      Text1(*this, QStringLiteral("Text1")),
       Command1(*this, QStringLiteral("Command1"))
 {
     setCaption(QStringLiteral("Pelto"));
@@ -27,9 +28,6 @@ void Form1::Command1_Click()
     Text1.LinkRequest();
 }
 
-void Form1::Form_Unload(int &)
-{
-    Text1.setLinkMode(0);
-}
+void Form1::Form_Unload(int &) { Text1.setLinkMode(0); }
 
 } // namespace pelto

@@ -2,14 +2,15 @@
 // Pelto, the sample Link client.
 #include "linksample/pelto/Form1.h"
 #include "platform/forms/Forms.h"
-#include "platform/startup/startup.h"
 #include "platform/forms/Program.h"
+#include "platform/startup/startup.h"
 
 #include <QApplication>
 
 namespace {
 
-const startup::ProgramInfo Info = {"pelto", "", R"(The sample Link client. Its window has a text box and the button "DDE Link": the button
+const startup::ProgramInfo Info = {
+    "pelto", "", R"(The sample Link client. Its window has a text box and the button "DDE Link": the button
 opens a Link conversation with Varvo (VARVO|VARVO), sends it two commands and shows the text
 of Varvo's box Text2 in its own box. Start varvo first.
 

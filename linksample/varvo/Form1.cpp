@@ -5,7 +5,9 @@
 
 namespace varvo {
 
-Form1::Form1(forms::Forms &forms) : Form(forms, QStringLiteral("Form1"), 4680, 3195), Text2(*this, QStringLiteral("Text2"))
+Form1::Form1(forms::Forms &forms)
+    : Form(forms, QStringLiteral("Form1"), 4680, 3195),
+      Text2(*this, QStringLiteral("Text2"))
 {
     setCaption(QStringLiteral("VARVO"));
     Text2.Move(3375, 2640, 1215, 495);

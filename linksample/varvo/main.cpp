@@ -2,8 +2,8 @@
 // Varvo, the sample Link server.
 #include "linksample/varvo/Form1.h"
 #include "platform/forms/Forms.h"
-#include "platform/startup/startup.h"
 #include "platform/forms/Program.h"
+#include "platform/startup/startup.h"
 
 #include <QApplication>
 
@@ -11,7 +11,8 @@
 
 namespace {
 
-const startup::ProgramInfo Info = {"varvo", "", R"(The sample Link server. It serves VARVO|VARVO: every command a client executes is written
+const startup::ProgramInfo Info = {
+    "varvo", "", R"(The sample Link server. It serves VARVO|VARVO: every command a client executes is written
 into its window, and a request for an item is answered with the text of the box of that
 name (Pelto asks for Text2). A second Varvo ends with status 1.
 

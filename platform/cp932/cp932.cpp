@@ -68,11 +68,11 @@ QString decode(const QByteArray &bytes)
     Converter c("UTF-16LE", "CP932");
     if (!c.ok())
         return QString::fromLatin1(bytes);
-    const QByteArray utf16 = c.run(bytes.constData(), static_cast<size_t>(bytes.size()),
-                                   [](const char *, size_t, QByteArray &out) {
-                                       out.append("\xFD\xFF", 2); // U+FFFD, little-endian
-                                       return size_t(1);
-                                   });
+    const QByteArray utf16 =
+        c.run(bytes.constData(), static_cast<size_t>(bytes.size()), [](const char *, size_t, QByteArray &out) {
+            out.append("\xFD\xFF", 2); // U+FFFD, little-endian
+            return size_t(1);
+        });
     return QString(reinterpret_cast<const QChar *>(utf16.constData()), utf16.size() / 2);
 }
 
@@ -92,14 +92,8 @@ QByteArray encode(const QString &text)
     });
 }
 
-QString readBack(const QString &text)
-{
-    return decode(encode(text));
-}
+QString readBack(const QString &text) { return decode(encode(text)); }
 
-int byteLength(const QString &text)
-{
-    return encode(text).size();
-}
+int byteLength(const QString &text) { return encode(text).size(); }
 
 } // namespace cp932

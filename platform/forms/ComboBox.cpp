@@ -5,8 +5,8 @@
 #include "platform/forms/Screen.h"
 #include "platform/vb/vb.h"
 
-#include <QComboBox>
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -53,8 +53,7 @@ private:
 
 } // namespace
 
-ComboBox::ComboBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QComboBox, container)
+ComboBox::ComboBox(Form &form, const QString &name, Control *container) : Control(form, name, new QComboBox, container)
 {
     combo_ = static_cast<QComboBox *>(widget());
     combo_->setEditable(true);

@@ -10,11 +10,11 @@
 #include "platform/forms/Screen.h"
 #include "platform/vb/vb.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QApplication>
-#include <QCursor>
 #include <QVariant>
 #include <QWidget>
 
@@ -62,16 +62,17 @@ bool ManualDrag::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        return true;
-    default:
-        return false;
+    case QEvent::MouseButtonDblClick: return true;
+    default: return false;
     }
 }
 
-
 Control::Control(Form &form, const QString &name, QWidget *widget, Control *container, int index)
-    : QObject(&form), form_(form), name_(name), widget_(widget), index_(index)
+    : QObject(&form),
+      form_(form),
+      name_(name),
+      widget_(widget),
+      index_(index)
 {
     widget_->setParent(container ? container->inner() : form.client());
     widget_->setObjectName(index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(index) : name);
@@ -117,7 +118,6 @@ Control *Control::of(QWidget *w)
 }
 
 // ---- the manual drag ----
-
 
 void Control::Drag(int action)
 {
@@ -371,7 +371,8 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
         pressButton_ = me->button();
         if (MouseDown) {
             const QPointF at = mouseTwips(watched, me);
-            runEvent([&] { MouseDown(buttonOf(me->button()), shiftOf(me->modifiers()), float(at.x()), float(at.y())); });
+            runEvent(
+                [&] { MouseDown(buttonOf(me->button()), shiftOf(me->modifiers()), float(at.x()), float(at.y())); });
         }
         return false;
     }
@@ -403,8 +404,7 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
             runEvent(LostFocus);
         return false;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -23,7 +23,9 @@ class ControlArray
 {
 public:
     ControlArray(Form &form, const QString &name, Control *container = nullptr)
-        : form_(form), name_(name), container_(container)
+        : form_(form),
+          name_(name),
+          container_(container)
     {
         make(0);
     }
@@ -97,16 +99,46 @@ private:
     {
         auto *c = new C(form_, name_, container_, index);
         elements_[index] = c;
-        c->Click = [this, index] { if (Click) Click(index); };
-        c->DblClick = [this, index] { if (DblClick) DblClick(index); };
-        c->MouseDown = [this, index](int b, int s, float x, float y) { if (MouseDown) MouseDown(index, b, s, x, y); };
-        c->MouseUp = [this, index](int b, int s, float x, float y) { if (MouseUp) MouseUp(index, b, s, x, y); };
-        c->KeyDown = [this, index](int &k, int s) { if (KeyDown) KeyDown(index, k, s); };
-        c->KeyPress = [this, index](int &k) { if (KeyPress) KeyPress(index, k); };
-        c->DragDrop = [this, index](Control &s, float x, float y) { if (DragDrop) DragDrop(index, s, x, y); };
-        c->DragOver = [this, index](Control &s, float x, float y, int st) { if (DragOver) DragOver(index, s, x, y, st); };
-        c->OLEStartDrag = [this, index](DataObject &d, int &e) { if (OLEStartDrag) OLEStartDrag(index, d, e); };
-        c->OLECompleteDrag = [this, index](int &e) { if (OLECompleteDrag) OLECompleteDrag(index, e); };
+        c->Click = [this, index] {
+            if (Click)
+                Click(index);
+        };
+        c->DblClick = [this, index] {
+            if (DblClick)
+                DblClick(index);
+        };
+        c->MouseDown = [this, index](int b, int s, float x, float y) {
+            if (MouseDown)
+                MouseDown(index, b, s, x, y);
+        };
+        c->MouseUp = [this, index](int b, int s, float x, float y) {
+            if (MouseUp)
+                MouseUp(index, b, s, x, y);
+        };
+        c->KeyDown = [this, index](int &k, int s) {
+            if (KeyDown)
+                KeyDown(index, k, s);
+        };
+        c->KeyPress = [this, index](int &k) {
+            if (KeyPress)
+                KeyPress(index, k);
+        };
+        c->DragDrop = [this, index](Control &s, float x, float y) {
+            if (DragDrop)
+                DragDrop(index, s, x, y);
+        };
+        c->DragOver = [this, index](Control &s, float x, float y, int st) {
+            if (DragOver)
+                DragOver(index, s, x, y, st);
+        };
+        c->OLEStartDrag = [this, index](DataObject &d, int &e) {
+            if (OLEStartDrag)
+                OLEStartDrag(index, d, e);
+        };
+        c->OLECompleteDrag = [this, index](int &e) {
+            if (OLECompleteDrag)
+                OLECompleteDrag(index, e);
+        };
         return *c;
     }
 

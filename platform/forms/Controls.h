@@ -4,6 +4,7 @@
 
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/CommandButton.h"
+#include "platform/forms/ControlArray.h"
 #include "platform/forms/DirListBox.h"
 #include "platform/forms/DriveListBox.h"
 #include "platform/forms/FileListBox.h"
@@ -15,4 +16,3 @@
 #include "platform/forms/ScrollBar.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Timer.h"
-#include "platform/forms/ControlArray.h"

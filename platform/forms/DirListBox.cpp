@@ -46,10 +46,7 @@ QString DirListBox::List(int index) const
 
 int DirListBox::rowOf(int index) const { return int(above_.size()) + index; }
 
-int DirListBox::indexOfRow(int row) const
-{
-    return row - int(above_.size());
-}
+int DirListBox::indexOfRow(int row) const { return row - int(above_.size()); }
 
 void DirListBox::setListIndex(int index)
 {

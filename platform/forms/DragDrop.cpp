@@ -2,9 +2,9 @@
 #include "platform/forms/DragDrop.h"
 
 #include "platform/forms/DropOutcome.h"
+#include "platform/forms/KeyCodes.h"
 #include "platform/forms/Program.h"
 #include "platform/forms/Screen.h"
-#include "platform/forms/KeyCodes.h"
 #include "platform/vb/vb.h"
 
 #include <QApplication>
@@ -170,7 +170,10 @@ void setOLEDropMode(DropTarget *&target, int mode, QWidget *widget, const std::f
     }
 }
 
-DropTarget::DropTarget(QWidget *widget, DropHandlers handlers) : QObject(widget), widget_(widget), handlers_(std::move(handlers))
+DropTarget::DropTarget(QWidget *widget, DropHandlers handlers)
+    : QObject(widget),
+      widget_(widget),
+      handlers_(std::move(handlers))
 {
     widget_->setAcceptDrops(true);
     widget_->installEventFilter(this);
@@ -189,8 +192,8 @@ int DropTarget::dragOver(QDropEvent *e, int state)
     if (handlers_.dragOver) {
         const QPointF at = e->position();
         runEvent([&] {
-            handlers_.dragOver(data, effect, buttonsOf(e->buttons()), shiftOf(e->modifiers()), float(at.x()) * kTwipsPerPixel,
-                               float(at.y()) * kTwipsPerPixel, state);
+            handlers_.dragOver(data, effect, buttonsOf(e->buttons()), shiftOf(e->modifiers()),
+                               float(at.x()) * kTwipsPerPixel, float(at.y()) * kTwipsPerPixel, state);
         });
     }
     const Qt::DropAction a = pickAction(effect, e);
@@ -206,8 +209,8 @@ void DropTarget::drop(QDropEvent *e)
     if (handlers_.dragDrop) {
         const QPointF at = e->position();
         runEvent([&] {
-            handlers_.dragDrop(data, effect, buttonsOf(e->buttons()), shiftOf(e->modifiers()), float(at.x()) * kTwipsPerPixel,
-                               float(at.y()) * kTwipsPerPixel);
+            handlers_.dragDrop(data, effect, buttonsOf(e->buttons()), shiftOf(e->modifiers()),
+                               float(at.x()) * kTwipsPerPixel, float(at.y()) * kTwipsPerPixel);
         });
     }
     const Qt::DropAction a = pickAction(effect, e);
@@ -248,11 +251,8 @@ bool DropTarget::eventFilter(QObject *watched, QEvent *event)
             runEvent([&] { handlers_.dragOver(none, effect, 0, 0, 0, 0, vbLeave); });
         }
         return true;
-    case QEvent::Drop:
-        drop(static_cast<QDropEvent *>(event));
-        return true;
-    default:
-        return false;
+    case QEvent::Drop: drop(static_cast<QDropEvent *>(event)); return true;
+    default: return false;
     }
 }
 
@@ -260,7 +260,10 @@ bool DropTarget::eventFilter(QObject *watched, QEvent *event)
 
 void setDragHook(DragHook hook) { interaction().setDragHook(std::move(hook)); }
 
-DragSource::DragSource(QWidget *widget, DragHandlers handlers) : QObject(widget), widget_(widget), handlers_(std::move(handlers))
+DragSource::DragSource(QWidget *widget, DragHandlers handlers)
+    : QObject(widget),
+      widget_(widget),
+      handlers_(std::move(handlers))
 {
     widget_->installEventFilter(this);
 }
@@ -291,11 +294,8 @@ bool DragSource::eventFilter(QObject *watched, QEvent *event)
         exec();
         return true;
     }
-    case QEvent::MouseButtonRelease:
-        armed_ = false;
-        return false;
-    default:
-        return false;
+    case QEvent::MouseButtonRelease: armed_ = false; return false;
+    default: return false;
     }
 }
 

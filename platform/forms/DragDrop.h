@@ -48,8 +48,8 @@ enum DragOverState : int { vbEnter = 0, vbLeave = 1, vbOver = 2 };
 class DataObject
 {
 public:
-    DataObject();                              // empty, for a drag that starts here
-    explicit DataObject(const QMimeData *in);  // read-only view of dropped data
+    DataObject();                             // empty, for a drag that starts here
+    explicit DataObject(const QMimeData *in); // read-only view of dropped data
     ~DataObject();
     DataObject(const DataObject &) = delete;
     DataObject &operator=(const DataObject &) = delete;

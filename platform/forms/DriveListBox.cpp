@@ -54,7 +54,10 @@ DriveListBox::DriveListBox(Form &form, const QString &name, Control *container)
     setDrive(QDir::currentPath());
 }
 
-QString DriveListBox::List(int index) const { return index >= 0 && index < volumes_.size() ? volumes_.at(index) : QString(); }
+QString DriveListBox::List(int index) const
+{
+    return index >= 0 && index < volumes_.size() ? volumes_.at(index) : QString();
+}
 
 void DriveListBox::Refresh()
 {

@@ -21,7 +21,8 @@ DropOutcome::DropOutcome()
     if (!c)
         return;
     static const char name[] = "XdndFinished";
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, quint16(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t *reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, quint16(std::strlen(name)), name), nullptr);
     if (!reply)
         return;
     finishedAtom_ = reply->atom;

@@ -113,10 +113,7 @@ void setEndHook(std::function<void()> hook) { loop().endHook_ = std::move(hook);
 // Nothing of any window is on the stack: no handler, no DoEvents and no drag runs, and the
 // event loop that got here is the program's own, not one that a dialog or a drag runs inside
 // something else.
-bool EventLoop::atSafePoint() const
-{
-    return depth_ == 0 && QThread::currentThread()->loopLevel() <= 1;
-}
+bool EventLoop::atSafePoint() const { return depth_ == 0 && QThread::currentThread()->loopLevel() <= 1; }
 
 // Asks the event loop to come back once control has returned to it. Posted, not run from the
 // handler's end: the widget that delivered the event (a menu whose item was clicked, a button)

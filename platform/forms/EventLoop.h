@@ -45,8 +45,7 @@ void setEndHook(std::function<void()> hook);
 // Thrown by End and by DoEvents after the end, caught by runEvent. Not a std::exception, so
 // that no handler's own catch takes it.
 struct ProgramEnded
-{
-};
+{};
 
 // Destroys an object (an unloaded window or control) once control is back in the program's
 // event loop with no handler, DoEvents or drag running, whatever unloaded it: a menu item, a

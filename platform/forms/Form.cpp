@@ -155,7 +155,11 @@ Form *Form::of(QWidget *w)
 }
 
 Form::Form(Forms &forms, const QString &name, float scaleWidth, float scaleHeight)
-    : forms_(forms), window_(new FormWindow(*this)), client_(new FormClient(*this)), scaleW_(scaleWidth), scaleH_(scaleHeight)
+    : forms_(forms),
+      window_(new FormWindow(*this)),
+      client_(new FormClient(*this)),
+      scaleW_(scaleWidth),
+      scaleH_(scaleHeight)
 {
     setObjectName(name);
     caption_ = name;
@@ -459,10 +463,7 @@ void Form::Show()
     window_->activateWindow();
 }
 
-void Form::Hide()
-{
-    window_->hide();
-}
+void Form::Hide() { window_->hide(); }
 
 void Form::SetFocus()
 {
@@ -554,10 +555,7 @@ void Form::Cls()
     client_->update();
 }
 
-void Form::Refresh()
-{
-    window_->repaint();
-}
+void Form::Refresh() { window_->repaint(); }
 
 Control *Form::control(const QString &name, int index) const
 {

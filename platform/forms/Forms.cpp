@@ -69,10 +69,7 @@ bool Forms::adopted(const Form *f) const
     return std::any_of(owned_.begin(), owned_.end(), [f](const QPointer<Form> &o) { return o.data() == f; });
 }
 
-void Forms::forget(Form *f)
-{
-    loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), f), loaded_.end());
-}
+void Forms::forget(Form *f) { loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), f), loaded_.end()); }
 
 void Forms::disown(Form *f)
 {
@@ -80,7 +77,6 @@ void Forms::disown(Form *f)
                                 [f](const QPointer<Form> &o) { return o.isNull() || o.data() == f; }),
                  owned_.end());
 }
-
 
 void Forms::remove(Form *f)
 {

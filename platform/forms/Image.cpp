@@ -35,8 +35,7 @@ constexpr qint64 kLetGoFactor = 4;
 
 Image::Image(Form &form, const QString &name, Control *container, int index)
     : Control(form, name, new ImageWidget(this), container, index)
-{
-}
+{}
 
 picture::Picture Image::Picture() const
 {

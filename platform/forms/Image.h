@@ -41,9 +41,9 @@ private:
     void letGoOfLargePicture();
 
     picture::Picture picture_;
-    QString source_;              // the file of a picture that was let go
+    QString source_; // the file of a picture that was let go
     bool stretch_ = false;
-    mutable QImage scaled_;       // the picture at the control's size in pixels
+    mutable QImage scaled_; // the picture at the control's size in pixels
 };
 
 } // namespace forms

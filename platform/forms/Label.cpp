@@ -7,8 +7,7 @@
 
 namespace forms {
 
-Label::Label(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QLabel, container)
+Label::Label(Form &form, const QString &name, Control *container) : Control(form, name, new QLabel, container)
 {
     label_ = static_cast<QLabel *>(widget());
     label_->setFont(uiFont(9));

@@ -31,15 +31,35 @@ protected:
 } // namespace
 
 Line::Line(Form &form, const QString &name, float x1, float y1, float x2, float y2, Control *container)
-    : Control(form, name, new LineWidget, container), x1_(x1), y1_(y1), x2_(x2), y2_(y2)
+    : Control(form, name, new LineWidget, container),
+      x1_(x1),
+      y1_(y1),
+      x2_(x2),
+      y2_(y2)
 {
     placeWidget();
 }
 
-void Line::setX1(float v) { x1_ = v; placeWidget(); }
-void Line::setY1(float v) { y1_ = v; placeWidget(); }
-void Line::setX2(float v) { x2_ = v; placeWidget(); }
-void Line::setY2(float v) { y2_ = v; placeWidget(); }
+void Line::setX1(float v)
+{
+    x1_ = v;
+    placeWidget();
+}
+void Line::setY1(float v)
+{
+    y1_ = v;
+    placeWidget();
+}
+void Line::setX2(float v)
+{
+    x2_ = v;
+    placeWidget();
+}
+void Line::setY2(float v)
+{
+    y2_ = v;
+    placeWidget();
+}
 
 void Line::placeWidget()
 {

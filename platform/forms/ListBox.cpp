@@ -133,8 +133,7 @@ protected:
 
 } // namespace
 
-ListBox::ListBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new ListView, container)
+ListBox::ListBox(Form &form, const QString &name, Control *container) : Control(form, name, new ListView, container)
 {
     view_ = static_cast<QListView *>(widget());
     model_ = new Model;
@@ -150,10 +149,11 @@ ListBox::ListBox(Form &form, const QString &name, Control *container)
     watch(view_->viewport());
     // A press on an item raises Click (also on the current one); keys and code that move the
     // current item raise it through the change.
-    QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &now) {
-        if (now.isValid() && Click && QApplication::mouseButtons() == Qt::NoButton)
-            runEvent(Click);
-    });
+    QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                     [this](const QModelIndex &now) {
+                         if (now.isValid() && Click && QApplication::mouseButtons() == Qt::NoButton)
+                             runEvent(Click);
+                     });
     QObject::connect(view_, &QAbstractItemView::pressed, this, [this](const QModelIndex &at) {
         if (at.isValid() && Click && QApplication::mouseButtons() & Qt::LeftButton)
             runEvent(Click);
@@ -207,11 +207,8 @@ bool ListBox::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:
     case QEvent::DragEnter:
-    case QEvent::Drop:
-        showAppended();
-        break;
-    default:
-        break;
+    case QEvent::Drop: showAppended(); break;
+    default: break;
     }
     return Control::eventFilter(watched, event);
 }

@@ -12,8 +12,13 @@
 
 namespace forms {
 
-Menu::Menu(Form &form, const QString &name, const QString &caption, Menu *parent, const QKeySequence &shortcut, int index)
-    : QObject(&form), form_(form), parent_(parent), caption_(caption), index_(index)
+Menu::Menu(Form &form, const QString &name, const QString &caption, Menu *parent, const QKeySequence &shortcut,
+           int index)
+    : QObject(&form),
+      form_(form),
+      parent_(parent),
+      caption_(caption),
+      index_(index)
 {
     setObjectName(name);
     QWidget *owner = parent ? static_cast<QWidget *>(parent->submenu()) : static_cast<QWidget *>(form.menuBar());

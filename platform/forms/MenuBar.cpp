@@ -91,14 +91,12 @@ std::vector<std::vector<QAction *>> MenuBar::rowsFor(int width) const
     return rows;
 }
 
-int MenuBar::heightForWidth(int width) const
-{
-    return int(rowsFor(width).size()) * rowHeight();
-}
+int MenuBar::heightForWidth(int width) const { return int(rowsFor(width).size()) * rowHeight(); }
 
 QSize MenuBar::sizeHint() const
 {
-    return {rows_.front()->sizeHint().width(), heightForWidth(width() > 0 ? width() : rows_.front()->sizeHint().width())};
+    return {rows_.front()->sizeHint().width(),
+            heightForWidth(width() > 0 ? width() : rows_.front()->sizeHint().width())};
 }
 
 QSize MenuBar::minimumSizeHint() const { return {0, rowHeight()}; }

@@ -26,8 +26,8 @@ QString uiFontFamily()
     // The installed faces do not change while the program runs.
     static const QString family = [] {
         const QStringList families = QFontDatabase::families();
-        for (const char *utf8 : {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAexGothic",
-                                 "Noto Sans CJK JP", "IPAGothic"}) {
+        for (const char *utf8 :
+             {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAexGothic", "Noto Sans CJK JP", "IPAGothic"}) {
             QString name = QString::fromUtf8(utf8);
             if (families.contains(name))
                 return name;

@@ -59,7 +59,8 @@ void TextBox::fromWidget()
 {
     if (updating_)
         return;
-    const QString now = multi_ ? multi_->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")) : line_->text();
+    const QString now =
+        multi_ ? multi_->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")) : line_->text();
     if (now == text_)
         return;
     text_ = now;

@@ -18,10 +18,11 @@ enum class Outcome { Answered, TimedOut, Lost };
 
 [[noreturn]] void raise(int number, const QString &detail)
 {
-    vb::raiseError(number, QStringLiteral("%1 (%2)").arg(number == ErrForeignQuit ? QStringLiteral("Foreign application quit")
-                                                         : number == ErrNoChannel ? QStringLiteral("DDE method invoked with no channel open")
-                                                                                  : vb::errorDescription(number),
-                                                         detail));
+    vb::raiseError(number, QStringLiteral("%1 (%2)").arg(
+                               number == ErrForeignQuit ? QStringLiteral("Foreign application quit")
+                               : number == ErrNoChannel ? QStringLiteral("DDE method invoked with no channel open")
+                                                        : vb::errorDescription(number),
+                               detail));
 }
 
 } // namespace
@@ -80,10 +81,7 @@ struct LinkBox::Channel
 
 LinkBox::LinkBox() = default;
 
-LinkBox::~LinkBox()
-{
-    closeChannel();
-}
+LinkBox::~LinkBox() { closeChannel(); }
 
 void LinkBox::closeChannel()
 {
@@ -99,10 +97,7 @@ void LinkBox::lost(const QString &what)
     raise(ErrForeignQuit, what);
 }
 
-int LinkBox::timeoutMs() const
-{
-    return (timeoutTenths_ < 0 ? LongestTimeoutTenths : timeoutTenths_) * 100;
-}
+int LinkBox::timeoutMs() const { return (timeoutTenths_ < 0 ? LongestTimeoutTenths : timeoutTenths_) * 100; }
 
 QString LinkBox::LinkTopic() const { return topic_; }
 
@@ -122,7 +117,8 @@ int LinkBox::LinkTimeout() const { return timeoutTenths_; }
 void LinkBox::setLinkTimeout(int tenths)
 {
     if (tenths < -1 || tenths > LongestTimeoutTenths)
-        raise(vb::ErrInvalidPropertyValue, QStringLiteral("LinkTimeout %1 is outside -1 to %2").arg(tenths).arg(LongestTimeoutTenths));
+        raise(vb::ErrInvalidPropertyValue,
+              QStringLiteral("LinkTimeout %1 is outside -1 to %2").arg(tenths).arg(LongestTimeoutTenths));
     timeoutTenths_ = tenths;
 }
 
@@ -136,7 +132,8 @@ void LinkBox::setLinkMode(int mode)
         return;
     }
     if (mode != 2)
-        raise(vb::ErrInvalidPropertyValue, QStringLiteral("LinkMode %1 is not supported: 0 (none) or 2 (manual)").arg(mode));
+        raise(vb::ErrInvalidPropertyValue,
+              QStringLiteral("LinkMode %1 is not supported: 0 (none) or 2 (manual)").arg(mode));
     if (mode_ == 2 && channel_ && channel_->connected())
         return;
     closeChannel();
@@ -163,7 +160,8 @@ void LinkBox::setLinkMode(int mode)
         case QLocalSocket::ConnectionRefusedError:
             raise(vb::ErrDdeNoResponse, QStringLiteral("no program serves application %1").arg(application));
         default:
-            raise(vb::ErrDdeNoResponse, QStringLiteral("cannot reach application %1: %2").arg(application, channel->socket.errorString()));
+            raise(vb::ErrDdeNoResponse,
+                  QStringLiteral("cannot reach application %1: %2").arg(application, channel->socket.errorString()));
         }
     }
     wire::Frame answer;
@@ -174,9 +172,9 @@ void LinkBox::setLinkMode(int mode)
         raise(vb::ErrDdeNoResponse, answer.text);
     case Outcome::TimedOut:
         channel->terminate();
-        raise(vb::ErrDdeNoResponse, QStringLiteral("%1 did not answer the conversation on %2 in time").arg(application, topic));
-    case Outcome::Lost:
-        raise(vb::ErrDdeNoResponse, why);
+        raise(vb::ErrDdeNoResponse,
+              QStringLiteral("%1 did not answer the conversation on %2 in time").arg(application, topic));
+    case Outcome::Lost: raise(vb::ErrDdeNoResponse, why);
     }
     channel_ = std::move(channel);
     mode_ = 2;
@@ -187,7 +185,8 @@ void LinkBox::LinkExecute(const QString &command)
     if (mode_ != 2 || !channel_)
         raise(ErrNoChannel, QStringLiteral("LinkMode is 0"));
     if (command.toUtf8().size() > MaxTextBytes)
-        raise(vb::ErrInvalidCall, QStringLiteral("the command is longer than the %1 bytes a Link execute carries").arg(MaxTextBytes));
+        raise(vb::ErrInvalidCall,
+              QStringLiteral("the command is longer than the %1 bytes a Link execute carries").arg(MaxTextBytes));
     wire::Frame answer;
     QString why;
     switch (channel_->call(wire::Kind::Execute, command, timeoutMs(), answer, &why)) {
@@ -197,8 +196,7 @@ void LinkBox::LinkExecute(const QString &command)
         raise(answer.number > 0 && answer.number < 65536 ? answer.number : int(vb::ErrDdeRefused), answer.text);
     case Outcome::TimedOut:
         raise(vb::ErrDdeTimeout, QStringLiteral("%1 did not answer the execute in time").arg(channel_->application));
-    case Outcome::Lost:
-        lost(why);
+    case Outcome::Lost: lost(why);
     }
 }
 
@@ -218,9 +216,9 @@ void LinkBox::LinkRequest()
         }
         raise(answer.number > 0 && answer.number < 65536 ? answer.number : int(vb::ErrDdeRefused), answer.text);
     case Outcome::TimedOut:
-        raise(vb::ErrDdeTimeout, QStringLiteral("%1 did not answer the request for %2 in time").arg(channel_->application, item_));
-    case Outcome::Lost:
-        lost(why);
+        raise(vb::ErrDdeTimeout,
+              QStringLiteral("%1 did not answer the request for %2 in time").arg(channel_->application, item_));
+    case Outcome::Lost: lost(why);
     }
 }
 

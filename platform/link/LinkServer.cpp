@@ -35,9 +35,9 @@ namespace suite_link {
 
 namespace {
 
-constexpr int MaxConversations = 128;          // open conversations per server
-constexpr int MaxSockets = 256;                // connected sockets, open or not yet
-constexpr int InitiateWithinMs = 10000;        // a client that connects must initiate by then
+constexpr int MaxConversations = 128;                  // open conversations per server
+constexpr int MaxSockets = 256;                        // connected sockets, open or not yet
+constexpr int InitiateWithinMs = 10000;                // a client that connects must initiate by then
 constexpr qint64 MaxPendingWrite = 8LL * MaxTextBytes; // answers a client leaves unread
 
 // Holds the right to serve one application name for the life of the server. On Unix an
@@ -162,7 +162,11 @@ struct LinkServer::Private
     void stopListening();
 
     // For the wait of a blocking client call in this process.
-    struct Target { Private *server; int conversation; }; // conversation 0: the listening socket
+    struct Target
+    {
+        Private *server;
+        int conversation;
+    }; // conversation 0: the listening socket
 #ifdef Q_OS_UNIX
     void collect(std::vector<pollfd> &fds, std::vector<Target> &targets);
 #endif
@@ -336,14 +340,16 @@ void LinkServer::Private::handle(Conversation &c, const wire::Frame &f)
         TopicHandler *handler = it->second;
         if (openCount() >= MaxConversations) {
             // Refused before it exists: no error of the topic's conversations.
-            refuse(c, f.seq, vb::ErrDdeNoResponse, QStringLiteral("%1 already holds %2 conversations").arg(application).arg(MaxConversations));
+            refuse(c, f.seq, vb::ErrDdeNoResponse,
+                   QStringLiteral("%1 already holds %2 conversations").arg(application).arg(MaxConversations));
             c.ending = true;
             return;
         }
         const bool cancel = guarded([&] { return handler->linkOpen(); }, true, &why);
         if (cancel) {
             refuse(c, f.seq, vb::ErrDdeNoResponse,
-                   why.isEmpty() ? QStringLiteral("%1 refused the conversation on topic %2").arg(application, f.text) : why);
+                   why.isEmpty() ? QStringLiteral("%1 refused the conversation on topic %2").arg(application, f.text)
+                                 : why);
             c.ending = true;
             return;
         }
@@ -368,29 +374,30 @@ void LinkServer::Private::handle(Conversation &c, const wire::Frame &f)
         if (f.kind == Kind::Execute) {
             const bool cancel = guarded([&] { return handler->linkExecute(f.text); }, true, &why);
             if (cancel)
-                refuse(c, f.seq, vb::ErrDdeRefused, why.isEmpty() ? QStringLiteral("%1 refused the command").arg(application) : why);
+                refuse(c, f.seq, vb::ErrDdeRefused,
+                       why.isEmpty() ? QStringLiteral("%1 refused the command").arg(application) : why);
             else
                 reply(c, wire::encode(Kind::Ack, f.seq));
             return;
         }
-        const std::optional<QString> value = guarded([&] { return handler->linkItem(f.text); }, std::optional<QString>(), &why);
+        const std::optional<QString> value =
+            guarded([&] { return handler->linkItem(f.text); }, std::optional<QString>(), &why);
         if (!value) {
-            refuse(c, f.seq, vb::ErrDdeRefused, why.isEmpty() ? QStringLiteral("%1 has no item %2").arg(application, f.text) : why);
+            refuse(c, f.seq, vb::ErrDdeRefused,
+                   why.isEmpty() ? QStringLiteral("%1 has no item %2").arg(application, f.text) : why);
             return;
         }
         const QByteArray answer = wire::encode(Kind::Ack, f.seq, *value);
         if (answer.isEmpty())
-            refuse(c, f.seq, vb::ErrDdeRefused, QStringLiteral("the text of item %1 is longer than a Link answer may be").arg(f.text));
+            refuse(c, f.seq, vb::ErrDdeRefused,
+                   QStringLiteral("the text of item %1 is longer than a Link answer may be").arg(f.text));
         else
             reply(c, answer);
         return;
     }
-    case Kind::Terminate:
-        c.ending = true;
-        return;
+    case Kind::Terminate: c.ending = true; return;
     case Kind::Ack:
-    case Kind::Nack:
-        break; // wire::take lets no answer kind through from a client
+    case Kind::Nack: break; // wire::take lets no answer kind through from a client
     }
     c.ending = true;
 }
@@ -414,7 +421,12 @@ void LinkServer::Private::end(int id)
         const auto handler = topics.find(c->topicKey);
         QString why;
         if (handler != topics.end())
-            guarded([&] { handler->second->linkClose(); return 0; }, 0, &why);
+            guarded(
+                [&] {
+                    handler->second->linkClose();
+                    return 0;
+                },
+                0, &why);
     }
 }
 
@@ -514,8 +526,7 @@ void detail::waitForClient(QLocalSocket &client, const QDeadlineTimer &deadline)
 #endif
 }
 
-LinkServer::LinkServer(const QString &application, QObject *parent)
-    : QObject(parent), d_(std::make_unique<Private>())
+LinkServer::LinkServer(const QString &application, QObject *parent) : QObject(parent), d_(std::make_unique<Private>())
 {
     d_->q = this;
     d_->application = application.isEmpty() ? defaultApplication() : application;
@@ -553,7 +564,8 @@ bool LinkServer::listen()
     auto *server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(path)) {
-        d_->error = QStringLiteral("cannot serve application %1 at %2: %3").arg(d_->application, path, server->errorString());
+        d_->error =
+            QStringLiteral("cannot serve application %1 at %2: %3").arg(d_->application, path, server->errorString());
         delete server;
         return false;
     }

@@ -116,7 +116,8 @@ QString socketPath(const QString &application)
     QString name;
     for (int i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' || (c == '.' && i > 0);
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' || (c == '.' && i > 0);
         name += plain ? QString(QLatin1Char(c)) : QStringLiteral("%%1").arg(quint8(c), 2, 16, QLatin1Char('0'));
     }
     return chooseFolder() + QLatin1Char('/') + name;

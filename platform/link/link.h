@@ -163,4 +163,3 @@ private:
 void openWhenServed(LinkBox &box, int waitMs, const std::function<void()> &between);
 
 } // namespace suite_link
-

@@ -40,11 +40,9 @@ bool kindAllowed(quint8 k, bool fromClient)
     case Kind::Initiate:
     case Kind::Execute:
     case Kind::Request:
-    case Kind::Terminate:
-        return fromClient;
+    case Kind::Terminate: return fromClient;
     case Kind::Ack:
-    case Kind::Nack:
-        return !fromClient;
+    case Kind::Nack: return !fromClient;
     }
     return false;
 }
@@ -92,13 +90,15 @@ Take take(QByteArray &buffer, bool fromClient, Frame &out, QString *why)
     if (have >= 3 && quint8(buffer[2]) != Version)
         return malformed(why, QStringLiteral("unknown frame version %1").arg(quint8(buffer[2])));
     if (have >= 4 && !kindAllowed(quint8(buffer[3]), fromClient))
-        return malformed(why, QStringLiteral("unexpected frame kind 0x%1").arg(quint8(buffer[3]), 2, 16, QLatin1Char('0')));
+        return malformed(why,
+                         QStringLiteral("unexpected frame kind 0x%1").arg(quint8(buffer[3]), 2, 16, QLatin1Char('0')));
     if (have < HeaderSize)
         return Take::Incomplete;
 
     const quint32 length = getU32(buffer.constData() + 8);
     if (length > quint32(MaxTextBytes))
-        return malformed(why, QStringLiteral("frame of %1 bytes is over the limit of %2").arg(length).arg(MaxTextBytes));
+        return malformed(why,
+                         QStringLiteral("frame of %1 bytes is over the limit of %2").arg(length).arg(MaxTextBytes));
     if (have < HeaderSize + qsizetype(length))
         return Take::Incomplete;
 

@@ -70,8 +70,8 @@ QImage decodeBitFields(QIODevice &file)
         return QImage(); // the core header knows no bit fields
     const int bitCount = b.u16(info + InfoBitCount);
     const quint32 compression = b.u32(info + InfoCompression);
-    if (!((bitCount == 16 && (compression == Rgb || compression == BitFields))
-          || (bitCount == 32 && compression == BitFields)))
+    if (!((bitCount == 16 && (compression == Rgb || compression == BitFields)) ||
+          (bitCount == 32 && compression == BitFields)))
         return QImage();
     quint32 red = 0x7C00, green = 0x03E0, blue = 0x001F, alpha = 0;
     if (compression == BitFields) {
@@ -85,8 +85,8 @@ QImage decodeBitFields(QIODevice &file)
     }
     const Channel r(red), g(green), bl(blue), a(alpha);
     // Qt's reader is exact for 8-bit fields.
-    if (bitCount == 32 && (r.bits == 8 || !red) && (g.bits == 8 || !green) && (bl.bits == 8 || !blue)
-        && (a.bits == 8 || !alpha))
+    if (bitCount == 32 && (r.bits == 8 || !red) && (g.bits == 8 || !green) && (bl.bits == 8 || !blue) &&
+        (a.bits == 8 || !alpha))
         return QImage();
 
     const qint64 width = b.i32(info + InfoWidth);

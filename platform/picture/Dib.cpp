@@ -40,7 +40,7 @@ bool dibSize(const Bytes &b, qint64 at, qint64 end, bool paletteIndices, DibSize
         return false;
     if (used > 256)
         return false;
-    const qint64 colours = embedded ? 0
+    const qint64 colours = embedded    ? 0
                            : bits <= 8 ? (used ? used : (qint64(1) << bits))
                                        : (compression == 3 && size == 40 ? 3 : 0);
     out->header = size + colours * (paletteIndices ? 2 : (size == 12 ? 3 : 4));
@@ -57,8 +57,8 @@ QSize embeddedImageSize(const Bytes &b, qint64 at, qint64 len, quint32 compressi
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, compression == DibPng ? "png" : "jpeg");
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || size.width() > MaxSide || size.height() > MaxSide
-        || qint64(size.width()) * size.height() > MaxPixels)
+    if (!size.isValid() || size.isEmpty() || size.width() > MaxSide || size.height() > MaxSide ||
+        qint64(size.width()) * size.height() > MaxPixels)
         return QSize();
     return size;
 }

@@ -9,19 +9,19 @@ namespace picture::detail {
 namespace {
 
 // Nanoseconds, measured on this path.
-constexpr double PerRecord = 500;        // a record that adds nothing to the document
-constexpr double PerElement = 30e3;      // an element: translated, parsed and painted
-constexpr double PerPoint = 3e3;         // a point of a line or shape
-constexpr double PerPixel = 0.3;         // a pixel covered
-constexpr double PerSlantRow = 500;      // a row of a slanted or curved edge, at least, and
-constexpr double PerSlantRowBand = 0.5;  // per pixel row of the picture (see fill)
-constexpr double PerSlantColumn = 300;   // a column of one
-constexpr double PerCrowding = 300;      // past the two edges of a plain shape, the square of
-constexpr double CrowdingLimit = 300;    // the edges that cross one row (beyond this, linear)
+constexpr double PerRecord = 500;       // a record that adds nothing to the document
+constexpr double PerElement = 30e3;     // an element: translated, parsed and painted
+constexpr double PerPoint = 3e3;        // a point of a line or shape
+constexpr double PerPixel = 0.3;        // a pixel covered
+constexpr double PerSlantRow = 500;     // a row of a slanted or curved edge, at least, and
+constexpr double PerSlantRowBand = 0.5; // per pixel row of the picture (see fill)
+constexpr double PerSlantColumn = 300;  // a column of one
+constexpr double PerCrowding = 300;     // past the two edges of a plain shape, the square of
+constexpr double CrowdingLimit = 300;   // the edges that cross one row (beyond this, linear)
 constexpr double PerGlyph = 3e3;
 constexpr double PerGlyphPixel = 0.5;
-constexpr double PerSourcePixel = 60;    // a bitmap is encoded into the document and decoded
-constexpr double PerShownPixel = 3;      // and drawn scaled
+constexpr double PerSourcePixel = 60; // a bitmap is encoded into the document and decoded
+constexpr double PerShownPixel = 3;   // and drawn scaled
 
 } // namespace
 
@@ -45,8 +45,9 @@ double DrawingWork::fill(const QSizeF &box, double rows, double slantRows, doubl
     // also the rows beyond the picture: a row costs more the taller the picture is, and an edge
     // that runs far outside costs by all its rows, seen or not.
     const double perSlantRow = std::max(PerSlantRow, PerSlantRowBand * frame_.height());
-    return PerPixel * std::min(pixels, area(box)) + perSlantRow * slantRows + PerSlantColumn * std::min(slantColumns, frame_.width() * crowd)
-           + shown * PerCrowding * std::max(0.0, crowd - 2) * std::min(crowd, CrowdingLimit);
+    return PerPixel * std::min(pixels, area(box)) + perSlantRow * slantRows +
+           PerSlantColumn * std::min(slantColumns, frame_.width() * crowd) +
+           shown * PerCrowding * std::max(0.0, crowd - 2) * std::min(crowd, CrowdingLimit);
 }
 
 void DrawingWork::record()
@@ -77,10 +78,7 @@ void DrawingWork::text(qint64 chars, double height)
     spent_ = finite(spent_ + finite(PerElement + double(chars) * (PerGlyph + PerGlyphPixel * glyph)));
 }
 
-void DrawingWork::elements(qint64 n)
-{
-    spent_ = finite(spent_ + PerElement * double(n));
-}
+void DrawingWork::elements(qint64 n) { spent_ = finite(spent_ + PerElement * double(n)); }
 
 double DrawingWork::hatch(const QSizeF &box, int style, double spacing) const
 {

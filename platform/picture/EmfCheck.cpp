@@ -17,13 +17,24 @@ public:
     void check(quint32 type, qint64 pos, qint64 size) const
     {
         switch (type) {
-        case PolyBezier16: case Polygon16: case Polyline16: case PolyBezierTo16: case PolylineTo16:
+        case PolyBezier16:
+        case Polygon16:
+        case Polyline16:
+        case PolyBezierTo16:
+        case PolylineTo16:
             need(size >= poly::Points && poly::Points + poly::Point16Size * qint64(b_.u32(pos + poly::Count)) <= size);
             break;
-        case PolyBezier: case Polygon: case Polyline: case PolyBezierTo: case PolylineTo:
+        case PolyBezier:
+        case Polygon:
+        case Polyline:
+        case PolyBezierTo:
+        case PolylineTo:
             need(size >= poly::Points && poly::Points + poly::Point32Size * qint64(b_.u32(pos + poly::Count)) <= size);
             break;
-        case PolyPolyline16: case PolyPolygon16: case PolyPolyline: case PolyPolygon: {
+        case PolyPolyline16:
+        case PolyPolygon16:
+        case PolyPolyline:
+        case PolyPolygon: {
             need(size >= polyPoly::FigureCounts);
             const qint64 polys = b_.u32(pos + polyPoly::Figures);
             const qint64 points = b_.u32(pos + polyPoly::Count);
@@ -36,7 +47,8 @@ public:
             need(sum <= points);
             break;
         }
-        case ExtTextOutA: case ExtTextOutW: {
+        case ExtTextOutA:
+        case ExtTextOutW: {
             need(size >= text::Size);
             const qint64 chars = b_.u32(pos + text::Chars);
             const qint64 offString = b_.u32(pos + text::OffString);
@@ -46,29 +58,24 @@ public:
             need(offDx == 0 || (offDx <= size && chars * ((options & text::PairedDx) ? 8 : 4) <= size - offDx));
             break;
         }
-        case BitBlt: case StretchBlt: case TransparentBlt: case AlphaBlend:
-            bitmap(pos, size, blt::Bitmap);
-            break;
+        case BitBlt:
+        case StretchBlt:
+        case TransparentBlt:
+        case AlphaBlend: bitmap(pos, size, blt::Bitmap); break;
         case MaskBlt:
             bitmap(pos, size, blt::Bitmap);
             bitmap(pos, size, blt::Mask);
             break;
-        case PlgBlt:
-            bitmap(pos, size, plgBlt::Bitmap);
-            break;
-        case SetDiBitsToDevice: case StretchDiBits:
-            bitmap(pos, size, dibits::Bitmap);
-            break;
-        case CreateMonoBrush: case CreateDibPatternBrushPt:
-            bitmap(pos, size, patternBrush::Bitmap);
-            break;
+        case PlgBlt: bitmap(pos, size, plgBlt::Bitmap); break;
+        case SetDiBitsToDevice:
+        case StretchDiBits: bitmap(pos, size, dibits::Bitmap); break;
+        case CreateMonoBrush:
+        case CreateDibPatternBrushPt: bitmap(pos, size, patternBrush::Bitmap); break;
         case ExtCreatePen:
             need(extPen::Size + 4 * qint64(b_.u32(pos + extPen::StyleEntries)) <= size);
             bitmap(pos, size, extPen::Bitmap);
             break;
-        case PolyDraw:
-            need(poly::Points + (poly::Point32Size + 1) * qint64(b_.u32(pos + poly::Count)) <= size);
-            break;
+        case PolyDraw: need(poly::Points + (poly::Point32Size + 1) * qint64(b_.u32(pos + poly::Count)) <= size); break;
         case PolyDraw16:
             need(poly::Points + (poly::Point16Size + 1) * qint64(b_.u32(pos + poly::Count)) <= size);
             break;
@@ -78,45 +85,41 @@ public:
         case SetPaletteEntries:
             need(palette::SetEntries + palette::EntrySize * qint64(b_.u32(pos + palette::SetCount)) <= size);
             break;
-        case GdiComment:
-            need(comment::Data + qint64(b_.u32(pos + comment::DataSize)) <= size);
-            break;
-        case FillRgn: case FrameRgn: case InvertRgn: case PaintRgn:
-            region(pos, size, regionRecord::Length, regionData(type));
-            break;
+        case GdiComment: need(comment::Data + qint64(b_.u32(pos + comment::DataSize)) <= size); break;
+        case FillRgn:
+        case FrameRgn:
+        case InvertRgn:
+        case PaintRgn: region(pos, size, regionRecord::Length, regionData(type)); break;
         case ExtSelectClipRgn:
             if (b_.u32(pos + clipRegion::Length) != 0)
                 region(pos, size, clipRegion::Length, clipRegion::Data);
             break;
-        case DrawEscape: case ExtEscape:
-            need(escape::Data + qint64(b_.u32(pos + escape::DataSize)) <= size);
-            break;
+        case DrawEscape:
+        case ExtEscape: need(escape::Data + qint64(b_.u32(pos + escape::DataSize)) <= size); break;
         case NamedEscape:
-            need(namedEscape::Data + qint64(b_.u32(pos + namedEscape::NameSize))
-                     + qint64(b_.u32(pos + namedEscape::DataSize))
-                 <= size);
+            need(namedEscape::Data + qint64(b_.u32(pos + namedEscape::NameSize)) +
+                     qint64(b_.u32(pos + namedEscape::DataSize)) <=
+                 size);
             break;
-        case SetIcmProfileA: case SetIcmProfileW:
-            need(icmProfile::Data + qint64(b_.u32(pos + icmProfile::NameSize))
-                     + qint64(b_.u32(pos + icmProfile::DataSize))
-                 <= size);
+        case SetIcmProfileA:
+        case SetIcmProfileW:
+            need(icmProfile::Data + qint64(b_.u32(pos + icmProfile::NameSize)) +
+                     qint64(b_.u32(pos + icmProfile::DataSize)) <=
+                 size);
             break;
         case ColorMatchToTargetW:
-            need(colorMatch::Data + qint64(b_.u32(pos + colorMatch::NameSize))
-                     + qint64(b_.u32(pos + colorMatch::DataSize))
-                 <= size);
+            need(colorMatch::Data + qint64(b_.u32(pos + colorMatch::NameSize)) +
+                     qint64(b_.u32(pos + colorMatch::DataSize)) <=
+                 size);
             break;
-        case CreateColorSpaceW:
-            need(colorSpaceW::Data + qint64(b_.u32(pos + colorSpaceW::DataSize)) <= size);
-            break;
+        case CreateColorSpaceW: need(colorSpaceW::Data + qint64(b_.u32(pos + colorSpaceW::DataSize)) <= size); break;
         case GradientFill: {
             const qint64 vertices = b_.u32(pos + gradient::VertexCount);
             const qint64 shapes = b_.u32(pos + gradient::ShapeCount);
             const quint32 mode = b_.u32(pos + gradient::Mode);
             const qint64 corners = mode == gradient::Triangles ? 3 : 2;
-            need(mode <= gradient::Triangles
-                 && gradient::Vertices + gradient::VertexSize * vertices + corners * gradient::IndexSize * shapes
-                        <= size);
+            need(mode <= gradient::Triangles &&
+                 gradient::Vertices + gradient::VertexSize * vertices + corners * gradient::IndexSize * shapes <= size);
             break;
         }
         case SmallTextOut: {
@@ -126,7 +129,8 @@ public:
             need(fixed <= size && chars * ((options & smallText::SmallChars) ? 1 : 2) <= size - fixed);
             break;
         }
-        case PolyTextOutA: case PolyTextOutW: {
+        case PolyTextOutA:
+        case PolyTextOutW: {
             const qint64 strings = b_.u32(pos + polyText::Strings);
             need(polyText::Texts + polyText::TextSize * strings <= size);
             for (qint64 i = 0; i < strings; ++i) {
@@ -139,8 +143,7 @@ public:
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
 
@@ -194,9 +197,6 @@ private:
 
 } // namespace
 
-void checkEmfRecord(const Bytes &b, quint32 type, qint64 pos, qint64 size)
-{
-    RecordCheck(b).check(type, pos, size);
-}
+void checkEmfRecord(const Bytes &b, quint32 type, qint64 pos, qint64 size) { RecordCheck(b).check(type, pos, size); }
 
 } // namespace picture::detail

@@ -7,18 +7,12 @@ namespace picture::detail {
 
 using namespace picture::emf;
 
-double EmfEstimate::naturalX() const
-{
-    return bounded(state_.scale(false) * state_.dc.worldX * natural_.x());
-}
+double EmfEstimate::naturalX() const { return bounded(state_.scale(false) * state_.dc.worldX * natural_.x()); }
 
-double EmfEstimate::naturalY() const
-{
-    return bounded(state_.scale(true) * state_.dc.worldY * natural_.y());
-}
+double EmfEstimate::naturalY() const { return bounded(state_.scale(true) * state_.dc.worldY * natural_.y()); }
 
-EmfEstimate::Extent EmfEstimate::points(qint64 at, qint64 count, bool wide, const QVector<qint64> &figures,
-                                        bool closed, bool fromCurrent)
+EmfEstimate::Extent EmfEstimate::points(qint64 at, qint64 count, bool wide, const QVector<qint64> &figures, bool closed,
+                                        bool fromCurrent)
 {
     Extent e;
     const double sx = naturalX(), sy = naturalY();
@@ -153,18 +147,30 @@ void EmfEstimate::gradient(qint64 pos)
 void EmfEstimate::estimate(quint32 type, qint64 pos)
 {
     switch (type) {
-    case PolyBezier16: case Polygon16: case Polyline16: case PolyBezierTo16: case PolylineTo16:
-    case PolyBezier: case Polygon: case Polyline: case PolyBezierTo: case PolylineTo: {
+    case PolyBezier16:
+    case Polygon16:
+    case Polyline16:
+    case PolyBezierTo16:
+    case PolylineTo16:
+    case PolyBezier:
+    case Polygon:
+    case Polyline:
+    case PolyBezierTo:
+    case PolylineTo: {
         const bool wide = type < PolyBezier16;
         const bool to = type == PolyBezierTo16 || type == PolylineTo16 || type == PolyBezierTo || type == PolylineTo;
         const bool closed = type == Polygon16 || type == Polygon;
         draw(points(pos + poly::Points, b_.u32(pos + poly::Count), wide, {}, closed, to), closed);
         break;
     }
-    case PolyDraw: case PolyDraw16:
+    case PolyDraw:
+    case PolyDraw16:
         draw(points(pos + poly::Points, b_.u32(pos + poly::Count), type == PolyDraw, {}, false, true), false);
         break;
-    case PolyPolyline16: case PolyPolygon16: case PolyPolyline: case PolyPolygon: {
+    case PolyPolyline16:
+    case PolyPolygon16:
+    case PolyPolyline:
+    case PolyPolygon: {
         const qint64 polys = b_.u32(pos + polyPoly::Figures);
         QVector<qint64> figures;
         figures.reserve(int(std::min<qint64>(polys, 1 << 20)));
@@ -176,15 +182,13 @@ void EmfEstimate::estimate(quint32 type, qint64 pos)
              closed);
         break;
     }
-    case Rectangle:
-        draw(box(pos + Bounds, false), true);
-        break;
-    case Ellipse: case RoundRect: case Chord: case Pie:
-        draw(box(pos + Bounds, true), true);
-        break;
-    case Arc: case ArcTo:
-        draw(box(pos + Bounds, true), false);
-        break;
+    case Rectangle: draw(box(pos + Bounds, false), true); break;
+    case Ellipse:
+    case RoundRect:
+    case Chord:
+    case Pie: draw(box(pos + Bounds, true), true); break;
+    case Arc:
+    case ArcTo: draw(box(pos + Bounds, true), false); break;
     case AngleArc: {
         const double r = b_.u32(pos + angleArc::Radius);
         Extent e;
@@ -217,44 +221,40 @@ void EmfEstimate::estimate(quint32 type, qint64 pos)
         path_ = Extent();
         work_.record();
         break;
-    case FillPath: case StrokeAndFillPath: case StrokePath:
+    case FillPath:
+    case StrokeAndFillPath:
+    case StrokePath:
         inPath_ = false;
         lastBox_ = path_.box();
         work_.shape(path_.box(), path_.rows, path_.slantRows, path_.slantColumns, path_.points, type != StrokePath,
                     state_.dc.penWidth * naturalX());
         break;
-    case ExtTextOutA: case ExtTextOutW:
-        work_.text(b_.u32(pos + text::Chars), textHeight());
-        break;
-    case SmallTextOut:
-        work_.text(b_.u32(pos + smallText::Chars), textHeight());
-        break;
-    case PolyTextOutA: case PolyTextOutW: {
+    case ExtTextOutA:
+    case ExtTextOutW: work_.text(b_.u32(pos + text::Chars), textHeight()); break;
+    case SmallTextOut: work_.text(b_.u32(pos + smallText::Chars), textHeight()); break;
+    case PolyTextOutA:
+    case PolyTextOutW: {
         qint64 chars = 0;
         for (qint64 i = 0; i < qint64(b_.u32(pos + polyText::Strings)); ++i)
             chars += b_.u32(pos + polyText::Texts + polyText::TextSize * i + polyText::Chars);
         work_.text(chars, textHeight());
         break;
     }
-    case BitBlt: case StretchBlt: case MaskBlt: case AlphaBlend: case TransparentBlt:
-        blit(pos, blt::Bitmap, blt::DestWidth);
-        break;
-    case PlgBlt:
-        blit(pos, plgBlt::Bitmap, 0);
-        break;
-    case SetDiBitsToDevice:
-        blit(pos, dibits::Bitmap, dibits::SourceWidth);
-        break;
-    case StretchDiBits:
-        blit(pos, dibits::Bitmap, dibits::DestWidth);
-        break;
-    case CreateMonoBrush: case CreateDibPatternBrushPt:
-        work_.bitmap(bitmapPixels(pos, patternBrush::Bitmap), QSizeF());
-        break;
-    case ExtCreatePen:
-        work_.bitmap(bitmapPixels(pos, extPen::Bitmap), QSizeF());
-        break;
-    case FillRgn: case FrameRgn: case InvertRgn: case PaintRgn: {
+    case BitBlt:
+    case StretchBlt:
+    case MaskBlt:
+    case AlphaBlend:
+    case TransparentBlt: blit(pos, blt::Bitmap, blt::DestWidth); break;
+    case PlgBlt: blit(pos, plgBlt::Bitmap, 0); break;
+    case SetDiBitsToDevice: blit(pos, dibits::Bitmap, dibits::SourceWidth); break;
+    case StretchDiBits: blit(pos, dibits::Bitmap, dibits::DestWidth); break;
+    case CreateMonoBrush:
+    case CreateDibPatternBrushPt: work_.bitmap(bitmapPixels(pos, patternBrush::Bitmap), QSizeF()); break;
+    case ExtCreatePen: work_.bitmap(bitmapPixels(pos, extPen::Bitmap), QSizeF()); break;
+    case FillRgn:
+    case FrameRgn:
+    case InvertRgn:
+    case PaintRgn: {
         const qint64 data = pos + regionData(type);
         const qint64 rects = b_.u32(data + RegionCount);
         const qint64 box = data + RegionBox;
@@ -267,12 +267,8 @@ void EmfEstimate::estimate(quint32 type, qint64 pos)
         work_.shape(e.box(), e.rows, 0, 0, e.points, true, 0);
         break;
     }
-    case GradientFill:
-        gradient(pos);
-        break;
-    default:
-        work_.record();
-        break;
+    case GradientFill: gradient(pos); break;
+    default: work_.record(); break;
     }
 }
 

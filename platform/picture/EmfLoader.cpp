@@ -51,10 +51,12 @@ public:
     // spareHandle: an object handle that the file does not use, for the brushes that draw
     // its gradients (0 for none).
     EmfWalk(const Bytes &b, QPointF pixelsPerMm, QPointF naturalPerDevice, const QSizeF &frame, quint32 spareHandle)
-        : b_(b), state_(b, pixelsPerMm), work_(frame), estimate_(b, state_, work_, naturalPerDevice),
+        : b_(b),
+          state_(b, pixelsPerMm),
+          work_(frame),
+          estimate_(b, state_, work_, naturalPerDevice),
           rewrite_(b, state_, work_, estimate_, naturalPerDevice, spareHandle)
-    {
-    }
+    {}
 
     // The records from `from` to `end`, checked, with pens rewritten; raises 481 on a record
     // that does not fit or the lack of an end record.
@@ -131,8 +133,8 @@ QSizeF deviceMillimetres(const Bytes &b, qint64 headerSize)
     if (boundsW <= 1 || boundsH <= 1 || frameW <= 0 || frameH <= 0 || devW <= 0 || devH <= 0)
         return mm;
     auto miss = [&](const QSizeF &size) {
-        return std::abs(std::log(frameW * devW / size.width() / boundsW))
-               + std::abs(std::log(frameH * devH / size.height() / boundsH));
+        return std::abs(std::log(frameW * devW / size.width() / boundsW)) +
+               std::abs(std::log(frameH * devH / size.height() / boundsH));
     };
     return miss(um) < miss(mm) ? um : mm;
 }
@@ -174,8 +176,8 @@ EmfDrawing drawEmf(const QByteArray &file)
         damaged();
     const qint64 headerSize = b.u32(RecordSize);
     const qint64 total = b.u32(header::Bytes);
-    if (b.u32(RecordType) != Header || b.u32(header::Signature) != header::SignatureValue
-        || headerSize < header::BaseSize || headerSize % 4 != 0 || total < headerSize || !b.has(0, total))
+    if (b.u32(RecordType) != Header || b.u32(header::Signature) != header::SignatureValue ||
+        headerSize < header::BaseSize || headerSize % 4 != 0 || total < headerSize || !b.has(0, total))
         damaged();
 
     // The reference device: pixels per millimetre.

@@ -14,8 +14,8 @@ void EmfRewrite::rewrite(QByteArray &out, quint32 type, qint64 pos, qint64 size)
     // Glyph-index text is left out; pens and text may be rewritten; the rest is kept.
     bitmapBox(out, type, pos);
     const bool hatch = hatchBefore(out, type);
-    if (!glyphIndices(type, pos, size) && !rewritePen(out, type, pos, size) && !rewriteText(out, type, pos, size)
-        && !rewriteGradient(out, type, pos))
+    if (!glyphIndices(type, pos, size) && !rewritePen(out, type, pos, size) && !rewriteText(out, type, pos, size) &&
+        !rewriteGradient(out, type, pos))
         out.append(reinterpret_cast<const char *>(b_.data() + pos), size);
     if (hatch)
         hatchAfter(out);
@@ -71,15 +71,16 @@ void EmfRewrite::bitmapBox(QByteArray &out, quint32 type, qint64 pos) const
     };
     Box box;
     switch (type) {
-    case BitBlt: case StretchBlt: case AlphaBlend:
+    case BitBlt:
+    case StretchBlt:
+    case AlphaBlend:
         box = {blt::DestX, blt::DestY, blt::DestWidth, blt::DestHeight, blt::Bitmap + bitmap::HeaderSize};
         break;
     case StretchDiBits:
         box = {dibits::DestX, dibits::DestY, dibits::DestWidth, dibits::DestHeight,
                dibits::Bitmap + bitmap::HeaderSize};
         break;
-    default:
-        return;
+    default: return;
     }
     if (b_.u32(pos + box.bitmapInfoSize) == 0)
         return;
@@ -118,7 +119,8 @@ bool EmfRewrite::rewriteGradient(QByteArray &out, quint32 type, qint64 pos)
     };
     auto vertex = [&](qint64 v) {
         const qint64 at = pos + gradient::Vertices + gradient::VertexSize * v;
-        return Vertex{double(b_.i32(at + gradient::VertexX)), double(b_.i32(at + gradient::VertexY)),
+        return Vertex{double(b_.i32(at + gradient::VertexX)),
+                      double(b_.i32(at + gradient::VertexY)),
                       {b_.u16(at + gradient::VertexRed) / 256.0, b_.u16(at + gradient::VertexGreen) / 256.0,
                        b_.u16(at + gradient::VertexBlue) / 256.0}};
     };
@@ -182,9 +184,8 @@ bool EmfRewrite::rewriteGradient(QByteArray &out, quint32 type, qint64 pos)
         }
         const bool down = mode == gradient::RectVertical;
         const double from = down ? corner[0].y : corner[0].x, to = down ? corner[1].y : corner[1].x;
-        const qint64 n = bands_ >= MaxBands ? 1
-                                            : std::clamp<qint64>(qint64(std::min(std::abs(to - from), 1e6)), 1,
-                                                                 BandsPerShape);
+        const qint64 n =
+            bands_ >= MaxBands ? 1 : std::clamp<qint64>(qint64(std::min(std::abs(to - from), 1e6)), 1, BandsPerShape);
         bands_ += n;
         work_.elements(n);
         for (qint64 k = 0; k < n; ++k) {
@@ -210,11 +211,18 @@ bool EmfRewrite::rewriteGradient(QByteArray &out, quint32 type, qint64 pos)
 bool EmfRewrite::hatchBefore(QByteArray &out, quint32 type)
 {
     switch (type) {
-    case Rectangle: case Ellipse: case RoundRect: case Pie: case Chord: case Polygon: case Polygon16:
-    case PolyPolygon: case PolyPolygon16: case FillPath: case StrokeAndFillPath:
-        break;
-    default:
-        return false;
+    case Rectangle:
+    case Ellipse:
+    case RoundRect:
+    case Pie:
+    case Chord:
+    case Polygon:
+    case Polygon16:
+    case PolyPolygon:
+    case PolyPolygon16:
+    case FillPath:
+    case StrokeAndFillPath: break;
+    default: return false;
     }
     const auto brush = state_.hatchBrushes.constFind(state_.dc.brush);
     if (brush == state_.hatchBrushes.cend() || spareHandle_ == 0)
@@ -222,8 +230,8 @@ bool EmfRewrite::hatchBefore(QByteArray &out, quint32 type)
     Hatch hatch = *brush;
     hatch.opaque = state_.dc.opaque;
     hatch.background = state_.dc.opaque ? rgbOf(state_.dc.background) : 0;
-    const quint64 key = quint64(hatch.style) << 56 | quint64(hatch.opaque) << 48
-                        | quint64(hatch.colour & 0xFFFFFF) << 24 | (hatch.background & 0xFFFFFF);
+    const quint64 key = quint64(hatch.style) << 56 | quint64(hatch.opaque) << 48 |
+                        quint64(hatch.colour & 0xFFFFFF) << 24 | (hatch.background & 0xFFFFFF);
     auto marker = markerOf_.constFind(key);
     if (marker == markerOf_.cend()) {
         // Colours unlikely in a drawing: red 3, and green and blue counting the markers.
@@ -267,10 +275,8 @@ bool EmfRewrite::glyphIndices(quint32 type, qint64 pos, qint64 size) const
 {
     switch (type) {
     case ExtTextOutA:
-    case ExtTextOutW:
-        return b_.u32(pos + text::Options) & text::GlyphIndex;
-    case SmallTextOut:
-        return size < smallText::Options + 4 || (b_.u32(pos + smallText::Options) & text::GlyphIndex);
+    case ExtTextOutW: return b_.u32(pos + text::Options) & text::GlyphIndex;
+    case SmallTextOut: return size < smallText::Options + 4 || (b_.u32(pos + smallText::Options) & text::GlyphIndex);
     case PolyTextOutA:
     case PolyTextOutW: {
         if (size < polyText::Texts)
@@ -283,8 +289,7 @@ bool EmfRewrite::glyphIndices(quint32 type, qint64 pos, qint64 size) const
         }
         return false;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -370,8 +375,8 @@ bool EmfRewrite::placeEach(QByteArray &out, qint64 pos, const QString &text, con
     constexpr qint64 MaxPlacedChars = 20000;
     constexpr quint32 UpdateCp = 1, AlignRight = 2, AlignCenter = 6;
     const quint32 align = state_.dc.textAlign;
-    if (text.size() < 2 || state_.fontTurned.value(state_.dc.font) || (align & UpdateCp)
-        || placedChars_ + text.size() > MaxPlacedChars)
+    if (text.size() < 2 || state_.fontTurned.value(state_.dc.font) || (align & UpdateCp) ||
+        placedChars_ + text.size() > MaxPlacedChars)
         return false;
     placedChars_ += text.size();
     work_.elements(text.size() - 1);
@@ -390,7 +395,7 @@ bool EmfRewrite::placeEach(QByteArray &out, qint64 pos, const QString &text, con
         if (n == 2)
             advance += dx[i + 1];
         const QString c = text.mid(i, n);
-        const qint64 x = horizontal == AlignCenter ? start + advance / 2
+        const qint64 x = horizontal == AlignCenter  ? start + advance / 2
                          : horizontal == AlignRight ? start + advance
                                                     : start;
         if (first || !c.trimmed().isEmpty()) {

@@ -13,9 +13,7 @@ using namespace picture::emf;
 void EmfState::track(quint32 type, qint64 pos)
 {
     switch (type) {
-    case SetMapMode:
-        dc.mode = b_.u32(pos + Value);
-        break;
+    case SetMapMode: dc.mode = b_.u32(pos + Value); break;
     case SetWindowExtEx:
         if (b_.i32(pos + Value) != 0)
             dc.windowX = b_.i32(pos + Value);
@@ -44,13 +42,11 @@ void EmfState::track(quint32 type, qint64 pos)
         break;
     case ModifyWorldTransform:
         switch (b_.u32(pos + xform::Mode)) {
-        case xform::Identity:
-            dc.worldX = dc.worldY = 1;
-            break;
+        case xform::Identity: dc.worldX = dc.worldY = 1; break;
         case xform::LeftMultiply:
         case xform::RightMultiply: {
-            const double most = std::max(stretch(pos + xform::M11, pos + xform::M12),
-                                         stretch(pos + xform::M21, pos + xform::M22));
+            const double most =
+                std::max(stretch(pos + xform::M11, pos + xform::M12), stretch(pos + xform::M21, pos + xform::M22));
             dc.worldX = bounded(dc.worldX * most);
             dc.worldY = bounded(dc.worldY * most);
             break;
@@ -59,13 +55,10 @@ void EmfState::track(quint32 type, qint64 pos)
             dc.worldX = stretch(pos + xform::M11, pos + xform::M12);
             dc.worldY = stretch(pos + xform::M21, pos + xform::M22);
             break;
-        default:
-            break;
+        default: break;
         }
         break;
-    case SaveDc:
-        saved.append(dc);
-        break;
+    case SaveDc: saved.append(dc); break;
     case RestoreDc: {
         const qint64 back = b_.i32(pos + Value);
         const qint64 keep = back < 0 ? saved.size() + back : back - 1;
@@ -75,9 +68,7 @@ void EmfState::track(quint32 type, qint64 pos)
         }
         break;
     }
-    case SetTextAlign:
-        dc.textAlign = b_.u32(pos + Value);
-        break;
+    case SetTextAlign: dc.textAlign = b_.u32(pos + Value); break;
     case ExtCreateFontIndirectW: {
         const quint32 handle = b_.u32(pos + font::Handle);
         fontCharsets.insert(handle, b_.u8(pos + font::Charset));
@@ -86,28 +77,21 @@ void EmfState::track(quint32 type, qint64 pos)
         fontHeights.insert(handle, std::abs(double(b_.i32(pos + font::Height))));
         break;
     }
-    case CreatePen:
-        penWidths.insert(b_.u32(pos + pen::Handle), std::abs(double(b_.i32(pos + pen::Width))));
-        break;
+    case CreatePen: penWidths.insert(b_.u32(pos + pen::Handle), std::abs(double(b_.i32(pos + pen::Width)))); break;
     case ExtCreatePen:
-        penWidths.insert(b_.u32(pos + extPen::Handle), (b_.u32(pos + extPen::Style) & extPen::Geometric)
-                                                             ? double(b_.u32(pos + extPen::Width))
-                                                             : 0.0);
+        penWidths.insert(b_.u32(pos + extPen::Handle),
+                         (b_.u32(pos + extPen::Style) & extPen::Geometric) ? double(b_.u32(pos + extPen::Width)) : 0.0);
         break;
-    case SetBkMode:
-        dc.opaque = b_.u32(pos + Value) == BkOpaque;
-        break;
-    case SetBkColor:
-        dc.background = b_.u32(pos + Value) & 0xFFFFFF;
-        break;
+    case SetBkMode: dc.opaque = b_.u32(pos + Value) == BkOpaque; break;
+    case SetBkColor: dc.background = b_.u32(pos + Value) & 0xFFFFFF; break;
     case CreateBrushIndirect:
     case CreateMonoBrush:
     case CreateDibPatternBrushPt: {
         // The three begin alike: the handle, then CreateBrushIndirect's style.
         const quint32 handle = b_.u32(pos + brush::Handle);
         brushes.insert(handle);
-        if (type == CreateBrushIndirect && b_.u32(pos + brush::Style) == brush::Hatched
-            && b_.u32(pos + brush::Hatch) <= 5)
+        if (type == CreateBrushIndirect && b_.u32(pos + brush::Style) == brush::Hatched &&
+            b_.u32(pos + brush::Hatch) <= 5)
             hatchBrushes.insert(handle,
                                 Hatch{int(b_.u32(pos + brush::Hatch)), rgbOf(b_.u32(pos + brush::Colour)), false, 0});
         else
@@ -146,8 +130,7 @@ void EmfState::track(quint32 type, qint64 pos)
         dc.x = b_.i32(pos + Value);
         dc.y = b_.i32(pos + SecondValue);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -45,12 +45,12 @@ struct DcState
     double viewportX = 1, viewportY = 1;
     double worldX = 1, worldY = 1; // how much the world transform enlarges along each axis
     quint32 font = 0;
-    double penWidth = 0; // logical units; 0 for a pen of one pixel
+    double penWidth = 0;   // logical units; 0 for a pen of one pixel
     double fontHeight = 0; // logical units; 0 for the default font
     double x = 0, y = 0;
     quint32 textAlign = 0;
-    quint32 brush = 0; // the selected brush's handle; 0 for a stock one
-    bool opaque = true; // the background mode
+    quint32 brush = 0;             // the selected brush's handle; 0 for a stock one
+    bool opaque = true;            // the background mode
     quint32 background = 0xFFFFFF; // as a colour reference
 };
 
@@ -89,9 +89,11 @@ class EmfEstimate
 public:
     // naturalPerDevice: the picture's pixels at its natural size per reference device pixel.
     EmfEstimate(const Bytes &b, EmfState &state, DrawingWork &work, QPointF naturalPerDevice)
-        : b_(b), state_(state), work_(work), natural_(naturalPerDevice)
-    {
-    }
+        : b_(b),
+          state_(state),
+          work_(work),
+          natural_(naturalPerDevice)
+    {}
 
     // What a record adds to the work of drawing the picture.
     void estimate(quint32 type, qint64 pos);
@@ -186,9 +188,13 @@ public:
     // its gradients and hatches (0 for none).
     EmfRewrite(const Bytes &b, const EmfState &state, DrawingWork &work, const EmfEstimate &estimate,
                QPointF naturalPerDevice, quint32 spareHandle)
-        : b_(b), state_(state), work_(work), estimate_(estimate), natural_(naturalPerDevice), spareHandle_(spareHandle)
-    {
-    }
+        : b_(b),
+          state_(state),
+          work_(work),
+          estimate_(estimate),
+          natural_(naturalPerDevice),
+          spareHandle_(spareHandle)
+    {}
 
     // Appends the record at pos, as it is or rewritten, to out.
     void rewrite(QByteArray &out, quint32 type, qint64 pos, qint64 size);

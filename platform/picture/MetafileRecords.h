@@ -25,35 +25,124 @@ namespace picture::emf {
 
 enum Type : quint32 {
     Header = 1,
-    PolyBezier = 2, Polygon = 3, Polyline = 4, PolyBezierTo = 5, PolylineTo = 6,
-    PolyPolyline = 7, PolyPolygon = 8,
-    SetWindowExtEx = 9, SetWindowOrgEx = 10, SetViewportExtEx = 11, SetViewportOrgEx = 12, SetBrushOrgEx = 13,
+    PolyBezier = 2,
+    Polygon = 3,
+    Polyline = 4,
+    PolyBezierTo = 5,
+    PolylineTo = 6,
+    PolyPolyline = 7,
+    PolyPolygon = 8,
+    SetWindowExtEx = 9,
+    SetWindowOrgEx = 10,
+    SetViewportExtEx = 11,
+    SetViewportOrgEx = 12,
+    SetBrushOrgEx = 13,
     Eof = 14,
-    SetPixelV = 15, SetMapperFlags = 16, SetMapMode = 17, SetBkMode = 18, SetPolyFillMode = 19, SetRop2 = 20,
-    SetStretchBltMode = 21, SetTextAlign = 22, SetColorAdjustment = 23, SetTextColor = 24, SetBkColor = 25,
-    OffsetClipRgn = 26, MoveToEx = 27, SetMetaRgn = 28, ExcludeClipRect = 29, IntersectClipRect = 30,
-    ScaleViewportExtEx = 31, ScaleWindowExtEx = 32,
-    SaveDc = 33, RestoreDc = 34,
-    SetWorldTransform = 35, ModifyWorldTransform = 36,
-    SelectObject = 37, CreatePen = 38, CreateBrushIndirect = 39, DeleteObject = 40,
-    AngleArc = 41, Ellipse = 42, Rectangle = 43, RoundRect = 44, Arc = 45, Chord = 46, Pie = 47,
-    SelectPalette = 48, CreatePalette = 49, SetPaletteEntries = 50, ResizePalette = 51, RealizePalette = 52,
-    ExtFloodFill = 53, LineTo = 54, ArcTo = 55, PolyDraw = 56, SetArcDirection = 57, SetMiterLimit = 58,
-    BeginPath = 59, EndPath = 60, CloseFigure = 61, FillPath = 62, StrokeAndFillPath = 63, StrokePath = 64,
-    FlattenPath = 65, WidenPath = 66, SelectClipPath = 67, AbortPath = 68,
-    GdiComment = 70, FillRgn = 71, FrameRgn = 72, InvertRgn = 73, PaintRgn = 74, ExtSelectClipRgn = 75,
-    BitBlt = 76, StretchBlt = 77, MaskBlt = 78, PlgBlt = 79, SetDiBitsToDevice = 80, StretchDiBits = 81,
-    ExtCreateFontIndirectW = 82, ExtTextOutA = 83, ExtTextOutW = 84,
-    PolyBezier16 = 85, Polygon16 = 86, Polyline16 = 87, PolyBezierTo16 = 88, PolylineTo16 = 89,
-    PolyPolyline16 = 90, PolyPolygon16 = 91, PolyDraw16 = 92,
-    CreateMonoBrush = 93, CreateDibPatternBrushPt = 94, ExtCreatePen = 95,
-    PolyTextOutA = 96, PolyTextOutW = 97,
-    SetIcmMode = 98, CreateColorSpace = 99, SetColorSpace = 100, DeleteColorSpace = 101,
-    GlsRecord = 102, GlsBoundedRecord = 103, PixelFormat = 104,
-    DrawEscape = 105, ExtEscape = 106, SmallTextOut = 108, ForceUfiMapping = 109, NamedEscape = 110,
-    ColorCorrectPalette = 111, SetIcmProfileA = 112, SetIcmProfileW = 113,
-    AlphaBlend = 114, SetLayout = 115, TransparentBlt = 116, GradientFill = 118,
-    SetLinkedUfis = 119, SetTextJustification = 120, ColorMatchToTargetW = 121, CreateColorSpaceW = 122,
+    SetPixelV = 15,
+    SetMapperFlags = 16,
+    SetMapMode = 17,
+    SetBkMode = 18,
+    SetPolyFillMode = 19,
+    SetRop2 = 20,
+    SetStretchBltMode = 21,
+    SetTextAlign = 22,
+    SetColorAdjustment = 23,
+    SetTextColor = 24,
+    SetBkColor = 25,
+    OffsetClipRgn = 26,
+    MoveToEx = 27,
+    SetMetaRgn = 28,
+    ExcludeClipRect = 29,
+    IntersectClipRect = 30,
+    ScaleViewportExtEx = 31,
+    ScaleWindowExtEx = 32,
+    SaveDc = 33,
+    RestoreDc = 34,
+    SetWorldTransform = 35,
+    ModifyWorldTransform = 36,
+    SelectObject = 37,
+    CreatePen = 38,
+    CreateBrushIndirect = 39,
+    DeleteObject = 40,
+    AngleArc = 41,
+    Ellipse = 42,
+    Rectangle = 43,
+    RoundRect = 44,
+    Arc = 45,
+    Chord = 46,
+    Pie = 47,
+    SelectPalette = 48,
+    CreatePalette = 49,
+    SetPaletteEntries = 50,
+    ResizePalette = 51,
+    RealizePalette = 52,
+    ExtFloodFill = 53,
+    LineTo = 54,
+    ArcTo = 55,
+    PolyDraw = 56,
+    SetArcDirection = 57,
+    SetMiterLimit = 58,
+    BeginPath = 59,
+    EndPath = 60,
+    CloseFigure = 61,
+    FillPath = 62,
+    StrokeAndFillPath = 63,
+    StrokePath = 64,
+    FlattenPath = 65,
+    WidenPath = 66,
+    SelectClipPath = 67,
+    AbortPath = 68,
+    GdiComment = 70,
+    FillRgn = 71,
+    FrameRgn = 72,
+    InvertRgn = 73,
+    PaintRgn = 74,
+    ExtSelectClipRgn = 75,
+    BitBlt = 76,
+    StretchBlt = 77,
+    MaskBlt = 78,
+    PlgBlt = 79,
+    SetDiBitsToDevice = 80,
+    StretchDiBits = 81,
+    ExtCreateFontIndirectW = 82,
+    ExtTextOutA = 83,
+    ExtTextOutW = 84,
+    PolyBezier16 = 85,
+    Polygon16 = 86,
+    Polyline16 = 87,
+    PolyBezierTo16 = 88,
+    PolylineTo16 = 89,
+    PolyPolyline16 = 90,
+    PolyPolygon16 = 91,
+    PolyDraw16 = 92,
+    CreateMonoBrush = 93,
+    CreateDibPatternBrushPt = 94,
+    ExtCreatePen = 95,
+    PolyTextOutA = 96,
+    PolyTextOutW = 97,
+    SetIcmMode = 98,
+    CreateColorSpace = 99,
+    SetColorSpace = 100,
+    DeleteColorSpace = 101,
+    GlsRecord = 102,
+    GlsBoundedRecord = 103,
+    PixelFormat = 104,
+    DrawEscape = 105,
+    ExtEscape = 106,
+    SmallTextOut = 108,
+    ForceUfiMapping = 109,
+    NamedEscape = 110,
+    ColorCorrectPalette = 111,
+    SetIcmProfileA = 112,
+    SetIcmProfileW = 113,
+    AlphaBlend = 114,
+    SetLayout = 115,
+    TransparentBlt = 116,
+    GradientFill = 118,
+    SetLinkedUfis = 119,
+    SetTextJustification = 120,
+    ColorMatchToTargetW = 121,
+    CreateColorSpaceW = 122,
 };
 
 // Every record: its type and its size in bytes (a multiple of 4), then its fields.
@@ -263,21 +352,37 @@ constexpr qint64 Size = 20;
 constexpr qint64 minimumSize(quint32 type)
 {
     switch (type) {
-    case PolyBezier: case Polygon: case Polyline: case PolyBezierTo: case PolylineTo: return 28;
-    case PolyPolyline: case PolyPolygon: return 32;
-    case SetWindowExtEx: case SetWindowOrgEx: case SetViewportExtEx: case SetViewportOrgEx: case SetBrushOrgEx:
-        return 16;
+    case PolyBezier:
+    case Polygon:
+    case Polyline:
+    case PolyBezierTo:
+    case PolylineTo: return 28;
+    case PolyPolyline:
+    case PolyPolygon: return 32;
+    case SetWindowExtEx:
+    case SetWindowOrgEx:
+    case SetViewportExtEx:
+    case SetViewportOrgEx:
+    case SetBrushOrgEx: return 16;
     case Eof: return 20;
     case SetPixelV: return 20;
-    case SetMapperFlags: case SetMapMode: case SetBkMode: case SetPolyFillMode: case SetRop2:
-    case SetStretchBltMode: case SetTextAlign:
-        return 12;
+    case SetMapperFlags:
+    case SetMapMode:
+    case SetBkMode:
+    case SetPolyFillMode:
+    case SetRop2:
+    case SetStretchBltMode:
+    case SetTextAlign: return 12;
     case SetColorAdjustment: return 32;
-    case SetTextColor: case SetBkColor: return 12;
-    case OffsetClipRgn: case MoveToEx: return 16;
+    case SetTextColor:
+    case SetBkColor: return 12;
+    case OffsetClipRgn:
+    case MoveToEx: return 16;
     case SetMetaRgn: return 8;
-    case ExcludeClipRect: case IntersectClipRect: return 24;
-    case ScaleViewportExtEx: case ScaleWindowExtEx: return 24;
+    case ExcludeClipRect:
+    case IntersectClipRect: return 24;
+    case ScaleViewportExtEx:
+    case ScaleWindowExtEx: return 24;
     case SaveDc: return 8;
     case RestoreDc: return 12;
     case SetWorldTransform: return 32;
@@ -287,9 +392,12 @@ constexpr qint64 minimumSize(quint32 type)
     case CreateBrushIndirect: return 24;
     case DeleteObject: return 12;
     case AngleArc: return 28;
-    case Ellipse: case Rectangle: return 24;
+    case Ellipse:
+    case Rectangle: return 24;
     case RoundRect: return 32;
-    case Arc: case Chord: case Pie: return 40;
+    case Arc:
+    case Chord:
+    case Pie: return 40;
     case SelectPalette: return 12;
     case CreatePalette: return 16;
     case SetPaletteEntries: return 20;
@@ -299,16 +407,23 @@ constexpr qint64 minimumSize(quint32 type)
     case LineTo: return 16;
     case ArcTo: return 40;
     case PolyDraw: return 28;
-    case SetArcDirection: case SetMiterLimit: return 12;
-    case BeginPath: case EndPath: case CloseFigure: return 8;
-    case FillPath: case StrokeAndFillPath: case StrokePath: return 24;
-    case FlattenPath: case WidenPath: return 8;
+    case SetArcDirection:
+    case SetMiterLimit: return 12;
+    case BeginPath:
+    case EndPath:
+    case CloseFigure: return 8;
+    case FillPath:
+    case StrokeAndFillPath:
+    case StrokePath: return 24;
+    case FlattenPath:
+    case WidenPath: return 8;
     case SelectClipPath: return 12;
     case AbortPath: return 8;
     case GdiComment: return 12;
     case FillRgn: return 32 + RegionHeaderSize;
     case FrameRgn: return 40 + RegionHeaderSize;
-    case InvertRgn: case PaintRgn: return 28 + RegionHeaderSize;
+    case InvertRgn:
+    case PaintRgn: return 28 + RegionHeaderSize;
     case ExtSelectClipRgn: return 16;
     case BitBlt: return 100;
     case StretchBlt: return 108;
@@ -317,25 +432,36 @@ constexpr qint64 minimumSize(quint32 type)
     case SetDiBitsToDevice: return 76;
     case StretchDiBits: return dibits::StretchSize;
     case ExtCreateFontIndirectW: return 104;
-    case ExtTextOutA: case ExtTextOutW: return text::Size;
-    case PolyBezier16: case Polygon16: case Polyline16: case PolyBezierTo16: case PolylineTo16: return 28;
-    case PolyPolyline16: case PolyPolygon16: return 32;
+    case ExtTextOutA:
+    case ExtTextOutW: return text::Size;
+    case PolyBezier16:
+    case Polygon16:
+    case Polyline16:
+    case PolyBezierTo16:
+    case PolylineTo16: return 28;
+    case PolyPolyline16:
+    case PolyPolygon16: return 32;
     case PolyDraw16: return 28;
-    case CreateMonoBrush: case CreateDibPatternBrushPt: return 32;
+    case CreateMonoBrush:
+    case CreateDibPatternBrushPt: return 32;
     case ExtCreatePen: return extPen::Size;
-    case PolyTextOutA: case PolyTextOutW: return 40;
+    case PolyTextOutA:
+    case PolyTextOutW: return 40;
     case SetIcmMode: return 12;
     case CreateColorSpace: return 12 + 328;
-    case SetColorSpace: case DeleteColorSpace: return 12;
+    case SetColorSpace:
+    case DeleteColorSpace: return 12;
     case GlsRecord: return 12;
     case GlsBoundedRecord: return 28;
     case PixelFormat: return 48;
-    case DrawEscape: case ExtEscape: return 16;
+    case DrawEscape:
+    case ExtEscape: return 16;
     case SmallTextOut: return smallText::Size;
     case ForceUfiMapping: return 16;
     case NamedEscape: return 20;
     case ColorCorrectPalette: return 24;
-    case SetIcmProfileA: case SetIcmProfileW: return 20;
+    case SetIcmProfileA:
+    case SetIcmProfileW: return 20;
     case AlphaBlend: return 108;
     case SetLayout: return 12;
     case TransparentBlt: return 108;
@@ -367,8 +493,14 @@ enum : quint32 { BkTransparent = 1, BkOpaque = 2 };
 
 // Mapping modes.
 enum : quint32 {
-    MapText = 1, MapLoMetric = 2, MapHiMetric = 3, MapLoEnglish = 4, MapHiEnglish = 5, MapTwips = 6,
-    MapIsotropic = 7, MapAnisotropic = 8,
+    MapText = 1,
+    MapLoMetric = 2,
+    MapHiMetric = 3,
+    MapLoEnglish = 4,
+    MapHiEnglish = 5,
+    MapTwips = 6,
+    MapIsotropic = 7,
+    MapAnisotropic = 8,
 };
 
 } // namespace picture::emf

@@ -16,10 +16,7 @@ namespace picture {
 
 namespace detail {
 
-void damaged()
-{
-    vb::raiseError(vb::ErrInvalidPicture);
-}
+void damaged() { vb::raiseError(vb::ErrInvalidPicture); }
 
 void checkPixelCount(qint64 width, qint64 height)
 {
@@ -69,8 +66,8 @@ const QImage &PictureData::drawnAt(const QSize &size) const
         bool shown = false;
         explicit WaitCursor(bool slow)
         {
-            if (slow && qobject_cast<QGuiApplication *>(QCoreApplication::instance())
-                && QThread::currentThread() == QCoreApplication::instance()->thread()) {
+            if (slow && qobject_cast<QGuiApplication *>(QCoreApplication::instance()) &&
+                QThread::currentThread() == QCoreApplication::instance()->thread()) {
                 QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
                 shown = true;
             }
@@ -99,8 +96,7 @@ QImage paintable(const QImage &image)
 {
     switch (image.format()) {
     case QImage::Format_RGB32:
-    case QImage::Format_ARGB32_Premultiplied:
-        return image;
+    case QImage::Format_ARGB32_Premultiplied: return image;
     default:
         return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                              : QImage::Format_RGB32);
@@ -125,25 +121,13 @@ Picture Picture::fromImage(const QImage &image)
     return Picture(std::move(d));
 }
 
-bool Picture::isEmpty() const
-{
-    return !d_ || d_->kind == Kind::Empty;
-}
+bool Picture::isEmpty() const { return !d_ || d_->kind == Kind::Empty; }
 
-Kind Picture::kind() const
-{
-    return d_ ? d_->kind : Kind::Empty;
-}
+Kind Picture::kind() const { return d_ ? d_->kind : Kind::Empty; }
 
-QSize Picture::pixelSize() const
-{
-    return d_ ? d_->pixels : QSize(0, 0);
-}
+QSize Picture::pixelSize() const { return d_ ? d_->pixels : QSize(0, 0); }
 
-QSizeF Picture::twipsSize() const
-{
-    return d_ ? d_->twips : QSizeF(0, 0);
-}
+QSizeF Picture::twipsSize() const { return d_ ? d_->twips : QSizeF(0, 0); }
 
 void Picture::draw(QPainter &p, const QRectF &target) const
 {
@@ -158,8 +142,8 @@ void Picture::draw(QPainter &p, const QRectF &target) const
         const QRectF device = t.mapRect(target);
         const QSize size = device.size().toSize();
         const QPaintEngine *engine = p.paintEngine();
-        if (engine && engine->type() == QPaintEngine::Raster && t.type() <= QTransform::TxScale && !size.isEmpty()
-            && qint64(size.width()) * size.height() <= PictureData::MaxDrawnPixels) {
+        if (engine && engine->type() == QPaintEngine::Raster && t.type() <= QTransform::TxScale && !size.isEmpty() &&
+            qint64(size.width()) * size.height() <= PictureData::MaxDrawnPixels) {
             const QImage &image = d_->drawnAt(size);
             p.setWorldTransform(QTransform());
             p.drawImage(device.topLeft().toPoint(), image);
@@ -173,8 +157,8 @@ void Picture::draw(QPainter &p, const QRectF &target) const
     // At its own size on whole device pixels the image is copied as it is.
     const QTransform t = p.worldTransform();
     const QRectF device = t.mapRect(target);
-    if (t.type() <= QTransform::TxTranslate && device.size() == QSizeF(img.size())
-        && device.topLeft() == device.topLeft().toPoint()) {
+    if (t.type() <= QTransform::TxTranslate && device.size() == QSizeF(img.size()) &&
+        device.topLeft() == device.topLeft().toPoint()) {
         p.drawImage(target.topLeft(), img);
         return;
     }

@@ -52,8 +52,8 @@ namespace detail {
 void checkPixelCount(qint64 width, qint64 height);
 // A metafile picture of the given natural size in twips; raises 481 for an empty or oversized
 // frame. work: the estimated nanoseconds of drawing it once.
-std::shared_ptr<PictureData> metafileData(Kind kind, const QSizeF &twips, const QByteArray &svg,
-                                          const QRectF &viewBox, double work = 0);
+std::shared_ptr<PictureData> metafileData(Kind kind, const QSizeF &twips, const QByteArray &svg, const QRectF &viewBox,
+                                          double work = 0);
 
 // An enhanced metafile drawn as SVG. The SVG's coordinates are the reference device's pixels
 // moved by shift; frame is the header's frame in those pixels, and pixelsPerMm the device's

@@ -69,13 +69,11 @@ std::shared_ptr<PictureData> rasterData(Kind kind, QImage image)
     d->twips = QSizeF(image.width() * 15.0, image.height() * 15.0);
     switch (image.format()) {
     case QImage::Format_RGB32:
-    case QImage::Format_ARGB32_Premultiplied:
-        d->image = std::move(image);
-        break;
+    case QImage::Format_ARGB32_Premultiplied: d->image = std::move(image); break;
     default:
         // Palette, grey and 24-bit images are converted once here so that painting them never is.
-        d->image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                                 : QImage::Format_RGB32);
+        d->image =
+            image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
         break;
     }
     return d;
@@ -105,10 +103,7 @@ QImage decode(const QByteArray &file, const char *format, int index = 0)
     return decode(&buffer, format, index);
 }
 
-int stride(qint64 width, int bitCount)
-{
-    return int((width * bitCount + 31) / 32 * 4);
-}
+int stride(qint64 width, int bitCount) { return int((width * bitCount + 31) / 32 * 4); }
 
 } // namespace
 
@@ -158,8 +153,7 @@ std::shared_ptr<PictureData> loadBitmap(QIODevice &file)
         if (bitCount != 16 && bitCount != 32)
             damaged();
         break;
-    default:
-        damaged();
+    default: damaged();
     }
     if (offBits < 14 + headerSize || offBits >= quint64(fileSize))
         damaged();
@@ -170,9 +164,8 @@ std::shared_ptr<PictureData> loadBitmap(QIODevice &file)
         if (fileSize > offBits + 2 * MaxPixels + 64 * 1024)
             damaged();
         const QByteArray all = file.read(fileSize);
-        if (all.size() != fileSize
-            || !rleComplete(reinterpret_cast<const uchar *>(all.constData()) + offBits, body, height,
-                            compression == Rle4))
+        if (all.size() != fileSize ||
+            !rleComplete(reinterpret_cast<const uchar *>(all.constData()) + offBits, body, height, compression == Rle4))
             damaged();
         return rasterData(Kind::Bitmap, decode(all, "bmp"));
     }
@@ -273,8 +266,8 @@ std::shared_ptr<PictureData> loadIcon(const QByteArray &file)
         }
         const int distance = std::abs(w - 32) + std::abs(h - 32);
         const int side = w + h;
-        if (best < 0 || distance < bestDistance || (distance == bestDistance && side > bestSide)
-            || (distance == bestDistance && side == bestSide && depth > bestDepth)) {
+        if (best < 0 || distance < bestDistance || (distance == bestDistance && side > bestSide) ||
+            (distance == bestDistance && side == bestSide && depth > bestDepth)) {
             best = k;
             bestDistance = distance;
             bestSide = side;

@@ -71,10 +71,7 @@ struct Tag
     }
 };
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // Reads the start tag at `at` (its "<"); false when it is not one that can be read, which is then
 // copied as it is. end: just past its ">".
@@ -156,8 +153,8 @@ void placeImage(Tag &tag, double x, double y, double w, double h)
         // Mirrored about the box's centre along each turned-over axis.
         const double sx = w < 0 ? -1 : 1, sy = h < 0 ? -1 : 1;
         const double tx = w < 0 ? 2 * left + std::abs(w) : 0, ty = h < 0 ? 2 * top + std::abs(h) : 0;
-        tag.set("transform", "matrix(" + QByteArray::number(sx) + " 0 0 " + QByteArray::number(sy) + ' '
-                                 + QByteArray::number(tx, 'f', 4) + ' ' + QByteArray::number(ty, 'f', 4) + ')');
+        tag.set("transform", "matrix(" + QByteArray::number(sx) + " 0 0 " + QByteArray::number(sy) + ' ' +
+                                 QByteArray::number(tx, 'f', 4) + ' ' + QByteArray::number(ty, 'f', 4) + ')');
     }
 }
 
@@ -166,10 +163,7 @@ bool isBitmapBox(const Tag &tag)
     return tag.name == "rect" && tag.is("fill", "none") && tag.is("stroke", "none") && tag.is("stroke-width", "0.0");
 }
 
-QByteArray colourText(QRgb c)
-{
-    return '#' + QByteArray::number(c & 0xFFFFFF, 16).rightJustified(6, '0').toUpper();
-}
+QByteArray colourText(QRgb c) { return '#' + QByteArray::number(c & 0xFFFFFF, 16).rightJustified(6, '0').toUpper(); }
 
 // The marker colour of a fill attribute, or -1.
 qint64 fillColour(const Tag &tag)
@@ -358,8 +352,7 @@ bool pathRings(const QByteArray &d, QVector<Ring> *rings)
             at = start;
             cmd = 0;
             break;
-        default:
-            return false;
+        default: return false;
         }
         if (ring.size() > 100000)
             return false;
@@ -448,9 +441,10 @@ void hatchLines(const QVector<Ring> &rings, QPointF n, double offset, QVector<QB
         --budget->lines;
         QByteArray d;
         for (qsizetype i = 0; i + 1 < cuts.size(); i += 2) {
-            d += "M" + QByteArray::number(cuts[i].second.x(), 'f', 2) + ',' + QByteArray::number(cuts[i].second.y(), 'f', 2)
-                  + 'L' + QByteArray::number(cuts[i + 1].second.x(), 'f', 2) + ','
-                  + QByteArray::number(cuts[i + 1].second.y(), 'f', 2);
+            d += "M" + QByteArray::number(cuts[i].second.x(), 'f', 2) + ',' +
+                 QByteArray::number(cuts[i].second.y(), 'f', 2) + 'L' +
+                 QByteArray::number(cuts[i + 1].second.x(), 'f', 2) + ',' +
+                 QByteArray::number(cuts[i + 1].second.y(), 'f', 2);
         }
         paths->append(d);
     }

@@ -83,20 +83,22 @@ QString fromSymbol(QString text)
 {
     // The symbol font's codes from 0x20 to 0xFF; 0 where a code shows nothing.
     static const char16_t table[224] = {
-        u' ', u'!', u'\u2200', u'#', u'\u2203', u'%', u'&', u'\u220B', // 0x20
-        u'(', u')', u'\u2217', u'+', u',', u'\u2212', u'.', u'/',
-        u'0', u'1', u'2', u'3', u'4', u'5', u'6', u'7', // 0x30
-        u'8', u'9', u':', u';', u'<', u'=', u'>', u'?',
+        u' ',      u'!',      u'\u2200', u'#',      u'\u2203', u'%',      u'&',      u'\u220B', // 0x20
+        u'(',      u')',      u'\u2217', u'+',      u',',      u'\u2212', u'.',      u'/',
+        u'0',      u'1',      u'2',      u'3',      u'4',      u'5',      u'6',      u'7', // 0x30
+        u'8',      u'9',      u':',      u';',      u'<',      u'=',      u'>',      u'?',
         u'\u2245', u'\u0391', u'\u0392', u'\u03A7', u'\u0394', u'\u0395', u'\u03A6', u'\u0393', // 0x40
         u'\u0397', u'\u0399', u'\u03D1', u'\u039A', u'\u039B', u'\u039C', u'\u039D', u'\u039F',
         u'\u03A0', u'\u0398', u'\u03A1', u'\u03A3', u'\u03A4', u'\u03A5', u'\u03C2', u'\u03A9', // 0x50
-        u'\u039E', u'\u03A8', u'\u0396', u'[', u'\u2234', u']', u'\u22A5', u'_',
+        u'\u039E', u'\u03A8', u'\u0396', u'[',      u'\u2234', u']',      u'\u22A5', u'_',
         u'\u203E', u'\u03B1', u'\u03B2', u'\u03C7', u'\u03B4', u'\u03B5', u'\u03C6', u'\u03B3', // 0x60
         u'\u03B7', u'\u03B9', u'\u03D5', u'\u03BA', u'\u03BB', u'\u03BC', u'\u03BD', u'\u03BF',
         u'\u03C0', u'\u03B8', u'\u03C1', u'\u03C3', u'\u03C4', u'\u03C5', u'\u03D6', u'\u03C9', // 0x70
-        u'\u03BE', u'\u03C8', u'\u03B6', u'{', u'|', u'}', u'\u223C', 0,
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, // 0x80
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, // 0x90
+        u'\u03BE', u'\u03C8', u'\u03B6', u'{',      u'|',      u'}',      u'\u223C', 0,
+        0,         0,         0,         0,         0,         0,         0,         0,
+        0,         0,         0,         0,         0,         0,         0,         0, // 0x80
+        0,         0,         0,         0,         0,         0,         0,         0,
+        0,         0,         0,         0,         0,         0,         0,         0,         // 0x90
         u'\u20AC', u'\u03D2', u'\u2032', u'\u2264', u'\u2044', u'\u221E', u'\u0192', u'\u2663', // 0xA0
         u'\u2666', u'\u2665', u'\u2660', u'\u2194', u'\u2190', u'\u2191', u'\u2192', u'\u2193',
         u'\u00B0', u'\u00B1', u'\u2033', u'\u2265', u'\u00D7', u'\u221D', u'\u2202', u'\u2022', // 0xB0
@@ -107,7 +109,7 @@ QString fromSymbol(QString text)
         u'\u00AC', u'\u2227', u'\u2228', u'\u21D4', u'\u21D0', u'\u21D1', u'\u21D2', u'\u21D3',
         u'\u25CA', u'\u2329', u'\u00AE', u'\u00A9', u'\u2122', u'\u2211', u'\u239B', u'\u239C', // 0xE0
         u'\u239D', u'\u23A1', u'\u23A2', u'\u23A3', u'\u23A7', u'\u23A8', u'\u23A9', u'\u23AA',
-        0, u'\u232A', u'\u222B', u'\u2320', u'\u23AE', u'\u2321', u'\u239E', u'\u239F', // 0xF0
+        0,         u'\u232A', u'\u222B', u'\u2320', u'\u23AE', u'\u2321', u'\u239E', u'\u239F', // 0xF0
         u'\u23A0', u'\u23A4', u'\u23A5', u'\u23A6', u'\u23AB', u'\u23AC', u'\u23AD', 0,
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -131,10 +133,9 @@ double cellPerEm(const QString &face)
         const char *face;
         int cell;
     } faces[] = {
-        {"Arial", 2288},           {"Helvetica", 2288},   {"Liberation Sans", 2288},
-        {"Times New Roman", 2268}, {"Times", 2268},       {"Liberation Serif", 2268},
-        {"Courier New", 2320},     {"Courier", 2320},     {"Liberation Mono", 2320},
-        {"DejaVu Serif", 2384},    {"DejaVu Sans", 2384}, {"Symbol", 2066},
+        {"Arial", 2288},           {"Helvetica", 2288},        {"Liberation Sans", 2288}, {"Times New Roman", 2268},
+        {"Times", 2268},           {"Liberation Serif", 2268}, {"Courier New", 2320},     {"Courier", 2320},
+        {"Liberation Mono", 2320}, {"DejaVu Serif", 2384},     {"DejaVu Sans", 2384},     {"Symbol", 2066},
     };
     const QString name = face.trimmed();
     for (const auto &f : faces) {
@@ -146,7 +147,8 @@ double cellPerEm(const QString &face)
         if (c.unicode() >= 0x3000)
             return 1.0;
     }
-    if (name.contains(QLatin1String("Gothic"), Qt::CaseInsensitive) || name.contains(QLatin1String("Mincho"), Qt::CaseInsensitive))
+    if (name.contains(QLatin1String("Gothic"), Qt::CaseInsensitive) ||
+        name.contains(QLatin1String("Mincho"), Qt::CaseInsensitive))
         return 1.0;
     return 2384 / 2048.0;
 }

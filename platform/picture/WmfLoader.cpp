@@ -37,14 +37,33 @@ using emf::StockWhiteBrush;
 bool isDrawing(quint16 f)
 {
     switch (f) {
-    case Arc: case Chord: case Ellipse: case ExtFloodFill: case FloodFill: case LineTo: case Pie:
-    case Polygon: case Polyline: case PolyPolygon: case Rectangle: case RoundRect: case SetPixel:
-    case TextOut: case ExtTextOut: case PatBlt: case BitBlt: case StretchBlt: case DibBitBlt:
-    case DibStretchBlt: case StretchDib: case SetDibToDev: case FillRegion: case FrameRegion:
-    case InvertRegion: case PaintRegion:
-        return true;
-    default:
-        return false;
+    case Arc:
+    case Chord:
+    case Ellipse:
+    case ExtFloodFill:
+    case FloodFill:
+    case LineTo:
+    case Pie:
+    case Polygon:
+    case Polyline:
+    case PolyPolygon:
+    case Rectangle:
+    case RoundRect:
+    case SetPixel:
+    case TextOut:
+    case ExtTextOut:
+    case PatBlt:
+    case BitBlt:
+    case StretchBlt:
+    case DibBitBlt:
+    case DibStretchBlt:
+    case StretchDib:
+    case SetDibToDev:
+    case FillRegion:
+    case FrameRegion:
+    case InvertRegion:
+    case PaintRegion: return true;
+    default: return false;
     }
 }
 
@@ -52,34 +71,71 @@ bool isDrawing(quint16 f)
 int minimumParams(quint16 f)
 {
     switch (f) {
-    case SetBkColor: case SetTextColor: case SetTextJustification: case SetWindowOrg: case SetWindowExt:
-    case SetViewportOrg: case SetViewportExt: case OffsetWindowOrg: case OffsetViewportOrg: case LineTo:
-    case MoveTo: case OffsetClipRgn: case SetMapperFlags: case FillRegion: case Escape: case CreatePalette:
-    case SetPalEntries: case AnimatePalette:
-        return 2;
-    case ScaleWindowExt: case ScaleViewportExt: case ExcludeClipRect: case IntersectClipRect: case Ellipse:
-    case FloodFill: case Rectangle: case SetPixel: case FrameRegion: case CreateBrushIndirect: case ExtTextOut:
-        return 4;
-    case CreatePenIndirect: case ExtFloodFill:
-        return 5;
-    case RoundRect: case PatBlt:
-        return 6;
-    case Arc: case Pie: case Chord: case DibBitBlt: case BitBlt:
-        return 8;
-    case CreateFontIndirect: case SetDibToDev:
-        return 9;
-    case DibStretchBlt: case StretchBlt:
-        return 10;
-    case StretchDib:
-        return 11;
-    case SetBkMode: case SetMapMode: case SetRop2: case SetRelAbs: case SetPolyFillMode:
-    case SetStretchBltMode: case SetTextCharExtra: case RestoreDc: case InvertRegion: case PaintRegion:
-    case SelectClipRegion: case SelectObject: case SetTextAlign: case DeleteObject: case SelectPalette:
-    case ResizePalette: case DibCreatePatternBrush: case Polygon: case Polyline: case TextOut:
-    case PolyPolygon:
-        return 1;
-    default:
-        return 0;
+    case SetBkColor:
+    case SetTextColor:
+    case SetTextJustification:
+    case SetWindowOrg:
+    case SetWindowExt:
+    case SetViewportOrg:
+    case SetViewportExt:
+    case OffsetWindowOrg:
+    case OffsetViewportOrg:
+    case LineTo:
+    case MoveTo:
+    case OffsetClipRgn:
+    case SetMapperFlags:
+    case FillRegion:
+    case Escape:
+    case CreatePalette:
+    case SetPalEntries:
+    case AnimatePalette: return 2;
+    case ScaleWindowExt:
+    case ScaleViewportExt:
+    case ExcludeClipRect:
+    case IntersectClipRect:
+    case Ellipse:
+    case FloodFill:
+    case Rectangle:
+    case SetPixel:
+    case FrameRegion:
+    case CreateBrushIndirect:
+    case ExtTextOut: return 4;
+    case CreatePenIndirect:
+    case ExtFloodFill: return 5;
+    case RoundRect:
+    case PatBlt: return 6;
+    case Arc:
+    case Pie:
+    case Chord:
+    case DibBitBlt:
+    case BitBlt: return 8;
+    case CreateFontIndirect:
+    case SetDibToDev: return 9;
+    case DibStretchBlt:
+    case StretchBlt: return 10;
+    case StretchDib: return 11;
+    case SetBkMode:
+    case SetMapMode:
+    case SetRop2:
+    case SetRelAbs:
+    case SetPolyFillMode:
+    case SetStretchBltMode:
+    case SetTextCharExtra:
+    case RestoreDc:
+    case InvertRegion:
+    case PaintRegion:
+    case SelectClipRegion:
+    case SelectObject:
+    case SetTextAlign:
+    case DeleteObject:
+    case SelectPalette:
+    case ResizePalette:
+    case DibCreatePatternBrush:
+    case Polygon:
+    case Polyline:
+    case TextOut:
+    case PolyPolygon: return 1;
+    default: return 0;
     }
 }
 
@@ -150,10 +206,10 @@ Layout walk(const Bytes &b)
             damaged();
         meta = placeable::Size;
     }
-    if (!b.has(meta, header::Size)
-        || (b.u16(meta + header::Type) != header::InMemory && b.u16(meta + header::Type) != header::OnDisk)
-        || b.u16(meta + header::HeaderWords) != header::Words
-        || (b.u16(meta + header::Version) != header::Version1 && b.u16(meta + header::Version) != header::Version3))
+    if (!b.has(meta, header::Size) ||
+        (b.u16(meta + header::Type) != header::InMemory && b.u16(meta + header::Type) != header::OnDisk) ||
+        b.u16(meta + header::HeaderWords) != header::Words ||
+        (b.u16(meta + header::Version) != header::Version1 && b.u16(meta + header::Version) != header::Version3))
         damaged();
     l.firstRecord = meta + header::Size;
 
@@ -218,19 +274,15 @@ Layout walk(const Bytes &b)
         }
         case ExtTextOut: {
             const bool hasRect = r.u(extTextOut::Options) & extTextOut::RectOptions;
-            need(n >= extTextOut::Rect + (hasRect ? extTextOut::RectWords : 0)
-                          + (qint64(r.u(extTextOut::Length)) + 1) / 2);
+            need(n >=
+                 extTextOut::Rect + (hasRect ? extTextOut::RectWords : 0) + (qint64(r.u(extTextOut::Length)) + 1) / 2);
             see(r.s(extTextOut::Point + point::X), r.s(extTextOut::Point + point::Y));
             break;
         }
-        case Escape:
-            need(n >= escape::Data + (qint64(r.u(escape::ByteCount)) + 1) / 2);
-            break;
+        case Escape: need(n >= escape::Data + (qint64(r.u(escape::ByteCount)) + 1) / 2); break;
         case CreatePalette:
         case SetPalEntries:
-        case AnimatePalette:
-            need(n >= palette::Entries + palette::EntryWords * qint64(r.u(palette::Count)));
-            break;
+        case AnimatePalette: need(n >= palette::Entries + palette::EntryWords * qint64(r.u(palette::Count))); break;
         case DibBitBlt:
         case DibStretchBlt:
             if (!r.withoutBitmap())
@@ -258,29 +310,16 @@ Layout walk(const Bytes &b)
                 need(findDib(r, patternBrush::Bitmap, r.u(patternBrush::Usage) == DibPaletteColours, &dib));
             break;
         case Rectangle:
-        case Ellipse:
-            seeBox(r, 0);
-            break;
-        case RoundRect:
-            seeBox(r, roundRect::Box);
-            break;
+        case Ellipse: seeBox(r, 0); break;
+        case RoundRect: seeBox(r, roundRect::Box); break;
         case Arc:
         case Pie:
-        case Chord:
-            seeBox(r, arc::Box);
-            break;
+        case Chord: seeBox(r, arc::Box); break;
         case LineTo:
-        case MoveTo:
-            see(r.s(point::X), r.s(point::Y));
-            break;
-        case SetPixel:
-            see(r.s(setPixel::Point + point::X), r.s(setPixel::Point + point::Y));
-            break;
-        case PatBlt:
-            seeDest(r, patBlt::X, patBlt::Y, patBlt::Width, patBlt::Height);
-            break;
-        default:
-            break;
+        case MoveTo: see(r.s(point::X), r.s(point::Y)); break;
+        case SetPixel: see(r.s(setPixel::Point + point::X), r.s(setPixel::Point + point::Y)); break;
+        case PatBlt: seeDest(r, patBlt::X, patBlt::Y, patBlt::Width, patBlt::Height); break;
+        default: break;
         }
         if (isDrawing(r.f))
             drawing = true;
@@ -459,12 +498,12 @@ private:
         return i;
     }
 
-    Kind kindOf(int slot) const
-    {
-        return slot >= 0 && slot < slots_.size() ? slots_[slot].kind : Kind::Free;
-    }
+    Kind kindOf(int slot) const { return slot >= 0 && slot < slots_.size() ? slots_[slot].kind : Kind::Free; }
 
-    void selectPen() { out_.one(emf::SelectObject, kindOf(state_.pen) == Kind::Pen ? quint32(state_.pen + 1) : StockBlackPen); }
+    void selectPen()
+    {
+        out_.one(emf::SelectObject, kindOf(state_.pen) == Kind::Pen ? quint32(state_.pen + 1) : StockBlackPen);
+    }
 
     void box(const Record &r, quint32 type, int first)
     {
@@ -643,12 +682,24 @@ private:
             }
             break;
         }
-        case IntersectClipRect: box(r, emf::IntersectClipRect, 0); out_.end(); break;
-        case ExcludeClipRect: box(r, emf::ExcludeClipRect, 0); out_.end(); break;
+        case IntersectClipRect:
+            box(r, emf::IntersectClipRect, 0);
+            out_.end();
+            break;
+        case ExcludeClipRect:
+            box(r, emf::ExcludeClipRect, 0);
+            out_.end();
+            break;
         case MoveTo: out_.two(emf::MoveToEx, r.s(point::X), r.s(point::Y)); break;
         case LineTo: out_.two(emf::LineTo, r.s(point::X), r.s(point::Y)); break;
-        case Rectangle: box(r, emf::Rectangle, 0); out_.end(); break;
-        case Ellipse: box(r, emf::Ellipse, 0); out_.end(); break;
+        case Rectangle:
+            box(r, emf::Rectangle, 0);
+            out_.end();
+            break;
+        case Ellipse:
+            box(r, emf::Ellipse, 0);
+            out_.end();
+            break;
         case RoundRect:
             box(r, emf::RoundRect, roundRect::Box);
             out_.i32(r.s(roundRect::CornerWidth));
@@ -748,8 +799,8 @@ private:
         case DibCreatePatternBrush: {
             const int slot = create(Kind::Brush);
             Dib dib;
-            if (r.u(patternBrush::Style) != patternBrush::Pattern
-                && findDib(r, patternBrush::Bitmap, r.u(patternBrush::Usage) == DibPaletteColours, &dib)) {
+            if (r.u(patternBrush::Style) != patternBrush::Pattern &&
+                findDib(r, patternBrush::Bitmap, r.u(patternBrush::Usage) == DibPaletteColours, &dib)) {
                 const qint64 fixed = emf::minimumSize(emf::CreateDibPatternBrushPt);
                 out_.begin(emf::CreateDibPatternBrushPt);
                 out_.u32(quint32(slot + 1));
@@ -773,9 +824,7 @@ private:
         }
         case CreatePatternBrush:
         case CreatePalette:
-        case CreateRegion:
-            create(Kind::Other);
-            break;
+        case CreateRegion: create(Kind::Other); break;
         case SelectObject: {
             const int slot = r.u(Value);
             const Kind k = kindOf(slot);
@@ -807,11 +856,10 @@ private:
             if (r.withoutBitmap())
                 patBltWithoutBitmap(r);
             else if (findDib(r, dibBitBlt::Bitmap, false, &dib))
-                stretchDiBits(dib, r.u32(dibBitBlt::RasterOp), 0,
-                              QRect(r.s(dibBitBlt::XSrc), r.s(dibBitBlt::YSrc), r.s(dibBitBlt::Width),
-                                    r.s(dibBitBlt::Height)),
-                              QRect(r.s(dibBitBlt::XDest), r.s(dibBitBlt::YDest), r.s(dibBitBlt::Width),
-                                    r.s(dibBitBlt::Height)));
+                stretchDiBits(
+                    dib, r.u32(dibBitBlt::RasterOp), 0,
+                    QRect(r.s(dibBitBlt::XSrc), r.s(dibBitBlt::YSrc), r.s(dibBitBlt::Width), r.s(dibBitBlt::Height)),
+                    QRect(r.s(dibBitBlt::XDest), r.s(dibBitBlt::YDest), r.s(dibBitBlt::Width), r.s(dibBitBlt::Height)));
             break;
         }
         case DibStretchBlt: {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/picture/PictureData.h"
 #include "platform/picture/Bytes.h"
 #include "platform/picture/MetafileRecords.h"
+#include "platform/picture/PictureData.h"
 
 #include "platform/shell/fs.h"
 #include "platform/vb/vb.h"
@@ -38,14 +38,13 @@ Content sniff(const QByteArray &file)
         return Content::Icon;
     if (b.has(0, 4) && b.u32(wmf::placeable::Key) == wmf::placeable::KeyValue)
         return Content::Wmf;
-    if (b.has(0, 6)
-        && (b.u16(wmf::header::Type) == wmf::header::InMemory || b.u16(wmf::header::Type) == wmf::header::OnDisk)
-        && b.u16(wmf::header::HeaderWords) == wmf::header::Words
-        && (b.u16(wmf::header::Version) == wmf::header::Version1
-            || b.u16(wmf::header::Version) == wmf::header::Version3))
+    if (b.has(0, 6) &&
+        (b.u16(wmf::header::Type) == wmf::header::InMemory || b.u16(wmf::header::Type) == wmf::header::OnDisk) &&
+        b.u16(wmf::header::HeaderWords) == wmf::header::Words &&
+        (b.u16(wmf::header::Version) == wmf::header::Version1 || b.u16(wmf::header::Version) == wmf::header::Version3))
         return Content::Wmf;
-    if (b.has(0, emf::header::Signature + 4) && b.u32(emf::RecordType) == emf::Header
-        && b.u32(emf::header::Signature) == emf::header::SignatureValue)
+    if (b.has(0, emf::header::Signature + 4) && b.u32(emf::RecordType) == emf::Header &&
+        b.u32(emf::header::Signature) == emf::header::SignatureValue)
         return Content::Emf;
     return Content::Unknown;
 }
@@ -58,13 +57,10 @@ static std::shared_ptr<PictureData> loadFile(const QString &path)
     // be read, and is never read or waited for.
     QFile f;
     switch (fs::openRegularFile(path, f)) {
-    case fs::FileCheck::Regular:
-        break;
+    case fs::FileCheck::Regular: break;
     case fs::FileCheck::Missing:
-    case fs::FileCheck::Folder:
-        vb::raiseError(vb::ErrFileNotFound);
-    default:
-        vb::raiseError(vb::ErrPathFileAccess);
+    case fs::FileCheck::Folder: vb::raiseError(vb::ErrFileNotFound);
+    default: vb::raiseError(vb::ErrPathFileAccess);
     }
     const Content content = sniff(f.peek(64));
     if (content == Content::Bitmap) {
@@ -75,12 +71,9 @@ static std::shared_ptr<PictureData> loadFile(const QString &path)
     const bool metafile = content == Content::Wmf || content == Content::Emf;
     QByteArray file;
     switch (fs::readAtMost(f, metafile ? MaxMetafileBytes : MaxRasterFileBytes, &file)) {
-    case fs::FileCheck::Regular:
-        break;
-    case fs::FileCheck::TooLarge:
-        detail::damaged();
-    default:
-        vb::raiseError(vb::ErrPathFileAccess);
+    case fs::FileCheck::Regular: break;
+    case fs::FileCheck::TooLarge: detail::damaged();
+    default: vb::raiseError(vb::ErrPathFileAccess);
     }
     return detail::loadBytes(file);
 }
@@ -99,7 +92,9 @@ Picture loadPictureBytes(const QByteArray &file)
 {
     const Content content = sniff(file);
     const bool metafile = content == Content::Wmf || content == Content::Emf;
-    if (file.size() > (content == Content::Bitmap ? MaxBitmapFileBytes : metafile ? MaxMetafileBytes : MaxRasterFileBytes))
+    if (file.size() > (content == Content::Bitmap ? MaxBitmapFileBytes
+                       : metafile                 ? MaxMetafileBytes
+                                                  : MaxRasterFileBytes))
         detail::damaged();
     return Picture(detail::loadBytes(file));
 }

@@ -24,10 +24,7 @@ bool fileExists(const QString &path)
     return fi.exists() && !fi.isDir();
 }
 
-bool folderExists(const QString &path)
-{
-    return !path.isEmpty() && QFileInfo(path).isDir();
-}
+bool folderExists(const QString &path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
 
 // QDir sorts or filters through its own cache; the programs want the plain enumeration order.
 static QStringList entries(const QString &folder, bool wantDirs, bool *ok, int *leftOut)
@@ -111,8 +108,8 @@ FileCheck openRegularFile(const QString &path, QFile &file)
         return FileCheck::NotRegular;
     }
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return FileCheck::Unreadable;
     }
@@ -213,9 +210,6 @@ FileStamp stampOf(const QString &path)
     return {true, qint64(st.st_size), qint64(st.st_ino), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-bool createFolder(const QString &path)
-{
-    return QDir().mkdir(path);
-}
+bool createFolder(const QString &path) { return QDir().mkdir(path); }
 
 } // namespace fs

@@ -9,10 +9,7 @@
 
 namespace startup {
 
-const char *suiteVersion()
-{
-    return SUITE_VERSION;
-}
+const char *suiteVersion() { return SUITE_VERSION; }
 
 const char *shownName(const char *argv0, const ProgramInfo &info)
 {
@@ -41,7 +38,8 @@ Request requestOf(const char *arg)
 bool writeHelp(std::FILE *out, const char *argv0, const ProgramInfo &info)
 {
     const bool bare = !info.usage || !*info.usage;
-    std::fprintf(out, "Usage: %s%s%s\n\n%s", shownName(argv0, info), bare ? "" : " ", bare ? "" : info.usage, info.help);
+    std::fprintf(out, "Usage: %s%s%s\n\n%s", shownName(argv0, info), bare ? "" : " ", bare ? "" : info.usage,
+                 info.help);
     return std::fflush(out) == 0 && !std::ferror(out);
 }
 

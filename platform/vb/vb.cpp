@@ -9,9 +9,9 @@
 namespace vb {
 
 RuntimeError::RuntimeError(int number, const QString &description)
-    : std::runtime_error(description.toStdString()), number_(number)
-{
-}
+    : std::runtime_error(description.toStdString()),
+      number_(number)
+{}
 
 QString errorDescription(int number)
 {
@@ -105,10 +105,7 @@ Integer intDiv(Integer a, Integer b)
     return Integer(checked16(static_cast<long long>(a.v_) / b.v_));
 }
 
-static bool ignoredByVal(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
-}
+static bool ignoredByVal(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'); }
 
 static int digitIn(QChar c, int radix)
 {
@@ -195,10 +192,7 @@ double Val(const QString &text)
     return v;
 }
 
-QString Str(long long v)
-{
-    return v >= 0 ? QStringLiteral(" ") + QString::number(v) : QString::number(v);
-}
+QString Str(long long v) { return v >= 0 ? QStringLiteral(" ") + QString::number(v) : QString::number(v); }
 
 static QString formatFloating(double v, int digits)
 {

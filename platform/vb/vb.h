@@ -74,15 +74,29 @@ class Integer
 public:
     constexpr Integer() = default;
     constexpr Integer(qint16 v) : v_(v) {} // NOLINT: a 16-bit value is always an Integer
-    template <class T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, qint16> && !std::is_same_v<T, bool>, int> = 0>
-    Integer(T v) : v_(checked16(static_cast<long long>(v))) {} // NOLINT
+    template <class T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, qint16> && !std::is_same_v<T, bool>,
+                                        int> = 0>
+    Integer(T v) : v_(checked16(static_cast<long long>(v)))
+    {} // NOLINT
 
     constexpr operator qint16() const { return v_; } // NOLINT
     constexpr qint16 value() const { return v_; }
 
-    Integer &operator+=(Integer o) { v_ = checked16(static_cast<long long>(v_) + o.v_); return *this; }
-    Integer &operator-=(Integer o) { v_ = checked16(static_cast<long long>(v_) - o.v_); return *this; }
-    Integer &operator*=(Integer o) { v_ = checked16(static_cast<long long>(v_) * o.v_); return *this; }
+    Integer &operator+=(Integer o)
+    {
+        v_ = checked16(static_cast<long long>(v_) + o.v_);
+        return *this;
+    }
+    Integer &operator-=(Integer o)
+    {
+        v_ = checked16(static_cast<long long>(v_) - o.v_);
+        return *this;
+    }
+    Integer &operator*=(Integer o)
+    {
+        v_ = checked16(static_cast<long long>(v_) * o.v_);
+        return *this;
+    }
     Integer &operator++() { return *this += Integer(qint16(1)); }
     Integer &operator--() { return *this -= Integer(qint16(1)); }
     Integer operator-() const { return Integer(checked16(-static_cast<long long>(v_))); }
@@ -95,30 +109,66 @@ public:
     friend Integer intDiv(Integer a, Integer b);
 
     template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
-    friend Integer operator+(Integer a, T b) { return a + Integer(b); }
+    friend Integer operator+(Integer a, T b)
+    {
+        return a + Integer(b);
+    }
     template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
-    friend Integer operator+(T a, Integer b) { return Integer(a) + b; }
+    friend Integer operator+(T a, Integer b)
+    {
+        return Integer(a) + b;
+    }
     template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
-    friend Integer operator-(Integer a, T b) { return a - Integer(b); }
+    friend Integer operator-(Integer a, T b)
+    {
+        return a - Integer(b);
+    }
     template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
-    friend Integer operator-(T a, Integer b) { return Integer(a) - b; }
+    friend Integer operator-(T a, Integer b)
+    {
+        return Integer(a) - b;
+    }
     template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
-    friend Integer operator*(Integer a, T b) { return a * Integer(b); }
+    friend Integer operator*(Integer a, T b)
+    {
+        return a * Integer(b);
+    }
     template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
-    friend Integer operator%(Integer a, T b) { return a % Integer(b); }
+    friend Integer operator%(Integer a, T b)
+    {
+        return a % Integer(b);
+    }
 
     template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
-    friend double operator+(Integer a, T b) { return double(a.v_) + double(b); }
+    friend double operator+(Integer a, T b)
+    {
+        return double(a.v_) + double(b);
+    }
     template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
-    friend double operator-(Integer a, T b) { return double(a.v_) - double(b); }
+    friend double operator-(Integer a, T b)
+    {
+        return double(a.v_) - double(b);
+    }
     template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
-    friend double operator*(Integer a, T b) { return double(a.v_) * double(b); }
+    friend double operator*(Integer a, T b)
+    {
+        return double(a.v_) * double(b);
+    }
     template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
-    friend double operator+(T a, Integer b) { return double(a) + double(b.v_); }
+    friend double operator+(T a, Integer b)
+    {
+        return double(a) + double(b.v_);
+    }
     template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
-    friend double operator-(T a, Integer b) { return double(a) - double(b.v_); }
+    friend double operator-(T a, Integer b)
+    {
+        return double(a) - double(b.v_);
+    }
     template <class T, std::enable_if_t<std::is_floating_point_v<T>, int> = 0>
-    friend double operator*(T a, Integer b) { return double(a) * double(b.v_); }
+    friend double operator*(T a, Integer b)
+    {
+        return double(a) * double(b.v_);
+    }
 
 private:
     qint16 v_ = 0;

@@ -33,8 +33,7 @@ TEST(SeparateSrtings, BlanksSeparateAndCollapse)
 
 TEST(SeparateSrtings, QuotesStayAndGroupBlanks)
 {
-    EXPECT_EQ(kept("\"C:\\My Pictures\\a.bmp\" b.lst"),
-              QStringList({"\"C:\\My Pictures\\a.bmp\"", "b.lst"}));
+    EXPECT_EQ(kept("\"C:\\My Pictures\\a.bmp\" b.lst"), QStringList({"\"C:\\My Pictures\\a.bmp\"", "b.lst"}));
     // An unclosed quote runs to the end of the line.
     EXPECT_EQ(kept("\"a b"), QStringList({"\"a b"}));
     // The end of a quoted stretch does not end the argument.

@@ -19,7 +19,7 @@ TEST(Lines, EveryLineEndClosesALineAndTheTailIsNoLine)
         {"a\r\nb", {"a"}, true},
         {"a\nb\rc\r\n", {"a", "b", "c"}, false},
         {"\r\n\r\n", {"", ""}, false},
-        {"a\n\rb\n", {"a", "", "b"}, false},  // LF CR is two line ends
+        {"a\n\rb\n", {"a", "", "b"}, false},   // LF CR is two line ends
         {"a\r\r\nb\r", {"a", "", "b"}, false}, // CR, then CR LF
         {"\r", {""}, false},
     };

@@ -3,8 +3,8 @@
  * console_layer_test.cpp - the console utility layer in process: option
  * rotation, the tokenizer, tab expansion and the line reader.
  */
-#include "console_run.h"
 #include "console/console.h"
+#include "console_run.h"
 
 #include <gtest/gtest.h>
 
@@ -102,8 +102,12 @@ TEST(Tokenizer, QuotesAndTwoByteSeparators)
 TEST(Tokenizer, DoubleByteCharactersStayWhole)
 {
     // 0x83 0x5B and 0x88 0x7B: trail bytes with the codes of "[" and "{".
-    EXPECT_EQ(tokens("a\x83\x5B\x88\x7B" "b[1]\n", FENRIK_SET),
-              (std::vector<std::string>{"0:a\x83\x5B\x88\x7B" "b", "1:[", "0:1", "1:]"}));
+    EXPECT_EQ(tokens("a\x83\x5B\x88\x7B"
+                     "b[1]\n",
+                     FENRIK_SET),
+              (std::vector<std::string>{"0:a\x83\x5B\x88\x7B"
+                                        "b",
+                                        "1:[", "0:1", "1:]"}));
     EXPECT_EQ(tokens("\"\x95\x22\"x\n", FENRIK_SET), (std::vector<std::string>{"2:\"\x95\x22\"", "0:x"}));
     // A lead byte at the end of the line stands alone and leaves the line feed alone.
     EXPECT_EQ(tokens("ab\x82\n", FENRIK_SET), std::vector<std::string>{"0:ab\x82"});
@@ -229,8 +233,9 @@ TEST(LineReader, SkippedLinesCountAsTheirPiecesAcrossEveryBoundary)
 {
     // Lines of every kind around the 64 KiB reads and the 64-byte marks: kept ones with
     // and without CR, tabs, lone CRs, empty lines and lines longer than a piece.
-    const std::string kinds[] = {"Keep\r\n", "  Keep x\n", "Keep\rx\n", "Keeper\n", "\tKeep\n", "Ke\n",
-                                 "x\r\n", "\r\n", "\n", "   \t x\n", "a\rb\r\n", std::string("Kee\0p\n", 6)};
+    const std::string kinds[] = {"Keep\r\n", "  Keep x\n", "Keep\rx\n", "Keeper\n",
+                                 "\tKeep\n", "Ke\n",       "x\r\n",     "\r\n",
+                                 "\n",       "   \t x\n",  "a\rb\r\n",  std::string("Kee\0p\n", 6)};
     std::mt19937 rng(7);
     for (int round = 0; round < 4; ++round) {
         std::string bytes;
@@ -244,9 +249,9 @@ TEST(LineReader, SkippedLinesCountAsTheirPiecesAcrossEveryBoundary)
             }
         }
         if (round == 1)
-            bytes.replace(65535 - 4, 6, "Keep\r\n");  // the CR LF falls across the first read
+            bytes.replace(65535 - 4, 6, "Keep\r\n"); // the CR LF falls across the first read
         if (round == 2)
-            bytes.resize(bytes.size() - 1);  // no LF behind the last line
+            bytes.resize(bytes.size() - 1); // no LF behind the last line
         EXPECT_EQ(kept_pieces(bytes, true), kept_pieces(bytes, false)) << "round " << round;
     }
     EXPECT_EQ(kept_pieces(std::string(510, ' ') + "\r\nKeep\r\n", true).front().first, 2);

@@ -17,10 +17,7 @@
 
 namespace fs = std::filesystem;
 
-std::string program_path(const std::string &name)
-{
-    return std::string(SUITE_BIN_DIR) + "/" + name;
-}
+std::string program_path(const std::string &name) { return std::string(SUITE_BIN_DIR) + "/" + name; }
 
 std::string read_file(const std::string &path)
 {
@@ -132,8 +129,8 @@ std::string describe_difference(const std::string &expected, const std::string &
         ++at;
     const size_t from = at & ~static_cast<size_t>(15);
     std::ostringstream s;
-    s << "first difference at byte " << at << " (expected " << expected.size() << " bytes, got "
-      << actual.size() << ")\nexpected:\n";
+    s << "first difference at byte " << at << " (expected " << expected.size() << " bytes, got " << actual.size()
+      << ")\nexpected:\n";
     for (size_t row = from >= 16 ? from - 16 : 0; row < from + 32 && row < expected.size(); row += 16)
         s << hex_line(expected, row);
     s << "actual:\n";

@@ -12,10 +12,10 @@
 
 struct RunRequest
 {
-    std::string exe;                    /* the file that is executed */
-    std::vector<std::string> argv;      /* argument 0 included */
-    std::string cwd;                    /* folder the program runs in */
-    std::string stdin_path;             /* empty: /dev/null */
+    std::string exe;               /* the file that is executed */
+    std::vector<std::string> argv; /* argument 0 included */
+    std::string cwd;               /* folder the program runs in */
+    std::string stdin_path;        /* empty: /dev/null */
     std::vector<std::pair<std::string, std::string>> env_set;
     std::vector<std::string> env_unset;
 };
@@ -23,7 +23,7 @@ struct RunRequest
 struct RunResult
 {
     std::string out, err;
-    int status = -1;                    /* exit status, -1 when a signal ended it */
+    int status = -1; /* exit status, -1 when a signal ended it */
     int signal = 0;
 };
 

@@ -14,11 +14,13 @@ namespace {
 
 // Pieces that steer the programs into their less travelled paths.
 const char *const fragments[] = {
-    "Sub ", "Function ", "End", "End ", " _\n", " _", "(", ")", "\"", "\"\"", "'", "Declare ", "Lib ",
-    "Alias ", "As ", "Optional ", "ByVal ", "ByRef ", "ParamArray ", "=", " = ", "-", "-1", "1.5", "3#",
-    "(2 * 3)", " + ", "&H", "\t", "\r\n", "\n", "\r", "\x82", "\x83\x5B", "\x95\x5C", "Begin ", "Attribute ",
-    "Private ", "Public ", "Global ", "Type ", ",", ":=", ":", "x", "_Click", "Form=", "Module=", "Class=",
-    "; ", "{", "}", "..\\", "../", "\x00", "\xFF", " ",
+    "Sub ",        "Function ", "End",      "End ",    " _\n",   " _",   "(",         ")",        "\"",
+    "\"\"",        "'",         "Declare ", "Lib ",    "Alias ", "As ",  "Optional ", "ByVal ",   "ByRef ",
+    "ParamArray ", "=",         " = ",      "-",       "-1",     "1.5",  "3#",        "(2 * 3)",  " + ",
+    "&H",          "\t",        "\r\n",     "\n",      "\r",     "\x82", "\x83\x5B",  "\x95\x5C", "Begin ",
+    "Attribute ",  "Private ",  "Public ",  "Global ", "Type ",  ",",    ":=",        ":",        "x",
+    "_Click",      "Form=",     "Module=",  "Class=",  "; ",     "{",    "}",         "..\\",     "../",
+    "\x00",        "\xFF",      " ",
 };
 
 // A file of len random bytes.

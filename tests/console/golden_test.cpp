@@ -74,8 +74,7 @@ std::set<std::string> files_below(const fs::path &dir)
 }
 
 class Golden : public ::testing::TestWithParam<std::string>
-{
-};
+{};
 
 TEST_P(Golden, OutputsMatchByteForByte)
 {

@@ -122,9 +122,10 @@ TEST(Sink, GatheredBytesComeOutInOrderAcrossFullBuffers)
 
 TEST(FirstWords, TheWordComparisonsAnswerAsTheByteWalkDoes)
 {
-    const char *const parts[] = {"End", "End ", "If", "Sub", "Subs", "Select", "Selec", "With", "Enum", "Property",
-                                 "Function", "Functions", "Declare", "Private", "Type", "x", " ", "  ", "(", "'",
-                                 "\n", "" /* a NUL */, "\r"};
+    const char *const parts[] = {"End",          "End ", "If",       "Sub",      "Subs",      "Select",  "Selec",
+                                 "With",         "Enum", "Property", "Function", "Functions", "Declare", "Private",
+                                 "Type",         "x",    " ",        "  ",       "(",         "'",       "\n",
+                                 "" /* a NUL */, "\r"};
     std::mt19937 rng(11);
     for (int round = 0; round < 20000; ++round) {
         std::string line(rng() % 3, ' ');

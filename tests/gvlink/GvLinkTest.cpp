@@ -43,7 +43,10 @@ protected:
         return probe.text();
     }
 
-    QStringList executes() { return ask(QStringLiteral("Events")).split(QLatin1Char('\n')).filter(QStringLiteral("execute ")); }
+    QStringList executes()
+    {
+        return ask(QStringLiteral("Events")).split(QLatin1Char('\n')).filter(QStringLiteral("execute "));
+    }
 
     linktest::Program server;
     suite_link::PlainLinkBox box{QStringLiteral("Text1")};
@@ -59,7 +62,8 @@ TEST(GvCommands, TextsAreExactlyWhatGVReads)
     EXPECT_EQ(gvlink::fileOpenQuoted(path), QStringLiteral("[FileOpen(\"/pics/a b.jpg\")]"));
     EXPECT_EQ(gvlink::zoomRate(66), QStringLiteral("ZoomRate(66)"));
     EXPECT_EQ(gvlink::clipCopyViewImage(), QStringLiteral("[ClipCopyViewImage()]"));
-    EXPECT_EQ(gvlink::fileSaveEx(QStringLiteral("/w/Convert/a.bmp")), QStringLiteral("[FileSaveEx(\"/w/Convert/a.bmp\",ON,ON)]"));
+    EXPECT_EQ(gvlink::fileSaveEx(QStringLiteral("/w/Convert/a.bmp")),
+              QStringLiteral("[FileSaveEx(\"/w/Convert/a.bmp\",ON,ON)]"));
     EXPECT_EQ(gvlink::quantize(), QStringLiteral("Quantize(ON,256,3,ON)"));
     EXPECT_EQ(gvlink::maxDispBlack(), QStringLiteral("[MaxDisp(ON,ON,Black)]"));
     EXPECT_EQ(gvlink::kestoSetup(), QStringLiteral("[DispMsg(OFF)][ShowGV(OFF)][AutoOpenDocument(OFF)]"));
@@ -164,7 +168,8 @@ TEST(GvLinkOpen, WaitsForAViewerThatIsStillStarting)
     linktest::usePrivateLinkFolder();
     linktest::Program gv;
     QTimer::singleShot(300, [&] {
-        gv.start(QStringLiteral("link_test_server"), {QStringLiteral("--app"), QStringLiteral("GV"), QStringLiteral("--topic"), QStringLiteral("Display")});
+        gv.start(QStringLiteral("link_test_server"),
+                 {QStringLiteral("--app"), QStringLiteral("GV"), QStringLiteral("--topic"), QStringLiteral("Display")});
     });
     suite_link::PlainLinkBox box;
     gvlink::linkToGV(box);

@@ -32,7 +32,8 @@ protected:
 
 TEST_F(Collector, ListFilesExpandWithCtrlAndOtherwiseJoinAsNames)
 {
-    const QString lst = dir.writeCp932("pics.lst", QString::fromUtf8("C:\\\\a.jpg\r\n;comment\r\n\r\n写真.bmp\r\nlast"));
+    const QString lst =
+        dir.writeCp932("pics.lst", QString::fromUtf8("C:\\\\a.jpg\r\n;comment\r\n\r\n写真.bmp\r\nlast"));
     const QString upper = dir.writeCp932("other.LST", "x\r\n");
     dropFiles(f().List1, {lst}, Qt::ControlModifier);
     EXPECT_EQ(items(), QStringList({"C:\\a.jpg", "", QString::fromUtf8("写真.bmp"), "last"}))
@@ -112,7 +113,8 @@ TEST_F(Collector, AFolderThatCannotBeReadEndsOnlyItsOwnWalk)
     dir.write("top/open.jpg", "x");
     QFile::setPermissions(dir.file("top/closed"), QFileDevice::WriteOwner);
     dropFiles(f().List1, {dir.file("top")}, Qt::ControlModifier);
-    QFile::setPermissions(dir.file("top/closed"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.file("top/closed"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(items(), QStringList({dir.file("top"), dir.file("top/closed"), dir.file("top/open.jpg")}));
 }
 
@@ -141,7 +143,8 @@ TEST_F(Collector, TextDropsAndTheDragOverRules)
     EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *files).overAccepted) << "GV converts text only";
     EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *text).overAccepted) << "no GV to convert with";
     k().module().gvPath = "/usr/bin/gv";
-    EXPECT_EQ(droptest::dragOver(f().Label2.widget(), *text, Qt::CopyAction | Qt::MoveAction).overAction, Qt::CopyAction);
+    EXPECT_EQ(droptest::dragOver(f().Label2.widget(), *text, Qt::CopyAction | Qt::MoveAction).overAction,
+              Qt::CopyAction);
     EXPECT_FALSE(droptest::dragOver(f().Label2.widget(), *text, Qt::MoveAction).overAccepted) << "copy or nothing";
 }
 

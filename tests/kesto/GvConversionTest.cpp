@@ -79,15 +79,17 @@ protected:
     {
         QString label;
         forms::setDragHook([&](const QMimeData &data, int allowed) {
-            const int effect = droptest::effectOf(droptest::dropOn(f().Label2.widget(), data, forms::actionsOf(allowed)));
+            const int effect =
+                droptest::effectOf(droptest::dropOn(f().Label2.widget(), data, forms::actionsOf(allowed)));
             label = f().Label1.Caption();
             return effect;
         });
         QListView *v = f().List1.view();
         const QPoint at = v->visualRect(v->model()->index(0, 0)).center();
         QTest::mousePress(v->viewport(), Qt::RightButton, {}, at);
-        QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(40, 0)), v->viewport()->mapToGlobal(QPointF(at + QPoint(40, 0))),
-                         Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(40, 0)),
+                         v->viewport()->mapToGlobal(QPointF(at + QPoint(40, 0))), Qt::NoButton, Qt::RightButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(v->viewport(), &move);
         QTest::mouseRelease(v->viewport(), Qt::RightButton, {}, at);
         return label;
@@ -100,7 +102,8 @@ protected:
 TEST_F(GvConversion, ThreeSamplePicturesBecomeBitmapsInConvert)
 {
     start({"/gv=" + kGv});
-    const QStringList pictures{kSamples + "photo.jpg", kSamples + "bitmap24.bmp", kSamples + QString::fromUtf8("写真_富士.jpg")};
+    const QStringList pictures{kSamples + "photo.jpg", kSamples + "bitmap24.bmp",
+                               kSamples + QString::fromUtf8("写真_富士.jpg")};
     fill(pictures + QStringList{"other"});
     clickItem(0);
     clickItem(2, Qt::ShiftModifier);
@@ -117,7 +120,8 @@ TEST_F(GvConversion, ThreeSamplePicturesBecomeBitmapsInConvert)
     QStringList expected{gvlink::kestoSetup(), gvlink::quantize()};
     for (const QString &p : pictures) {
         QString base = QFileInfo(p).completeBaseName();
-        expected << gvlink::fileOpenQuoted(p) << gvlink::clipCopyViewImage() << gvlink::fileSaveEx(dir.file("Convert/" + base + ".bmp"));
+        expected << gvlink::fileOpenQuoted(p) << gvlink::clipCopyViewImage()
+                 << gvlink::fileSaveEx(dir.file("Convert/" + base + ".bmp"));
     }
     expected << gvlink::iconShow();
     EXPECT_EQ(logged("execute: "), expected);
@@ -194,8 +198,8 @@ TEST_F(GvConversion, OnlyNamesThatGvOpenedAndSavedLeaveTheList)
     QDir().mkpath(dir.file("Convert/bitmap24.bmp")); // a folder where the bitmap would go: GV cannot save
     ASSERT_TRUE(QFile::copy(kSamples + "photo.jpg", dir.file("a/same.jpg")));
     ASSERT_TRUE(QFile::copy(kSamples + "wide.jpg", dir.file("b/same.jpg")));
-    const QStringList names{kSamples + "photo.jpg", dir.file("missing.jpg"), kSamples + "bitmap24.bmp", dir.file("a/same.jpg"),
-                            dir.file("b/same.jpg"), "other"};
+    const QStringList names{kSamples + "photo.jpg", dir.file("missing.jpg"), kSamples + "bitmap24.bmp",
+                            dir.file("a/same.jpg"), dir.file("b/same.jpg"),  "other"};
     fill(names);
     for (int i = 0; i < 5; ++i)
         f().List1.setSelected(i, true);
@@ -209,7 +213,8 @@ TEST_F(GvConversion, OnlyNamesThatGvOpenedAndSavedLeaveTheList)
     ASSERT_NE(QImage(dir.file("a/same.jpg")).size(), QImage(dir.file("b/same.jpg")).size());
     EXPECT_EQ(same.size(), QImage(dir.file("a/same.jpg")).size()) << "the first of the two is kept";
     EXPECT_EQ(items(), QStringList({names[1], names[2], names[4], "other"}));
-    EXPECT_TRUE(f().List1.Selected(0) && f().List1.Selected(1) && f().List1.Selected(2)) << "what stayed stays selected";
+    EXPECT_TRUE(f().List1.Selected(0) && f().List1.Selected(1) && f().List1.Selected(2))
+        << "what stayed stays selected";
     EXPECT_FALSE(f().List1.Selected(3));
     const QStringList shown = shownMessages();
     ASSERT_EQ(shown.size(), 1) << "one message for all";

@@ -31,10 +31,7 @@ KestoTest::~KestoTest()
     qunsetenv("SUITE_LINK_DIR");
 }
 
-void KestoTest::create()
-{
-    kesto_ = std::make_unique<Kesto>(*launcher);
-}
+void KestoTest::create() { kesto_ = std::make_unique<Kesto>(*launcher); }
 
 void KestoTest::start(const QStringList &args)
 {
@@ -97,8 +94,9 @@ void KestoTest::dragList(std::function<int(const QMimeData &, int)> hook)
     QListView *v = f().List1.view();
     const QPoint at = v->visualRect(v->model()->index(0, 0)).center();
     QTest::mousePress(v->viewport(), Qt::RightButton, {}, at);
-    QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(0, 40)), v->viewport()->mapToGlobal(QPointF(at + QPoint(0, 40))),
-                     Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(0, 40)),
+                     v->viewport()->mapToGlobal(QPointF(at + QPoint(0, 40))), Qt::NoButton, Qt::RightButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(v->viewport(), &move);
     QTest::mouseRelease(v->viewport(), Qt::RightButton, {}, at + QPoint(0, 40));
 }

@@ -3,12 +3,12 @@
 // folder of its own, message boxes recorded, and helpers that act through the real widgets.
 #pragma once
 
-#include "platform/forms/Program.h"
 #include "kesto/Form1.h"
 #include "kesto/Kesto.h"
-#include "tests/support/doubles/Doubles.h"
+#include "platform/forms/Program.h"
 #include "tests/support/Drops.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/doubles/Doubles.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,8 @@ protected:
     // Message boxes shown so far (after the events that caused them).
     QStringList shownMessages();
     // A file manager's drop of files, and an editor's drop of text, onto a control.
-    droptest::Outcome dropFiles(forms::Control &on, const QStringList &paths, Qt::KeyboardModifiers keys = Qt::NoModifier);
+    droptest::Outcome dropFiles(forms::Control &on, const QStringList &paths,
+                                Qt::KeyboardModifiers keys = Qt::NoModifier);
     droptest::Outcome dropText(forms::Control &on, const QString &text);
     // A right-button drag of the list's selection; hook says where it lands and what it answers.
     void dragList(std::function<int(const QMimeData &, int)> hook);

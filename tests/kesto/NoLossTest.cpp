@@ -82,9 +82,10 @@ TEST_F(NoLoss, OnlyNamesThatReadBackAsThemselvesLeaveForTheListFile)
 {
     const QString target = outputTo("out.lst");
     const QStringList fine{"/p/ok.jpg", u("/p/写真_富士.jpg"), u("/p/全角～.jpg"), "C:\\a\\b.jpg", ""};
-    const QStringList lost{u("/p/café.jpg"), u("/p/한국.jpg"), u("/p/😀.jpg"), u("/p/wave〜.jpg"), u("/p/minus−.jpg"),
-                           u("/p/yen¥.jpg"), u("/p/cent¢.jpg"), u("/p/not¬.jpg"), "/p/a\nb.jpg", "/p/a\rb.jpg",
-                           ";comment.jpg", "/p/a,b.jpg", " lead.jpg", "trail.jpg ", "\"quoted.jpg", "C:\\\\double.jpg"};
+    const QStringList lost{u("/p/café.jpg"),   u("/p/한국.jpg"), u("/p/😀.jpg"),     u("/p/wave〜.jpg"),
+                           u("/p/minus−.jpg"), u("/p/yen¥.jpg"), u("/p/cent¢.jpg"), u("/p/not¬.jpg"),
+                           "/p/a\nb.jpg",      "/p/a\rb.jpg",    ";comment.jpg",    "/p/a,b.jpg",
+                           " lead.jpg",        "trail.jpg ",     "\"quoted.jpg",    "C:\\\\double.jpg"};
     QStringList all;
     for (int i = 0; i < lost.size(); ++i)
         all << lost[i] << (i < fine.size() ? fine[i] : QString("/p/more%1.jpg").arg(i));
@@ -136,7 +137,8 @@ TEST_F(NoLoss, ATextDropOnLabel3ThatCouldNotTakeEverythingReportsNoEffect)
     const auto data = droptest::editorText(u("/p/a.jpg\r\n/p/café.jpg\r\n"));
     // Another program learns only what the drag-over answered: the text is refused there.
     EXPECT_FALSE(droptest::dragOver(f().Label3.widget(), *data).overAccepted);
-    EXPECT_EQ(droptest::dropOn(f().Label3.widget(), *data, Qt::CopyAction | Qt::MoveAction).dropAction, Qt::IgnoreAction)
+    EXPECT_EQ(droptest::dropOn(f().Label3.widget(), *data, Qt::CopyAction | Qt::MoveAction).dropAction,
+              Qt::IgnoreAction)
         << "the other program keeps its names";
     EXPECT_EQ(readByKesto(target), QStringList({"old"})) << "nothing written";
     const auto good = droptest::editorText("/p/b.jpg\r\n");
@@ -182,7 +184,8 @@ TEST_F(NoLoss, AFailedWriteKeepsTheOldFileAndSaysWhy)
     const QStringList shown = shownMessages();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains(mounted ? "No space left on device" : "File too large")) << shown[0].toStdString();
-    EXPECT_EQ(QDir(QFileInfo(target).path()).entryList(QDir::Files), QStringList({"out.lst"})) << "no piece left behind";
+    EXPECT_EQ(QDir(QFileInfo(target).path()).entryList(QDir::Files), QStringList({"out.lst"}))
+        << "no piece left behind";
 }
 
 TEST_F(NoLoss, ListFilesThatAreNoRegularFilesAreReportedWithoutWaiting)
@@ -220,7 +223,8 @@ TEST_F(NoLoss, ListFilesThatAreNoRegularFilesAreReportedWithoutWaiting)
     dragListOnto(f().Label3);
     EXPECT_EQ(items(), QStringList({"/p/a.jpg"}));
     struct stat st;
-    EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode)) << "the FIFO is still one";
+    EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode))
+        << "the FIFO is still one";
     f().List1.Clear();
 
     // A file longer than any list of 32000 names is no list file either.
@@ -248,8 +252,8 @@ TEST_F(NoLoss, NamesThatAreNotTextAreLeftOutAndCounted)
 
     // The same name dropped by a file manager.
     auto data = std::make_unique<QMimeData>();
-    data->setUrls({QUrl::fromEncoded("file://" + bad.toPercentEncoding("/")),
-                   QUrl::fromLocalFile(dir.file("pics/good.jpg"))});
+    data->setUrls(
+        {QUrl::fromEncoded("file://" + bad.toPercentEncoding("/")), QUrl::fromLocalFile(dir.file("pics/good.jpg"))});
     const auto o = droptest::dropOn(f().List1.widget(), *data, Qt::CopyAction | Qt::MoveAction);
     EXPECT_EQ(o.dropAction, Qt::IgnoreAction) << "the file manager keeps what was not taken";
     EXPECT_EQ(items().size(), 3);
@@ -283,7 +287,8 @@ TEST_F(NoLoss, ADropOnANearlyFullListTakesNothingFromItsSource)
         ten += QString("/other/%1.jpg\r\n").arg(i);
     const auto data = droptest::editorText(ten);
     EXPECT_FALSE(droptest::dragOver(f().List1.widget(), *data).overAccepted) << "refused before the drop";
-    EXPECT_EQ(droptest::dropOn(f().List1.widget(), *data, Qt::CopyAction | Qt::MoveAction).dropAction, Qt::IgnoreAction);
+    EXPECT_EQ(droptest::dropOn(f().List1.widget(), *data, Qt::CopyAction | Qt::MoveAction).dropAction,
+              Qt::IgnoreAction);
     EXPECT_EQ(f().List1.ListCount(), Form1::kListLimit - 5);
     const auto five = droptest::editorText("1\r\n2\r\n3\r\n4\r\n5\r\n");
     EXPECT_EQ(droptest::dropOn(f().List1.widget(), *five, Qt::CopyAction | Qt::MoveAction).dropAction, Qt::CopyAction)

@@ -30,7 +30,8 @@ protected:
     }
     void resizeClient(float w, float h)
     {
-        f().window()->resize(forms::toPixels(w), forms::toPixels(h) + (f().window()->height() - f().client()->height()));
+        f().window()->resize(forms::toPixels(w),
+                             forms::toPixels(h) + (f().window()->height() - f().client()->height()));
         forms::DoEvents();
     }
 };
@@ -62,9 +63,10 @@ TEST_F(Window, ControlsSitAtTheirPlacesWithTheirTexts)
     create(); // before the first layout
     EXPECT_FLOAT_EQ(f().ScaleWidth(), 5970);
     EXPECT_FLOAT_EQ(f().ScaleHeight(), 4650);
-    const Place places[] = {{"Drive1", 135, 0, 2535, 300},      {"File1", 120, 390, 2535, 1170}, {"Dir1", 2775, -15, 3135, 1560},
-                            {"Text1", 4710, 90, 735, 375},      {"Text2", 120, 1560, 5775, 645}, {"Label1", 135, 2265, 855, 255},
-                            {"Label2", 1335, 2280, 2175, 615}, {"Label3", 3735, 2295, 2175, 630}, {"List1", 135, 2985, 5775, 1500}};
+    const Place places[] = {
+        {"Drive1", 135, 0, 2535, 300},     {"File1", 120, 390, 2535, 1170},   {"Dir1", 2775, -15, 3135, 1560},
+        {"Text1", 4710, 90, 735, 375},     {"Text2", 120, 1560, 5775, 645},   {"Label1", 135, 2265, 855, 255},
+        {"Label2", 1335, 2280, 2175, 615}, {"Label3", 3735, 2295, 2175, 630}, {"List1", 135, 2985, 5775, 1500}};
     for (const Place &p : places) {
         forms::Control *c = f().control(p.name);
         ASSERT_NE(c, nullptr) << p.name;

@@ -66,7 +66,4 @@ std::vector<std::string> builtPrograms()
     return programs;
 }
 
-std::string installedName(const std::string &program)
-{
-    return program == "gv" ? "tavlo-gv" : program;
-}
+std::string installedName(const std::string &program) { return program == "gv" ? "tavlo-gv" : program; }

@@ -34,10 +34,7 @@ std::vector<std::string> split(const std::string &text, char at)
     return parts;
 }
 
-bool contains(const std::string &text, const std::string &what)
-{
-    return text.find(what) != std::string::npos;
-}
+bool contains(const std::string &text, const std::string &what) { return text.find(what) != std::string::npos; }
 
 std::string replaceAll(std::string text, const std::string &from, const std::string &to)
 {
@@ -176,7 +173,8 @@ TEST_F(Package, DesktopEntriesIconsAndTheListFileType)
     if (fs::exists("/usr/share/mime/types")) {
         const std::string known = read_file("/usr/share/mime/types");
         for (const std::string &type : announced)
-            EXPECT_TRUE(type == "text/x-tavlo-list" || contains("\n" + known, "\n" + type + "\n")) << type << " is not a known type";
+            EXPECT_TRUE(type == "text/x-tavlo-list" || contains("\n" + known, "\n" + type + "\n"))
+                << type << " is not a known type";
     }
 }
 
@@ -194,8 +192,11 @@ TEST_F(Package, CopyrightIsMachineReadableAndGpl2OrLater)
     EXPECT_FALSE(contains(text, "@SUITE")) << "unconfigured: " << text;
     EXPECT_FALSE(contains(text, "All rights reserved")) << text;
     // The licence named is the one the source tree carries in full.
-    EXPECT_EQ(read_file(SUITE_SOURCE_DIR "/LICENSE").rfind("                    GNU GENERAL PUBLIC LICENSE\n"
-                                                           "                       Version 2, June 1991\n", 0), 0u);
+    EXPECT_EQ(read_file(SUITE_SOURCE_DIR "/LICENSE")
+                  .rfind("                    GNU GENERAL PUBLIC LICENSE\n"
+                         "                       Version 2, June 1991\n",
+                         0),
+              0u);
 }
 
 // The value of every <tag>...</tag> in an XML text, in order.
@@ -238,8 +239,9 @@ TEST_F(Package, AppStreamMetadataForTavloAndKestoOnly)
         EXPECT_FALSE(contains(valid.out, "\nP: ") || valid.out.rfind("P: ", 0) == 0) << valid.out;
 
         const std::string xml = read_file(path.string());
-        const std::string program = file.substr(std::string("org.example.tavlo_suite.").size(),
-                                                file.size() - std::string("org.example.tavlo_suite..metainfo.xml").size());
+        const std::string program =
+            file.substr(std::string("org.example.tavlo_suite.").size(),
+                        file.size() - std::string("org.example.tavlo_suite..metainfo.xml").size());
         EXPECT_EQ(elements(xml, "id"), std::vector<std::string>{"org.example.tavlo_suite." + program});
         EXPECT_TRUE(contains(xml, "<launchable type=\"desktop-id\">" + program + ".desktop</launchable>")) << file;
         EXPECT_TRUE(fs::exists(root / "usr/share/applications" / (program + ".desktop"))) << file;
@@ -367,7 +369,8 @@ TEST_F(Package, InstallsIntoAScratchRootRunsAndIsRemoved)
     // Removed again, it leaves nothing of its own behind.
     const RunResult purge = run({"dpkg", "--root=" + root.string(), "--purge", "tavlo-suite"}, "", sbin);
     ASSERT_EQ(purge.status, 0) << purge.out << purge.err;
-    for (const char *left : {"usr/bin", "usr/share/doc/tavlo-suite", "usr/share/man", "usr/libexec", "usr/share/applications"}) {
+    for (const char *left :
+         {"usr/bin", "usr/share/doc/tavlo-suite", "usr/share/man", "usr/libexec", "usr/share/applications"}) {
         if (!fs::exists(root / left))
             continue;
         for (const auto &entry : fs::recursive_directory_iterator(root / left))

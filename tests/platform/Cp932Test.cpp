@@ -52,5 +52,6 @@ TEST(Cp932, ReadBackShowsWhatAFileWouldGiveBack)
     for (const char *s : {"café", "한국", "😀", "wave〜", "minus−", "yen¥", "cent¢", "not¬"})
         EXPECT_NE(cp932::readBack(QString::fromUtf8(s)), QString::fromUtf8(s)) << s;
     EXPECT_EQ(cp932::readBack(QString::fromUtf8("wave〜")), QString::fromUtf8("wave～"));
-    EXPECT_EQ(cp932::readBack(QString::fromUtf8("😀x")).size(), cp932::decode(cp932::encode(QString::fromUtf8("😀x"))).size());
+    EXPECT_EQ(cp932::readBack(QString::fromUtf8("😀x")).size(),
+              cp932::decode(cp932::encode(QString::fromUtf8("😀x"))).size());
 }

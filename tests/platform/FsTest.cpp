@@ -132,7 +132,8 @@ TEST(Fs, ReplacingAFileKeepsTheOldOneUntilTheNewOneIsWhole)
     f.close();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "new\r\n");
-    EXPECT_EQ(QDir(t.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2) << "only the file and its link";
+    EXPECT_EQ(QDir(t.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2)
+        << "only the file and its link";
     EXPECT_FALSE(fs::replaceFile(t.file("no/such/folder/x.lst"), "x", &why));
     EXPECT_EQ(why, "No such file or directory");
 }

@@ -32,8 +32,16 @@ TEST(Vb, IntegerArithmeticFailsOnOverflow)
     Integer m = -32768;
     EXPECT_EQ(errorOf([&] { m = -m; }), ErrOverflow);
     EXPECT_EQ(errorOf([&] { --m; }), ErrOverflow);
-    EXPECT_EQ(errorOf([] { Integer x = 40000; (void)x; }), ErrOverflow);
-    EXPECT_EQ(errorOf([] { Integer x = 200; x *= 200; }), ErrOverflow);
+    EXPECT_EQ(errorOf([] {
+                  Integer x = 40000;
+                  (void)x;
+              }),
+              ErrOverflow);
+    EXPECT_EQ(errorOf([] {
+                  Integer x = 200;
+                  x *= 200;
+              }),
+              ErrOverflow);
     // Remainder has the sign of the dividend.
     EXPECT_EQ(Integer(-1) % 5, -1);
     EXPECT_EQ(Integer(7) % -5, 2);

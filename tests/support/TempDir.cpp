@@ -15,10 +15,7 @@ TempDir::TempDir()
         throw std::runtime_error("cannot make a temporary folder");
 }
 
-QString TempDir::file(const QString &name) const
-{
-    return dir_.filePath(name);
-}
+QString TempDir::file(const QString &name) const { return dir_.filePath(name); }
 
 QString TempDir::write(const QString &name, const QByteArray &bytes) const
 {
@@ -30,17 +27,8 @@ QString TempDir::write(const QString &name, const QByteArray &bytes) const
     return p;
 }
 
-QString TempDir::writeCp932(const QString &name, const QString &text) const
-{
-    return write(name, cp932::encode(text));
-}
+QString TempDir::writeCp932(const QString &name, const QString &text) const { return write(name, cp932::encode(text)); }
 
-ChangeDir::ChangeDir(const QString &path) : old_(QDir::currentPath())
-{
-    QDir::setCurrent(path);
-}
+ChangeDir::ChangeDir(const QString &path) : old_(QDir::currentPath()) { QDir::setCurrent(path); }
 
-ChangeDir::~ChangeDir()
-{
-    QDir::setCurrent(old_);
-}
+ChangeDir::~ChangeDir() { QDir::setCurrent(old_); }

@@ -11,8 +11,8 @@
 
 #include <QApplication>
 #include <QMainWindow>
-#include <QTimer>
 #include <QMenuBar>
+#include <QTimer>
 #include <QtTest/QTest>
 
 class Board : public TavloTest
@@ -54,10 +54,10 @@ private:
 
 TEST_F(Board, RecordsAndTheFourOrderings)
 {
-    const int a = icon(500, 0, 100, 200, 3);   // aspect 0.5, area 20000
-    const int b = icon(100, 0, 200, 100, 1);   // aspect 2, area 20000
-    const int c = icon(0, 50, 100, 100, 2);    // aspect 1, area 10000
-    const int d = icon(0, 50, 140, 140, 2);    // the same picture again, area 19600
+    const int a = icon(500, 0, 100, 200, 3); // aspect 0.5, area 20000
+    const int b = icon(100, 0, 200, 100, 1); // aspect 2, area 20000
+    const int c = icon(0, 50, 100, 100, 2);  // aspect 1, area 10000
+    const int d = icon(0, 50, 140, 140, 2);  // the same picture again, area 19600
     IconRecs recs{};
     for (int i : {a, b, c, d})
         AddIconRec(recs, i, board(), i);
@@ -85,10 +85,10 @@ TEST_F(Board, RecordsAndTheFourOrderings)
 TEST_F(Board, OverlapByEdgeByCornerAndByCross)
 {
     const int base = icon(1000, 1000, 500, 300);
-    const int touching = icon(1500, 1000, 200, 200);  // shares the right edge
-    const int gap = icon(1000, 1301, 500, 300);       // one twip below
-    const int wide = icon(800, 1100, 900, 50);        // a flat one across the base
-    const int tall = icon(1200, 900, 50, 600);        // a tall one through it
+    const int touching = icon(1500, 1000, 200, 200); // shares the right edge
+    const int gap = icon(1000, 1301, 500, 300);      // one twip below
+    const int wide = icon(800, 1100, 900, 50);       // a flat one across the base
+    const int tall = icon(1200, 900, 50, 600);       // a tall one through it
     Form2 &b = board();
     EXPECT_TRUE(pointInIcon(1000, 1500, b.Image1(base))) << "edges count";
     EXPECT_FALSE(pointInIcon(1301, 1000, b.Image1(base)));
@@ -122,7 +122,7 @@ TEST_F(Board, RelocationWrapsAtTheRightLimitAndSlidesPastWhatItTouches)
     Form2 &b = board();
     const float limit = b.Width() - b.VScroll1.Width() - 50;
     const int wideOne = icon(0, 0, limit - 1000, 800, 1);
-    const int next = icon(0, 0, 1500, 500, 2);  // does not fit beside: a new row
+    const int next = icon(0, 0, 1500, 500, 2);        // does not fit beside: a new row
     const int huge = icon(0, 0, limit + 500, 300, 3); // wider than the limit on its own
     b.relocateIcons(6);
     EXPECT_EQ(at(wideOne), QPointF(0, 0));

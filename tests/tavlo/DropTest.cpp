@@ -30,14 +30,21 @@ protected:
         f().Show();
         return pics;
     }
-    droptest::Outcome dropFiles(const QStringList &paths) { return droptest::dropOn(f().Picture1.inner(), *droptest::fileManagerData(paths)); }
-    droptest::Outcome dropText(const QString &text) { return droptest::dropOn(f().Picture1.inner(), *droptest::editorText(text)); }
+    droptest::Outcome dropFiles(const QStringList &paths)
+    {
+        return droptest::dropOn(f().Picture1.inner(), *droptest::fileManagerData(paths));
+    }
+    droptest::Outcome dropText(const QString &text)
+    {
+        return droptest::dropOn(f().Picture1.inner(), *droptest::editorText(text));
+    }
     // Presses on a widget and moves far enough for a drag to start.
     void pressAndPull(QWidget *w, Qt::KeyboardModifiers keys = {})
     {
         const QPoint at(5, 5), there(40, 40);
         QTest::mousePress(w, Qt::LeftButton, keys, at);
-        QMouseEvent move(QEvent::MouseMove, QPointF(there), w->mapToGlobal(QPointF(there)), Qt::NoButton, Qt::LeftButton, keys);
+        QMouseEvent move(QEvent::MouseMove, QPointF(there), w->mapToGlobal(QPointF(there)), Qt::NoButton,
+                         Qt::LeftButton, keys);
         QApplication::sendEvent(w, &move);
         QTest::mouseRelease(w, Qt::LeftButton, keys, there);
     }
@@ -65,7 +72,8 @@ TEST_F(Drops, AListFileIsReadAndShownInTheChooser)
     const QString p = picture("in.bmp"), q = picture("in2.bmp");
     const QString list = listFile("dropped.lst", {p, q});
     // Dropped on the window's background, not on the canvas.
-    droptest::dropOn(f().client(), *droptest::fileManagerData({list}), Qt::CopyAction, {}, Qt::LeftButton, QPoint(300, 20));
+    droptest::dropOn(f().client(), *droptest::fileManagerData({list}), Qt::CopyAction, {}, Qt::LeftButton,
+                     QPoint(300, 20));
     EXPECT_TRUE(f().Combo1.Visible());
     EXPECT_EQ(f().Combo1.Text(), list);
     ASSERT_EQ(f().Combo1.ListCount(), 1);

@@ -19,7 +19,8 @@ TEST(MessageWidth, HalfAFontSizePerByteOfTheFirstLine)
     EXPECT_FLOAT_EQ(modlessMsgBox::textWidthFor(QString(300, QChar('b')), 9, 1950, 100000), 9 * 300 * 10 + 96);
     EXPECT_FLOAT_EQ(modlessMsgBox::textWidthFor(QString(40000, QChar('b')) + "\r\n", 9, 1950, 19200), 9600);
     // A reason under a short first line widens the box as well.
-    EXPECT_FLOAT_EQ(modlessMsgBox::textWidthFor("ab\r\n" + QString(300, QChar('c')), 9, 1950, 100000), 9 * 300 * 10 + 96);
+    EXPECT_FLOAT_EQ(modlessMsgBox::textWidthFor("ab\r\n" + QString(300, QChar('c')), 9, 1950, 100000),
+                    9 * 300 * 10 + 96);
     EXPECT_EQ(modlessMsgBox::lineCount("a\r\nb"), 2);
     EXPECT_EQ(modlessMsgBox::lineCount("a\r\n"), 1);
 }

@@ -35,10 +35,7 @@ void TavloTest::start(const QStringList &args)
     forms::runEvent([&] { tavlo_->start(args); });
 }
 
-void TavloTest::act(const std::function<void()> &handler)
-{
-    forms::runEvent(handler);
-}
+void TavloTest::act(const std::function<void()> &handler) { forms::runEvent(handler); }
 
 QString TavloTest::picture(const QString &name, int w, int h)
 {

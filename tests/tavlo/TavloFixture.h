@@ -3,12 +3,12 @@
 // pictures and list files made in a temporary folder.
 #pragma once
 
-#include "tests/support/doubles/Doubles.h"
 #include "platform/forms/Program.h"
 #include "tavlo/Form1.h"
 #include "tavlo/MainModule.h"
 #include "tavlo/Tavlo.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/doubles/Doubles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Reading GV command texts, and the bitmaps the stand-in writes after Quantize.
-#include "tools/gv/Bitmap.h"
 #include "tools/gv/GvCommand.h"
+#include "tools/gv/Bitmap.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -55,9 +55,19 @@ TEST(GvCommand, ReadsEveryCommandTextOfTheTable)
 
 TEST(GvCommand, RefusesWhatItCannotReadWithAReason)
 {
-    const char *bad[] = {"", "Bogus(1)", "ZoomRate(0)", "ZoomRate(big)", "[ShowGV(MAYBE)]", "[FileOpen()]",
-                         "[FileOpen(\"/a.jpg)]", "[ExitGV()", "[ExitGV()] trailing", "MaxDisp(ON,ON,NoColour)",
-                         "Quantize(ON,1,3,ON)", "[FileSaveEx(\"/a.bmp\")]", "ExitGV(now)"};
+    const char *bad[] = {"",
+                         "Bogus(1)",
+                         "ZoomRate(0)",
+                         "ZoomRate(big)",
+                         "[ShowGV(MAYBE)]",
+                         "[FileOpen()]",
+                         "[FileOpen(\"/a.jpg)]",
+                         "[ExitGV()",
+                         "[ExitGV()] trailing",
+                         "MaxDisp(ON,ON,NoColour)",
+                         "Quantize(ON,1,3,ON)",
+                         "[FileSaveEx(\"/a.bmp\")]",
+                         "ExitGV(now)"};
     for (const char *text : bad) {
         QString why;
         EXPECT_FALSE(gv::parseExecute(QString::fromUtf8(text), &why)) << text;
@@ -69,7 +79,8 @@ namespace {
 
 quint32 le32(const QByteArray &b, int at)
 {
-    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16 | quint32(quint8(b[at + 3])) << 24;
+    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16 |
+           quint32(quint8(b[at + 3])) << 24;
 }
 
 } // namespace

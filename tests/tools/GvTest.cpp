@@ -5,11 +5,11 @@
 #include "platform/vb/vb.h"
 #include "tests/platform/link/LinkTestSupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
-#include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -98,8 +98,12 @@ TEST_F(GvStandIn, KestoConversionIsLoggedAndSavesAnEightBitBitmap)
     startGv();
     const QString target = dir.filePath(QStringLiteral("Convert/a picture.bmp"));
     QDir().mkpath(dir.filePath(QStringLiteral("Convert")));
-    const QStringList sent{gvlink::kestoSetup(),     gvlink::quantize(),         gvlink::fileOpenQuoted(jpeg),
-                           gvlink::clipCopyViewImage(), gvlink::fileSaveEx(target), gvlink::iconShow(),
+    const QStringList sent{gvlink::kestoSetup(),
+                           gvlink::quantize(),
+                           gvlink::fileOpenQuoted(jpeg),
+                           gvlink::clipCopyViewImage(),
+                           gvlink::fileSaveEx(target),
+                           gvlink::iconShow(),
                            gvlink::exitGV()};
     EXPECT_TRUE(gvlink::sendDirect(box, sent[0]).ok());
     for (const QString &command : sent.mid(1)) {
@@ -112,7 +116,8 @@ TEST_F(GvStandIn, KestoConversionIsLoggedAndSavesAnEightBitBitmap)
     EXPECT_EQ(lines(log, QStringLiteral("execute: ")), sent);
     EXPECT_EQ(lines(log, QStringLiteral("failed: ")), QStringList());
     EXPECT_EQ(lines(log, QStringLiteral("done: ")).size(), 10);
-    EXPECT_TRUE(lines(log, QStringLiteral("done: ClipCopyViewImage() -> OK")).contains(QStringLiteral(" (120x80 on the clipboard)")));
+    EXPECT_TRUE(lines(log, QStringLiteral("done: ClipCopyViewImage() -> OK"))
+                    .contains(QStringLiteral(" (120x80 on the clipboard)")));
 
     EXPECT_EQ(bitsPerPixel(target), 8);
     const QImage saved(target);
@@ -140,7 +145,8 @@ TEST_F(GvStandIn, FailedCommandsAnswerNGUntilOneSucceeds)
     EXPECT_EQ(lines(log, QStringLiteral("refused: ")).size(), 1);
     EXPECT_EQ(lines(log, QStringLiteral("done: FileOpen(") + jpeg + QStringLiteral(") -> OK ")),
               QStringList{QStringLiteral("(120x80 at 50%)")});
-    EXPECT_TRUE(lines(log, QStringLiteral("done: ClipCopyViewImage() -> OK")).contains(QStringLiteral(" (60x40 on the clipboard)")));
+    EXPECT_TRUE(lines(log, QStringLiteral("done: ClipCopyViewImage() -> OK"))
+                    .contains(QStringLiteral(" (60x40 on the clipboard)")));
 
     // An open that fails leaves nothing shown: the picture before is not saved under a new name.
     const QString missing = dir.filePath(QStringLiteral("missing.jpg"));
@@ -193,7 +199,8 @@ TEST_F(GvStandIn, WhileItWorksItAnswersNothing)
 
     // A viewer busy inside the execute answers neither it nor the polls: timeouts, then OK.
     linktest::Program blocking;
-    blocking.start(QStringLiteral("gv"), {QStringLiteral("/DDE"), QStringLiteral("--block"), QStringLiteral("--delay"), QStringLiteral("600")});
+    blocking.start(QStringLiteral("gv"), {QStringLiteral("/DDE"), QStringLiteral("--block"), QStringLiteral("--delay"),
+                                          QStringLiteral("600")});
     gvlink::linkToGV(box);
     box.setLinkTimeout(1);
     EXPECT_TRUE(gvlink::sendDirect(box, gvlink::fileOpenBare(jpeg)).ok()) << "the execute's timeout is ignored";
@@ -222,11 +229,10 @@ TEST_F(GvStandIn, LinkctlHasItConvertAJpegIntoABitmap)
     const QString target = dir.filePath(QStringLiteral("out.bmp"));
     const auto r = linktest::run(QStringLiteral("linkctl"),
                                  {QStringLiteral("--open-wait"), QStringLiteral("10000"), QStringLiteral("GV|Display"),
-                                  QStringLiteral("execute"), gvlink::fileOpenQuoted(jpeg),
-                                  QStringLiteral("await"), QStringLiteral("DIBRequest"), QStringLiteral("OK,NG"),
-                                  QStringLiteral("execute"), gvlink::fileSaveEx(target),
-                                  QStringLiteral("await"), QStringLiteral("DIBRequest"), QStringLiteral("OK,NG"),
-                                  QStringLiteral("execute"), gvlink::exitGV()});
+                                  QStringLiteral("execute"), gvlink::fileOpenQuoted(jpeg), QStringLiteral("await"),
+                                  QStringLiteral("DIBRequest"), QStringLiteral("OK,NG"), QStringLiteral("execute"),
+                                  gvlink::fileSaveEx(target), QStringLiteral("await"), QStringLiteral("DIBRequest"),
+                                  QStringLiteral("OK,NG"), QStringLiteral("execute"), gvlink::exitGV()});
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("OK\nOK\n"));
     EXPECT_TRUE(gv.waitFinished());

@@ -338,8 +338,8 @@ QByteArray bmp16(const QImage &image, const Bits16 &layout)
         const int y = layout.topDown ? row : h - 1 - row;
         for (int x = 0; x < w; ++x) {
             const QRgb c = img.pixel(x, y);
-            out.u16(quint16(channel(qRed(c), red) | channel(qGreen(c), green) | channel(qBlue(c), blue)
-                            | channel(qAlpha(c), alpha)));
+            out.u16(quint16(channel(qRed(c), red) | channel(qGreen(c), green) | channel(qBlue(c), blue) |
+                            channel(qAlpha(c), alpha)));
         }
         out.zeros(s - 2 * w);
     }

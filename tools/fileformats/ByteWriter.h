@@ -57,7 +57,4 @@ private:
 };
 
 // A colour as the metafile formats store it: 0x00BBGGRR.
-inline quint32 colorRef(quint32 rgb)
-{
-    return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
-}
+inline quint32 colorRef(quint32 rgb) { return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16); }

@@ -72,7 +72,12 @@ public:
         QVector<QRgb> out;
         for (const Box &b : boxes) {
             quint64 n = 0, r = 0, g = 0, bl = 0;
-            forEach(b, [&](const Bin &bin) { n += bin.count; r += bin.r; g += bin.g; bl += bin.b; });
+            forEach(b, [&](const Bin &bin) {
+                n += bin.count;
+                r += bin.r;
+                g += bin.g;
+                bl += bin.b;
+            });
             if (n > 0)
                 out << qRgb(int(r / n), int(g / n), int(bl / n));
         }
@@ -80,8 +85,16 @@ public:
     }
 
 private:
-    struct Bin { quint64 count = 0, r = 0, g = 0, b = 0; };
-    struct Box { int lo[3]; int hi[3]; quint64 count; };
+    struct Bin
+    {
+        quint64 count = 0, r = 0, g = 0, b = 0;
+    };
+    struct Box
+    {
+        int lo[3];
+        int hi[3];
+        quint64 count;
+    };
 
     static int key(int r, int g, int b) { return (r << 10) | (g << 5) | b; }
 
@@ -238,8 +251,8 @@ bool writeBitmap(const QImage &image, const QString &path, QString *error)
         *error = QStringLiteral("no picture");
         return false;
     }
-    const QByteArray out = image.format() == QImage::Format_Indexed8 ? bitmapfile::bmp8(image)
-                                                                     : bitmapfile::bmp24(opaque(image));
+    const QByteArray out =
+        image.format() == QImage::Format_Indexed8 ? bitmapfile::bmp8(image) : bitmapfile::bmp24(opaque(image));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
         *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());

@@ -79,12 +79,12 @@ Command parseOne(const QString &text)
         c.colour = QColor::fromString(f[2].trimmed());
         if (!c.colour.isValid())
             throw Failure{QStringLiteral("\"%1\" is not a colour").arg(f[2])};
-    } else if (name == QLatin1String("dispmsg") || name == QLatin1String("showgv") || name == QLatin1String("autoopendocument")
-               || name == QLatin1String("icongv")) {
-        c.kind = name == QLatin1String("dispmsg") ? Command::DispMsg
-               : name == QLatin1String("showgv")  ? Command::ShowGV
-               : name == QLatin1String("icongv")  ? Command::IconGV
-                                                  : Command::AutoOpenDocument;
+    } else if (name == QLatin1String("dispmsg") || name == QLatin1String("showgv") ||
+               name == QLatin1String("autoopendocument") || name == QLatin1String("icongv")) {
+        c.kind = name == QLatin1String("dispmsg")  ? Command::DispMsg
+                 : name == QLatin1String("showgv") ? Command::ShowGV
+                 : name == QLatin1String("icongv") ? Command::IconGV
+                                                   : Command::AutoOpenDocument;
         c.on = onOff(fields(args, 1, m.captured(1))[0]);
     } else if (name == QLatin1String("clipcopyviewimage") || name == QLatin1String("exitgv")) {
         c.kind = name == QLatin1String("exitgv") ? Command::ExitGV : Command::ClipCopyViewImage;

@@ -33,7 +33,8 @@ Viewer::Viewer(const Options &options) : options_(options)
     if (!options_.logPath.isEmpty()) {
         logFile_.setFileName(options_.logPath);
         if (!logFile_.open(QIODevice::Append | QIODevice::Text))
-            qWarning("gv: cannot open the log %s: %s", qPrintable(options_.logPath), qPrintable(logFile_.errorString()));
+            qWarning("gv: cannot open the log %s: %s", qPrintable(options_.logPath),
+                     qPrintable(logFile_.errorString()));
     }
 }
 
@@ -148,7 +149,8 @@ void Viewer::runOne(const Pending &p)
     if (!p.invalid.isEmpty())
         why = p.invalid;
     if (ok) {
-        log(QStringLiteral("done: %1 -> OK%2").arg(p.command.text, note.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(note)));
+        log(QStringLiteral("done: %1 -> OK%2")
+                .arg(p.command.text, note.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(note)));
     } else if (!exiting_ || !p.invalid.isEmpty()) {
         executeFailed_ = true;
         log(QStringLiteral("failed: %1: %2").arg(p.command.text, why));
@@ -188,9 +190,7 @@ bool Viewer::carryOut(const Command &c, QString *why, QString *note)
         message(QStringLiteral("%1  %2 x %3  %4%").arg(fileName_).arg(image.width()).arg(image.height()).arg(zoom));
         return true;
     }
-    case Command::ZoomRate:
-        nextZoom_ = c.number;
-        return true;
+    case Command::ZoomRate: nextZoom_ = c.number; return true;
     case Command::MaxDisp:
         fullScreen_ = c.on;
         background_ = c.colour;
@@ -206,9 +206,7 @@ bool Viewer::carryOut(const Command &c, QString *why, QString *note)
         shownWanted_ = c.on;
         applyWindowState();
         return true;
-    case Command::AutoOpenDocument:
-        autoOpen_ = c.on;
-        return true;
+    case Command::AutoOpenDocument: autoOpen_ = c.on; return true;
     case Command::IconGV:
         iconic_ = c.on;
         applyWindowState();
@@ -257,9 +255,10 @@ void Viewer::showNothing()
 
 void Viewer::display(const QImage &image, int zoom)
 {
-    QImage view = zoom == 100 ? image
-                              : image.scaled(std::max(1, image.width() * zoom / 100), std::max(1, image.height() * zoom / 100),
-                                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage view = zoom == 100
+                      ? image
+                      : image.scaled(std::max(1, image.width() * zoom / 100), std::max(1, image.height() * zoom / 100),
+                                     Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     shown_ = view;
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize room = screen ? screen->size() : QSize(1024, 768);

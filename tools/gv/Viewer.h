@@ -19,8 +19,8 @@ namespace gv {
 
 struct Options
 {
-    QString logPath; // every execute and every command's outcome, one line each
-    int delayMs = 0; // each command waits this long before it runs
+    QString logPath;    // every execute and every command's outcome, one line each
+    int delayMs = 0;    // each command waits this long before it runs
     bool block = false; // run commands inside the execute, answering nothing meanwhile
 };
 
@@ -69,8 +69,8 @@ private:
     bool lastFailed_ = false;
     bool exiting_ = false;
 
-    QImage picture_;   // as loaded
-    QImage shown_;     // at its zoom
+    QImage picture_; // as loaded
+    QImage shown_;   // at its zoom
     QString fileName_;
     int nextZoom_ = 100;
     bool quantize_ = false;

@@ -12,7 +12,9 @@
 
 namespace {
 
-const startup::ProgramInfo Info = {"gv", "[/DDE] [--log FILE] [--delay MS] [--block] [FILE...]", R"(A stand-in for the image viewer GV. With /DDE it serves the Link topic "GV|Display" and carries
+const startup::ProgramInfo Info = {
+    "gv", "[/DDE] [--log FILE] [--delay MS] [--block] [FILE...]",
+    R"(A stand-in for the image viewer GV. With /DDE it serves the Link topic "GV|Display" and carries
 out the commands it is sent: FileOpen (path bare or quoted), ZoomRate(n), MaxDisp(ON,ON,colour),
 DispMsg, ShowGV, AutoOpenDocument, IconGV (ON or OFF), ClipCopyViewImage(), Quantize(ON,n,m,ON),
 FileSaveEx("path",ON,ON) and ExitGV(), one or several bracketed commands per execute or one bare

@@ -24,7 +24,9 @@ enum Exit {
     ExitNotReady = 7, // await: the awaited text did not come within its bound
 };
 
-const startup::ProgramInfo Info = {"linkctl", "[options] APP|TOPIC ACTION...", R"(Opens a Link conversation with application APP on topic TOPIC and runs the actions in order:
+const startup::ProgramInfo Info = {
+    "linkctl", "[options] APP|TOPIC ACTION...",
+    R"(Opens a Link conversation with application APP on topic TOPIC and runs the actions in order:
   execute TEXT            executes TEXT on the server
   request ITEM            prints the text of ITEM
   await ITEM TEXT[,TEXT]  requests ITEM until its text is one of the TEXTs, then prints it;
@@ -148,7 +150,8 @@ int main(int argc, char **argv)
         box.setLinkTopic(topic);
         suite_link::openWhenServed(box, openWaitMs, [] { QThread::msleep(50); });
     } catch (const vb::RuntimeError &e) {
-        return fail(statusFor(e.number()), QStringLiteral("%1: error %2: %3").arg(topic).arg(e.number()).arg(e.description()));
+        return fail(statusFor(e.number()),
+                    QStringLiteral("%1: error %2: %3").arg(topic).arg(e.number()).arg(e.description()));
     }
 
     for (const Action &act : actions) {
@@ -172,18 +175,20 @@ int main(int argc, char **argv)
                             throw;
                     }
                     if (bound.hasExpired())
-                        return fail(ExitNotReady, QStringLiteral("%1 did not answer %2 with %3 within %4 ms (last answer \"%5\")")
-                                                      .arg(topic, act.item, act.wanted.join(QLatin1String(" or ")))
-                                                      .arg(awaitBoundMs)
-                                                      .arg(box.text()));
+                        return fail(ExitNotReady,
+                                    QStringLiteral("%1 did not answer %2 with %3 within %4 ms (last answer \"%5\")")
+                                        .arg(topic, act.item, act.wanted.join(QLatin1String(" or ")))
+                                        .arg(awaitBoundMs)
+                                        .arg(box.text()));
                     QThread::msleep(10);
                 }
                 out(box.text());
             }
         } catch (const vb::RuntimeError &e) {
             const QString what = act.verb == QLatin1String("execute") ? QStringLiteral("execute \"%1\"").arg(act.text)
-                                                                    : QStringLiteral("%1 %2").arg(act.verb, act.item);
-            return fail(statusFor(e.number()), QStringLiteral("%1: %2: error %3: %4").arg(topic, what).arg(e.number()).arg(e.description()));
+                                                                      : QStringLiteral("%1 %2").arg(act.verb, act.item);
+            return fail(statusFor(e.number()),
+                        QStringLiteral("%1: %2: error %3: %4").arg(topic, what).arg(e.number()).arg(e.description()));
         }
     }
     box.setLinkMode(0);

@@ -266,7 +266,7 @@ void EmfWriter::stretchDib(const QRect &dest, const QRect &source, const QByteAr
     w.u32(quint32(bitmapInfo.size()));
     w.u32(quint32(fixed + bitmapInfo.size()));
     w.u32(quint32(bits.size()));
-    w.u32(0);          // colours are RGB
+    w.u32(0); // colours are RGB
     w.u32(picture::rop::SourceCopy);
     w.i32(dest.width());
     w.i32(dest.height());

@@ -23,8 +23,14 @@ public:
     // Text alignment flags, one set: vertical and horizontal alignments are or-ed together.
     enum TextAlign { AlignTop = 0, AlignBaseline = 24, TextAlignCenter = 6, TextAlignRight = 2 };
     enum { CharsetAnsi = 0, CharsetSymbol = 2, CharsetShiftJis = 128 };
-    enum HatchStyle { HatchHorizontal = 0, HatchVertical = 1, HatchForwardDiagonal = 2, HatchBackwardDiagonal = 3,
-                      HatchCross = 4, HatchDiagonalCross = 5 };
+    enum HatchStyle {
+        HatchHorizontal = 0,
+        HatchVertical = 1,
+        HatchForwardDiagonal = 2,
+        HatchBackwardDiagonal = 3,
+        HatchCross = 4,
+        HatchDiagonalCross = 5
+    };
     enum { TextOpaque = 0x0002, TextClipped = 0x0004 };
     // Compression of a bitmap that carries a whole JPEG or PNG file.
     enum { BitmapJpeg = 4, BitmapPng = 5 };
@@ -89,8 +95,7 @@ public:
     // device: the reference device in pixels and millimetres, and in micrometres (by default
     // the millimetres' thousandfold).
     QByteArray finish(const QRect &frame, const QSize &devicePixels = QSize(1280, 1024),
-                      const QSize &deviceMillimetres = QSize(339, 271),
-                      const QSize &deviceMicrometres = QSize()) const;
+                      const QSize &deviceMillimetres = QSize(339, 271), const QSize &deviceMicrometres = QSize()) const;
 
 private:
     int newHandle() { return ++handles_; }

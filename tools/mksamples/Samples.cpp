@@ -190,9 +190,9 @@ QImage fujiScene()
     p.setBrush(rock);
     p.drawPolygon(QPolygonF({QPointF(0, 300), QPointF(170, 95), QPointF(230, 95), QPointF(400, 300)}));
     p.setBrush(QColor(250, 250, 255));
-    p.drawPolygon(QPolygonF({QPointF(170, 95), QPointF(230, 95), QPointF(262, 134), QPointF(240, 126),
-                             QPointF(222, 140), QPointF(200, 124), QPointF(178, 140), QPointF(160, 126),
-                             QPointF(138, 134)}));
+    p.drawPolygon(
+        QPolygonF({QPointF(170, 95), QPointF(230, 95), QPointF(262, 134), QPointF(240, 126), QPointF(222, 140),
+                   QPointF(200, 124), QPointF(178, 140), QPointF(160, 126), QPointF(138, 134)}));
     p.setBrush(QColor(40, 110, 60));
     p.drawRect(QRectF(0, 270, 400, 30));
     label(p, QPoint(10, 10), QStringLiteral("FUJI - JPEG"), 2);
@@ -265,16 +265,15 @@ QByteArray wmfSample()
     w.roundRect(QRect(450, 2250, 3900, 600), 300, 300);
     const int dash = w.createPen(WmfWriter::PenDash, 1, 0x800080);
     w.selectObject(dash);
-    w.polyline({QPoint(450, 3150), QPoint(1350, 3000), QPoint(2250, 3300), QPoint(3150, 3000),
-                QPoint(4350, 3150)});
+    w.polyline({QPoint(450, 3150), QPoint(1350, 3000), QPoint(2250, 3300), QPoint(3150, 3000), QPoint(4350, 3150)});
 
     const int latin = w.createFont(-300, 700, WmfWriter::CharsetAnsi, "Arial");
     w.selectObject(latin);
     w.setTextColor(0x202080);
     w.setTextAlign(WmfWriter::AlignTop);
     w.textOut(450, 240, "WMF  Windows Metafile");
-    const int gothic = w.createFont(-270, 400, WmfWriter::CharsetShiftJis,
-                                    cp932::encode(QStringLiteral("ＭＳ ゴシック")));
+    const int gothic =
+        w.createFont(-270, 400, WmfWriter::CharsetShiftJis, cp932::encode(QStringLiteral("ＭＳ ゴシック")));
     w.selectObject(gothic);
     w.setTextColor(0x000000);
     w.textOut(600, 2370, cp932::encode(QStringLiteral("メタファイルの見本・日本語")));
@@ -370,8 +369,8 @@ bitmapfile::IconImage cursorImage()
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, false);
-    const QPolygon arrow({QPoint(2, 2), QPoint(2, 24), QPoint(8, 18), QPoint(12, 28), QPoint(16, 26),
-                          QPoint(12, 17), QPoint(20, 17)});
+    const QPolygon arrow(
+        {QPoint(2, 2), QPoint(2, 24), QPoint(8, 18), QPoint(12, 28), QPoint(16, 26), QPoint(12, 17), QPoint(20, 17)});
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(Qt::white);
     p.drawPolygon(arrow);
@@ -390,7 +389,8 @@ QVector<SampleFile> makeSamples()
 {
     QVector<SampleFile> files;
     files.append({QStringLiteral("bitmap24.bmp"), bitmapfile::bmp24(bitmapScene())});
-    files.append({QStringLiteral("rle8.rle"), bitmapfile::bmpRle8(rleScene(320, 240, 24, QStringLiteral("RLE8 BITMAP"), 2))});
+    files.append(
+        {QStringLiteral("rle8.rle"), bitmapfile::bmpRle8(rleScene(320, 240, 24, QStringLiteral("RLE8 BITMAP"), 2))});
     files.append({QStringLiteral("rle4.rle"), bitmapfile::bmpRle4(rleScene(160, 120, 16, QStringLiteral("RLE4"), 2))});
     files.append({QStringLiteral("photo.jpg"), jpeg(photoScene(), 85)});
     files.append({QStringLiteral("写真_富士.jpg"), jpeg(fujiScene(), 85)});
@@ -401,21 +401,13 @@ QVector<SampleFile> makeSamples()
     files.append({QStringLiteral("icon.ico"), bitmapfile::ico({iconImage(16), iconImage(32)})});
     files.append({QStringLiteral("pointer.cur"), bitmapfile::cur(cursorImage(), QPoint(2, 2))});
     files.append({QStringLiteral("samples.lst"),
-                  listFile({QStringLiteral("; 見本の画像一覧（種類ごとに一つずつ）"),
-                            QStringLiteral("bitmap24.bmp"),
-                            QStringLiteral("rle8.rle"),
-                            QStringLiteral("rle4.rle"),
-                            QStringLiteral("photo.jpg"),
-                            QStringLiteral("写真_富士.jpg"),
-                            QStringLiteral("\"drawing.wmf\""),
-                            QStringLiteral("drawing.emf"),
-                            QStringLiteral("icon.ico"),
-                            QStringLiteral("pointer.cur"),
+                  listFile({QStringLiteral("; 見本の画像一覧（種類ごとに一つずつ）"), QStringLiteral("bitmap24.bmp"),
+                            QStringLiteral("rle8.rle"), QStringLiteral("rle4.rle"), QStringLiteral("photo.jpg"),
+                            QStringLiteral("写真_富士.jpg"), QStringLiteral("\"drawing.wmf\""),
+                            QStringLiteral("drawing.emf"), QStringLiteral("icon.ico"), QStringLiteral("pointer.cur"),
                             QStringLiteral("; 次の行のファイルはありません（読み飛ばされます）"),
                             QStringLiteral("missing.jpg")})});
-    files.append({QStringLiteral("large.lst"),
-                  listFile({QStringLiteral("; 大きな画像（縦長と横長）"),
-                            QStringLiteral("tall.jpg"),
-                            QStringLiteral("wide.jpg")})});
+    files.append({QStringLiteral("large.lst"), listFile({QStringLiteral("; 大きな画像（縦長と横長）"),
+                                                         QStringLiteral("tall.jpg"), QStringLiteral("wide.jpg")})});
     return files;
 }

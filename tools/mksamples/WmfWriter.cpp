@@ -28,7 +28,8 @@ void WmfWriter::setTextAlign(int align) { record(SetTextAlign, {quint16(align)})
 
 void WmfWriter::intersectClipRect(const QRect &r)
 {
-    record(IntersectClipRect, {quint16(r.y() + r.height()), quint16(r.x() + r.width()), quint16(r.y()), quint16(r.x())});
+    record(IntersectClipRect,
+           {quint16(r.y() + r.height()), quint16(r.x() + r.width()), quint16(r.y()), quint16(r.x())});
 }
 
 void WmfWriter::setBkColor(quint32 rgb)
@@ -82,14 +83,14 @@ int WmfWriter::createFont(int height, int weight, int charset, const QByteArray 
     records_.i16(0); // escapement
     records_.i16(0); // orientation
     records_.i16(static_cast<qint16>(weight));
-    records_.u8(0);  // italic
-    records_.u8(0);  // underline
-    records_.u8(0);  // strike out
+    records_.u8(0); // italic
+    records_.u8(0); // underline
+    records_.u8(0); // strike out
     records_.u8(static_cast<quint8>(charset));
-    records_.u8(0);  // out precision
-    records_.u8(0);  // clip precision
-    records_.u8(0);  // quality
-    records_.u8(0);  // pitch and family
+    records_.u8(0); // out precision
+    records_.u8(0); // clip precision
+    records_.u8(0); // quality
+    records_.u8(0); // pitch and family
     records_.bytes(name);
     return addObject();
 }
@@ -204,7 +205,7 @@ void WmfWriter::stretchDib(const QRect &dest, const QSize &source, const QByteAr
         padded.append('\0');
     begin(StretchDib, 11 + static_cast<int>(padded.size()) / 2);
     records_.u32(picture::rop::SourceCopy);
-    records_.u16(0);          // colours are RGB
+    records_.u16(0); // colours are RGB
     records_.i16(qint16(source.height()));
     records_.i16(qint16(source.width()));
     records_.i16(0);
@@ -231,7 +232,8 @@ QByteArray WmfWriter::finish(const QRect &bbox, int inch) const
         head.u32(0);
         quint16 sum = 0;
         for (int i = 0; i < 20; i += 2)
-            sum ^= static_cast<quint16>(static_cast<quint8>(head.data()[i]) | (static_cast<quint8>(head.data()[i + 1]) << 8));
+            sum ^= static_cast<quint16>(static_cast<quint8>(head.data()[i]) |
+                                        (static_cast<quint8>(head.data()[i + 1]) << 8));
         head.u16(sum);
         out.bytes(head.data());
     }

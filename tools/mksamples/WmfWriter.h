@@ -20,8 +20,14 @@ public:
     enum { MapText = 1, MapAnisotropic = 8 };
     enum { AlignTop = 0, AlignBaseline = 24 };
     enum { CharsetAnsi = 0, CharsetSymbol = 2, CharsetShiftJis = 128 };
-    enum HatchStyle { HatchHorizontal = 0, HatchVertical = 1, HatchForwardDiagonal = 2, HatchBackwardDiagonal = 3,
-                      HatchCross = 4, HatchDiagonalCross = 5 };
+    enum HatchStyle {
+        HatchHorizontal = 0,
+        HatchVertical = 1,
+        HatchForwardDiagonal = 2,
+        HatchBackwardDiagonal = 3,
+        HatchCross = 4,
+        HatchDiagonalCross = 5
+    };
 
     void setMapMode(int mode);
     void setWindowOrg(int x, int y);

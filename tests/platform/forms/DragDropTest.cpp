@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Drops on a window, a label, a list box and a picture box; drags out of a control; the
 // clipboard; the multi-line text box's selection; always on top.
+#include "platform/forms/DragDrop.h"
 #include "platform/forms/Clipboard.h"
 #include "platform/forms/Controls.h"
-#include "platform/forms/DragDrop.h"
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
@@ -37,7 +37,8 @@ struct Seen
 void record(forms::Control &c, Seen &seen, int answer)
 {
     c.setOLEDropMode(1);
-    c.OLEDragOver = [&seen, answer](forms::DataObject &d, int &effect, int button, int shift, float x, float y, int state) {
+    c.OLEDragOver = [&seen, answer](forms::DataObject &d, int &effect, int button, int shift, float x, float y,
+                                    int state) {
         if (state == forms::vbLeave)
             return;
         ++seen.overs;
@@ -84,8 +85,7 @@ public:
 class DragDrop : public ::testing::Test
 {
 protected:
-    DragDrop()
-        : form(all), label(form, "Label1"), list(form, "List1"), picture(form, "Picture1"), plain(form, "Label2")
+    DragDrop() : form(all), label(form, "Label1"), list(form, "List1"), picture(form, "Picture1"), plain(form, "Label2")
     {
         label.Move(150, 150, 1500, 600);
         list.Move(2000, 150, 1500, 1500);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The window layer: twips as the truth, resize events, control rules, error reporting.
+#include "platform/forms/Forms.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
-#include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/forms/Menu.h"
 #include "platform/vb/vb.h"

@@ -7,10 +7,10 @@
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
-#include "platform/forms/Program.h"
 #include "platform/forms/KeyCodes.h"
 #include "platform/forms/Menu.h"
 #include "platform/forms/MenuBar.h"
+#include "platform/forms/Program.h"
 #include "platform/vb/vb.h"
 #include "tests/support/TempDir.h"
 
@@ -60,8 +60,12 @@ class SelfClosing : public forms::Form
 {
 public:
     explicit SelfClosing(forms::Forms &f)
-        : Form(f, "Form2", 4000, 3000), menu1(*this, "menu1", "ファイル(&F)"), menu19(*this, "menu19", "終了", &menu1),
-          Command1(*this, "Command1"), Text1(*this, "Text1"), Timer1(*this, "Timer1")
+        : Form(f, "Form2", 4000, 3000),
+          menu1(*this, "menu1", "ファイル(&F)"),
+          menu19(*this, "menu19", "終了", &menu1),
+          Command1(*this, "Command1"),
+          Text1(*this, "Text1"),
+          Timer1(*this, "Timer1")
     {
         Command1.Move(0, 0, 1000, 400);
         Text1.Move(0, 600, 1000, 300);
@@ -106,7 +110,8 @@ TEST_F(Life, EndStopsEveryHandlerOnTheStack)
     outer.Click = [&] {
         ran << "outer";
         for (int i = 0; i < 3; ++i) {
-            QMetaObject::invokeMethod(inner.widget(), [&] { QTest::mouseClick(inner.widget(), Qt::LeftButton); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                inner.widget(), [&] { QTest::mouseClick(inner.widget(), Qt::LeftButton); }, Qt::QueuedConnection);
             forms::DoEvents();
             ran << "outer goes on"; // never: the End inside DoEvents unwinds this loop too
         }
@@ -135,7 +140,8 @@ TEST_F(Life, AWindowClosedInsideDoEventsOutlivesTheHandlerThatRuns)
     QPointer<Board> alive(board);
     board->Show();
     forms::runEvent([&] {
-        QMetaObject::invokeMethod(board->window(), [&] { board->window()->close(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            board->window(), [&] { board->window()->close(); }, Qt::QueuedConnection);
         forms::DoEvents();
         ASSERT_FALSE(alive.isNull()) << "closed, but still here for the handler";
         EXPECT_FALSE(board->isLoaded());

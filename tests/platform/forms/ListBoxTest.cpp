@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The list box driven through its widget: extended selection, keys left to the program, the
 // right button, a large list.
+#include "platform/forms/ListBox.h"
 #include "platform/forms/Clipboard.h"
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/KeyCodes.h"
-#include "platform/forms/ListBox.h"
 #include "platform/vb/vb.h"
 #include "tests/support/TempDir.h"
 

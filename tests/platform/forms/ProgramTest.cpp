@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Each program of the window layer has its own event loop record and interaction: a program
 // made after another (the next test, a restarted program) starts as a fresh process does.
+#include "platform/forms/Program.h"
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/Interaction.h"
-#include "platform/forms/Program.h"
 
 #include <QObject>
 #include <QPointer>

@@ -68,7 +68,8 @@ protected:
     void SetUp() override
     {
         linktest::usePrivateLinkFolder();
-        ASSERT_EQ(server.startAndWaitLine(QStringLiteral("link_test_server"), {}), QStringLiteral("ready")) << server.allOutput().toStdString();
+        ASSERT_EQ(server.startAndWaitLine(QStringLiteral("link_test_server"), {}), QStringLiteral("ready"))
+            << server.allOutput().toStdString();
     }
 
     linktest::Program server;
@@ -146,8 +147,9 @@ TEST_F(LinkAcross, ExecutesAndRequestsReachTheServerWhateverTheCase)
     EXPECT_EQ(errorOf([&] { box.LinkExecute(QStringLiteral("x")); }), suite_link::ErrNoChannel);
 
     const QStringList seen = events();
-    EXPECT_EQ(seen.mid(0, 5), (QStringList{QStringLiteral("open"), QStringLiteral("execute set:") + path,
-                                           QStringLiteral("execute "), QStringLiteral("close"), QStringLiteral("open")}));
+    EXPECT_EQ(seen.mid(0, 5),
+              (QStringList{QStringLiteral("open"), QStringLiteral("execute set:") + path, QStringLiteral("execute "),
+                           QStringLiteral("close"), QStringLiteral("open")}));
 }
 
 TEST_F(LinkAcross, OpeningFailsWith282WhenNothingAnswersTheTopic)
@@ -163,8 +165,10 @@ TEST_F(LinkAcross, OpeningFailsWith282WhenNothingAnswersTheTopic)
     EXPECT_EQ(box.LinkMode(), 0);
 
     linktest::Program refusing;
-    ASSERT_EQ(refusing.startAndWaitLine(QStringLiteral("link_test_server"), {QStringLiteral("--app"), QStringLiteral("SHY"), QStringLiteral("--refuse-open")}),
-              QStringLiteral("ready"));
+    ASSERT_EQ(
+        refusing.startAndWaitLine(QStringLiteral("link_test_server"),
+                                  {QStringLiteral("--app"), QStringLiteral("SHY"), QStringLiteral("--refuse-open")}),
+        QStringLiteral("ready"));
     box.setLinkTopic(QStringLiteral("SHY|T"));
     EXPECT_EQ(errorOf([&] { box.setLinkMode(2); }, &why), vb::ErrDdeNoResponse);
     EXPECT_TRUE(why.contains(QStringLiteral("refused"))) << why.toStdString();
@@ -224,7 +228,8 @@ TEST_F(LinkAcross, SeveralClientsAtOnceAreServedInTheirOwnOrder)
     for (int c = 0; c < 6; ++c) {
         QStringList args{QStringLiteral("LTEST|T")};
         for (int n = 0; n < 5; ++n)
-            args << QStringLiteral("execute") << QStringLiteral("c%1-%2").arg(c).arg(n) << QStringLiteral("request") << QStringLiteral("Open");
+            args << QStringLiteral("execute") << QStringLiteral("c%1-%2").arg(c).arg(n) << QStringLiteral("request")
+                 << QStringLiteral("Open");
         clients.push_back(std::make_unique<linktest::Program>());
         clients.back()->start(QStringLiteral("linkctl"), args);
     }
@@ -243,7 +248,7 @@ TEST_F(LinkAcross, SeveralClientsAtOnceAreServedInTheirOwnOrder)
             last = at;
         }
     }
-    EXPECT_EQ(seen.count(QStringLiteral("open")), 8);  // six clients, mine, the events box
+    EXPECT_EQ(seen.count(QStringLiteral("open")), 8); // six clients, mine, the events box
     EXPECT_EQ(seen.count(QStringLiteral("close")), 6);
     EXPECT_EQ(openCount(mine, QStringLiteral("1")), QStringLiteral("1"));
 }
@@ -251,8 +256,9 @@ TEST_F(LinkAcross, SeveralClientsAtOnceAreServedInTheirOwnOrder)
 TEST_F(LinkAcross, AClientKilledMidCallLeavesTheServerServing)
 {
     linktest::Program client;
-    client.start(QStringLiteral("linkctl"), {QStringLiteral("LTEST|T"), QStringLiteral("execute"), QStringLiteral("sleep:800"),
-                                             QStringLiteral("request"), QStringLiteral("Text")});
+    client.start(QStringLiteral("linkctl"),
+                 {QStringLiteral("LTEST|T"), QStringLiteral("execute"), QStringLiteral("sleep:800"),
+                  QStringLiteral("request"), QStringLiteral("Text")});
     // Kill it while the server is busy with its execute; the answer then goes nowhere.
     ASSERT_TRUE(linktest::waitForServer(QStringLiteral("LTEST|T")));
     QDeadlineTimer deadline(10000);
@@ -266,7 +272,8 @@ TEST_F(LinkAcross, AClientKilledMidCallLeavesTheServerServing)
     EXPECT_EQ(request(next, QStringLiteral("Text")), QStringLiteral("initial"));
     const QStringList seen = events();
     EXPECT_TRUE(seen.contains(QStringLiteral("execute sleep:800")));
-    EXPECT_GE(seen.count(QStringLiteral("close")), 2) << seen.join(QLatin1Char('|')).toStdString(); // the killed client, the probe
+    EXPECT_GE(seen.count(QStringLiteral("close")), 2)
+        << seen.join(QLatin1Char('|')).toStdString(); // the killed client, the probe
     EXPECT_EQ(openCount(next, QStringLiteral("1")), QStringLiteral("1"));
 }
 
@@ -289,7 +296,8 @@ TEST_F(LinkAcross, MalformedAndOversizedFramesEndOnlyTheirOwnConversation)
     };
     using suite_link::wire::Kind;
     QByteArray initiate = suite_link::wire::encode(Kind::Initiate, 1, QStringLiteral("T"));
-    QByteArray oversized = suite_link::wire::encode(Kind::Execute, 2, QStringLiteral("x")).left(suite_link::wire::HeaderSize);
+    QByteArray oversized =
+        suite_link::wire::encode(Kind::Execute, 2, QStringLiteral("x")).left(suite_link::wire::HeaderSize);
     oversized[8] = char(0x40); // announces a gigabyte
     QByteArray badText = suite_link::wire::encode(Kind::Execute, 2, QStringLiteral("ok"));
     badText[suite_link::wire::HeaderSize + 1] = char(0xc3);
@@ -340,7 +348,8 @@ TEST(LinkFolder, AFolderTheUserHadIsUsedAsItIsOrRefusedNeverChanged)
     EXPECT_EQ(st.st_mode & 07777, 0755u);
     suite_link::LinkServer server(QStringLiteral("Home"));
     EXPECT_FALSE(server.listen());
-    EXPECT_TRUE(server.errorString().contains(QStringLiteral("others may enter"))) << server.errorString().toStdString();
+    EXPECT_TRUE(server.errorString().contains(QStringLiteral("others may enter")))
+        << server.errorString().toStdString();
     ::chmod(native.constData(), 0711);
     EXPECT_FALSE(suite_link::prepareSocketFolder(&why));
 
@@ -398,7 +407,8 @@ TEST_F(LinkAcross, IdleConnectionsNeverLockOutAClientThatOpensAConversation)
 TEST_F(LinkAcross, TheFirstServerKeepsItsNameAndADeadOneLeavesItFree)
 {
     linktest::Program second;
-    const QString line = second.startAndWaitLine(QStringLiteral("link_test_server"), {QStringLiteral("--app"), QStringLiteral("ltest")});
+    const QString line =
+        second.startAndWaitLine(QStringLiteral("link_test_server"), {QStringLiteral("--app"), QStringLiteral("ltest")});
     EXPECT_TRUE(line.startsWith(QStringLiteral("taken:"))) << line.toStdString();
     EXPECT_TRUE(line.contains(QString::number(server.pid()))) << line.toStdString();
     ASSERT_TRUE(second.waitFinished());
@@ -537,7 +547,12 @@ TEST(LinkOpenWhenServed, TriesAgainOnlyWhileNothingAnswersAndTheWaitLasts)
     QElapsedTimer clock;
     clock.start();
     between = 0;
-    EXPECT_EQ(errorOf([&] { suite_link::openWhenServed(nobody, 150, [&] { ++between; QThread::msleep(10); }); }),
+    EXPECT_EQ(errorOf([&] {
+                  suite_link::openWhenServed(nobody, 150, [&] {
+                      ++between;
+                      QThread::msleep(10);
+                  });
+              }),
               vb::ErrDdeNoResponse);
     EXPECT_GE(clock.elapsed(), 150);
     EXPECT_GE(between, 1);

@@ -29,9 +29,10 @@ class TestTopic : public suite_link::TopicHandler
 {
 public:
     TestTopic(suite_link::LinkServer &server, QString topic, bool refuseOpen)
-        : server_(server), topic_(std::move(topic)), refuseOpen_(refuseOpen)
-    {
-    }
+        : server_(server),
+          topic_(std::move(topic)),
+          refuseOpen_(refuseOpen)
+    {}
 
     bool linkOpen() override
     {
@@ -50,8 +51,7 @@ public:
             std::printf("sleeping\n"); // a test waits for this to know the server is busy
             std::fflush(stdout);
             QThread::msleep(command.mid(6).toULong());
-        }
-        else if (command.startsWith(QLatin1String("call:")))
+        } else if (command.startsWith(QLatin1String("call:")))
             text_ = call(command.mid(5));
         else if (command.startsWith(QLatin1String("script:")))
             script_ = command.mid(7).split(QLatin1Char(','));

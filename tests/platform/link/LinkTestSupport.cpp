@@ -21,15 +21,9 @@ QString usePrivateLinkFolder()
     return path;
 }
 
-QString program(const QString &name)
-{
-    return QStringLiteral(SUITE_BIN_DIR "/") + name;
-}
+QString program(const QString &name) { return QStringLiteral(SUITE_BIN_DIR "/") + name; }
 
-Program::~Program()
-{
-    kill();
-}
+Program::~Program() { kill(); }
 
 void Program::start(const QString &name, const QStringList &args)
 {

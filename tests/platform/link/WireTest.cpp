@@ -9,7 +9,8 @@ using namespace suite_link::wire;
 
 TEST(Wire, FramesRoundTripAndWaitForTheirLastByte)
 {
-    QByteArray stream = encode(Kind::Request, 7, QStringLiteral("Text2")) + encodeNack(8, 285, QStringLiteral("いいえ"));
+    QByteArray stream =
+        encode(Kind::Request, 7, QStringLiteral("Text2")) + encodeNack(8, 285, QStringLiteral("いいえ"));
     QByteArray partial = stream.left(HeaderSize + 2);
     Frame f;
     EXPECT_EQ(take(partial, false, f), Take::Malformed) << "a request may not come from a server";

@@ -227,7 +227,8 @@ TEST_F(DamagedTest, DamageAnywhereNeverCrashes)
 {
     // Every sample kind with bytes changed at pseudo-random places, and cut at many lengths: each
     // either loads or fails with 481. Run under the address sanitizer this is the real test.
-    const char *names[] = {"drawing.wmf", "drawing.emf", "rle8.rle", "rle4.rle", "icon.ico", "pointer.cur", "photo.jpg"};
+    const char *names[] = {"drawing.wmf", "drawing.emf", "rle8.rle", "rle4.rle",
+                           "icon.ico",    "pointer.cur", "photo.jpg"};
     Lcg r{42};
     int loaded = 0;
     int refused = 0;

@@ -106,7 +106,8 @@ TEST(PicturesFromOtherPrograms, PieWithAClipRectangle)
 
 TEST(PicturesFromOtherPrograms, SixteenBitBitmapsReachFullIntensity)
 {
-    for (const char *name : {"bitmap16-555.bmp", "bitmap16-565-with-colour-table.bmp", "bitmap16-565-v5-top-down.bmp"}) {
+    for (const char *name :
+         {"bitmap16-555.bmp", "bitmap16-565-with-colour-table.bmp", "bitmap16-565-v5-top-down.bmp"}) {
         SCOPED_TRACE(name);
         const bool six = QByteArray(name).contains("565");
         const QImage img = drawn(QString::fromLatin1(name), Kind::Bitmap);
@@ -189,8 +190,8 @@ double meanDifference(const QImage &a, const QImage &b)
     for (int y = 0; y < a.height(); ++y) {
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q))
-                     + std::abs(qAlpha(p) - qAlpha(q));
+            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q)) +
+                     std::abs(qAlpha(p) - qAlpha(q));
         }
     }
     return total / (4.0 * a.width() * a.height());
@@ -218,8 +219,8 @@ TEST(PicturesFromOtherPrograms, TextStaysInTheBoxesDrawnForIt)
     const int north = sum(sansAdvances(QStringLiteral("Northern region"), 14));
     const int total = sum(sansAdvances(QStringLiteral("Total revenue 1999"), 14));
     const int centred = sum(sansAdvances(QStringLiteral("Centred"), 14));
-    const QVector<QRect> boxes = {QRect(8, 8, title + 8, 40), QRect(8, 64, north + 8, 24),
-                                  QRect(8, 96, total + 8, 24), QRect(300 - centred / 2 - 4, 96, centred + 8, 24)};
+    const QVector<QRect> boxes = {QRect(8, 8, title + 8, 40), QRect(8, 64, north + 8, 24), QRect(8, 96, total + 8, 24),
+                                  QRect(300 - centred / 2 - 4, 96, centred + 8, 24)};
     EXPECT_EQ(darkOutside(img, boxes), 0);
     // And the text is there: each box holds more than its outline.
     for (const QRect &b : boxes) {

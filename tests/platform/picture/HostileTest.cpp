@@ -24,10 +24,7 @@ using picture::loadPicture;
 namespace {
 
 // A picture frame of w x h pixels, in hundredths of a millimetre.
-QRect emfFrame(int w, int h)
-{
-    return QRect(0, 0, w * 2540 / 96, h * 2540 / 96);
-}
+QRect emfFrame(int w, int h) { return QRect(0, 0, w * 2540 / 96, h * 2540 / 96); }
 
 // A plain Windows metafile whose window is w x h logical units, one to a pixel.
 WmfWriter plainWmf(int w, int h)
@@ -61,9 +58,9 @@ TEST(HostilePictures, EnhancedRecordsShorterThanTheirTypeAreDamaged)
     // Clip rectangles, world transforms, arcs, ellipses, rectangles, pies and chords, each
     // given as a bare 8-byte record.
     namespace emf = picture::emf;
-    for (quint32 type : {emf::ExcludeClipRect, emf::IntersectClipRect, emf::SetWorldTransform, emf::ModifyWorldTransform,
-                         emf::AngleArc, emf::Ellipse, emf::Rectangle, emf::RoundRect, emf::Arc, emf::Chord, emf::Pie,
-                         emf::ArcTo}) {
+    for (quint32 type :
+         {emf::ExcludeClipRect, emf::IntersectClipRect, emf::SetWorldTransform, emf::ModifyWorldTransform,
+          emf::AngleArc, emf::Ellipse, emf::Rectangle, emf::RoundRect, emf::Arc, emf::Chord, emf::Pie, emf::ArcTo}) {
         EmfWriter w;
         w.record(type, QByteArray());
         SCOPED_TRACE(type);
@@ -85,8 +82,11 @@ TEST(HostilePictures, WindowsRecordsShorterThanTheirTypeAreDamaged)
     {
         quint16 function;
         int params;
-    } shortRecords[] = {{picture::wmf::ExtTextOut, 3}, {picture::wmf::Escape, 1}, {picture::wmf::CreatePalette, 1},
-                        {picture::wmf::SetPalEntries, 1}, {picture::wmf::AnimatePalette, 1}};
+    } shortRecords[] = {{picture::wmf::ExtTextOut, 3},
+                        {picture::wmf::Escape, 1},
+                        {picture::wmf::CreatePalette, 1},
+                        {picture::wmf::SetPalEntries, 1},
+                        {picture::wmf::AnimatePalette, 1}};
     for (const auto &shortRecord : shortRecords) {
         WmfWriter w = plainWmf(100, 100);
         w.record(shortRecord.function, QVector<quint16>(shortRecord.params, 0));
@@ -124,8 +124,8 @@ TEST(HostilePictures, HugeTextAdvancesAddUpWithoutOverflow)
     u32(76); // the string, from the record's start
     u32(0);  // options
     for (int i = 0; i < 4; ++i)
-        u32(0); // no rectangle
-    u32(80); // the advances
+        u32(0);                     // no rectangle
+    u32(80);                        // the advances
     body.append("\x83\x65\0\0", 4); // katakana TE
     u32(2021161080);
     u32(2021161080);
@@ -139,7 +139,8 @@ TEST(HostilePictures, MetafilesThatAskForTooMuchDrawingAreDamaged)
     EmfWriter ellipses;
     for (int i = 0; i < 2000; ++i)
         ellipses.ellipse(QRect(0, 0, 1280, 1024));
-    EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(ellipses.finish(emfFrame(1280, 1024))); }), vb::ErrInvalidPicture);
+    EXPECT_EQ(errorOf([&] { picture::loadPictureBytes(ellipses.finish(emfFrame(1280, 1024))); }),
+              vb::ErrInvalidPicture);
 
     // Ten thousand rectangles filling the frame, painted again on every repaint until now.
     WmfWriter rectangles = plainWmf(1280, 1024);

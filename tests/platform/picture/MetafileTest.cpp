@@ -45,8 +45,8 @@ QRect redArea(const QImage &img)
 // Whether a rectangle found by redArea matches an expected one to a pixel's smoothing.
 ::testing::AssertionResult sameArea(const QRect &got, const QRect &want)
 {
-    if (std::abs(got.left() - want.left()) <= 1 && std::abs(got.top() - want.top()) <= 1
-        && std::abs(got.right() - want.right()) <= 1 && std::abs(got.bottom() - want.bottom()) <= 1)
+    if (std::abs(got.left() - want.left()) <= 1 && std::abs(got.top() - want.top()) <= 1 &&
+        std::abs(got.right() - want.right()) <= 1 && std::abs(got.bottom() - want.bottom()) <= 1)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "red at (" << got.x() << "," << got.y() << " " << got.width() << "x"
                                          << got.height() << "), expected (" << want.x() << "," << want.y() << " "
@@ -123,7 +123,8 @@ TEST_F(MetafileTest, EmfIsSizedByItsFrameWhereverItsDeviceBoundsLie)
     // The frame an inch from the origin: the drawing is placed relative to it.
     EmfWriter f;
     redBox(f, QRect(96 + 24, 96 + 12, 24, 24));
-    const picture::Picture q = loadPicture(save(QStringLiteral("b.emf"), f.finish(QRect(2540, 2540, 2540, 1270), dev, mm)));
+    const picture::Picture q =
+        loadPicture(save(QStringLiteral("b.emf"), f.finish(QRect(2540, 2540, 2540, 1270), dev, mm)));
     EXPECT_EQ(q.pixelSize(), QSize(96, 48));
     EXPECT_TRUE(sameArea(redArea(q.toImage()), QRect(24, 12, 24, 24)));
 }
@@ -145,7 +146,8 @@ TEST_F(MetafileTest, WidePensKeepTheirWidthUnderAScalingMapping)
     w.moveTo(100, 250);
     w.lineTo(900, 250);
     const QImage fromEmf = loadPicture(save(QStringLiteral("pen.emf"), e.finish(QRect(0, 0, 2646, 1323)))).toImage();
-    const QImage fromWmf = loadPicture(save(QStringLiteral("pen.wmf"), w.finish(QRect(0, 0, 1000, 500), 960))).toImage();
+    const QImage fromWmf =
+        loadPicture(save(QStringLiteral("pen.wmf"), w.finish(QRect(0, 0, 1000, 500), 960))).toImage();
     for (const QImage &img : {fromEmf, fromWmf}) {
         ASSERT_EQ(img.size(), QSize(100, 50));
         const QRect red = redArea(img);

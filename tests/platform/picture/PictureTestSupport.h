@@ -23,15 +23,11 @@ inline qint64 processorMs()
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-inline QString samplePath(const QString &name)
-{
-    return QStringLiteral(SUITE_SOURCE_DIR "/samples/") + name;
-}
+inline QString samplePath(const QString &name) { return QStringLiteral(SUITE_SOURCE_DIR "/samples/") + name; }
 
 // Whether a pixel is near a colour, each channel within tol, and opaque.
 inline bool near(QRgb px, QColor want, int tol = 40)
 {
-    return qAlpha(px) > 200 && std::abs(qRed(px) - want.red()) <= tol && std::abs(qGreen(px) - want.green()) <= tol
-           && std::abs(qBlue(px) - want.blue()) <= tol;
+    return qAlpha(px) > 200 && std::abs(qRed(px) - want.red()) <= tol && std::abs(qGreen(px) - want.green()) <= tol &&
+           std::abs(qBlue(px) - want.blue()) <= tol;
 }
-

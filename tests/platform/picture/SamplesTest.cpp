@@ -23,16 +23,11 @@ struct Sample
 };
 
 const Sample samples[] = {
-    {"bitmap24.bmp", Kind::Bitmap, {320, 240}},
-    {"rle8.rle", Kind::Bitmap, {320, 240}},
-    {"rle4.rle", Kind::Bitmap, {160, 120}},
-    {"photo.jpg", Kind::Bitmap, {320, 240}},
-    {"写真_富士.jpg", Kind::Bitmap, {400, 300}},
-    {"tall.jpg", Kind::Bitmap, {600, 1800}},
-    {"wide.jpg", Kind::Bitmap, {3000, 500}},
-    {"drawing.wmf", Kind::Metafile, {320, 240}},
-    {"drawing.emf", Kind::EnhMetafile, {336, 240}},
-    {"icon.ico", Kind::Icon, {32, 32}},
+    {"bitmap24.bmp", Kind::Bitmap, {320, 240}},     {"rle8.rle", Kind::Bitmap, {320, 240}},
+    {"rle4.rle", Kind::Bitmap, {160, 120}},         {"photo.jpg", Kind::Bitmap, {320, 240}},
+    {"写真_富士.jpg", Kind::Bitmap, {400, 300}},    {"tall.jpg", Kind::Bitmap, {600, 1800}},
+    {"wide.jpg", Kind::Bitmap, {3000, 500}},        {"drawing.wmf", Kind::Metafile, {320, 240}},
+    {"drawing.emf", Kind::EnhMetafile, {336, 240}}, {"icon.ico", Kind::Icon, {32, 32}},
     {"pointer.cur", Kind::Icon, {32, 32}},
 };
 
@@ -62,8 +57,10 @@ TEST(PictureSamples, EveryKindLoadsAtItsNaturalSize)
 TEST(PictureSamples, ContentNotExtensionDecidesTheKind)
 {
     TempDir dir;
-    const QString bmpAsJpg = dir.write(QStringLiteral("really-a-bitmap.jpg"), readSample(QStringLiteral("bitmap24.bmp")));
-    const QString emfAsWmf = dir.write(QStringLiteral("really-enhanced.wmf"), readSample(QStringLiteral("drawing.emf")));
+    const QString bmpAsJpg =
+        dir.write(QStringLiteral("really-a-bitmap.jpg"), readSample(QStringLiteral("bitmap24.bmp")));
+    const QString emfAsWmf =
+        dir.write(QStringLiteral("really-enhanced.wmf"), readSample(QStringLiteral("drawing.emf")));
     const QString curAsIco = dir.write(QStringLiteral("NOEXT"), readSample(QStringLiteral("pointer.cur")));
     EXPECT_EQ(picture::loadPicture(bmpAsJpg).kind(), Kind::Bitmap);
     EXPECT_EQ(picture::loadPicture(emfAsWmf).kind(), Kind::EnhMetafile);

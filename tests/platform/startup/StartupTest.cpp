@@ -23,7 +23,7 @@ namespace {
 const startup::ProgramInfo Sample = {"sample", "[/x] [FILE]...", "Does nothing.\n"};
 
 // What a write into a fresh temporary stream left there.
-template<typename Write>
+template <typename Write>
 std::string written(Write write)
 {
     std::FILE *f = std::tmpfile();
@@ -40,7 +40,10 @@ std::string written(Write write)
 class EnvValue
 {
 public:
-    EnvValue(const char *name, const char *value) : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name))
+    EnvValue(const char *name, const char *value)
+        : name_(name),
+          had_(qEnvironmentVariableIsSet(name)),
+          old_(qgetenv(name))
     {
         if (value)
             qputenv(name, value);
@@ -96,7 +99,8 @@ TEST(InfoRequest, HelpAndVersionTexts)
     EXPECT_EQ(written([](std::FILE *f) { return startup::writeHelp(f, "/usr/bin/sample", Sample); }),
               "Usage: sample [/x] [FILE]...\n\nDoes nothing.\n");
     const startup::ProgramInfo bare = {"bare", "", "Takes nothing.\n"};
-    EXPECT_EQ(written([&](std::FILE *f) { return startup::writeHelp(f, "bare", bare); }), "Usage: bare\n\nTakes nothing.\n");
+    EXPECT_EQ(written([&](std::FILE *f) { return startup::writeHelp(f, "bare", bare); }),
+              "Usage: bare\n\nTakes nothing.\n");
     // The name it was started by, so that an installed link shows its own name.
     EXPECT_EQ(written([](std::FILE *f) { return startup::writeVersion(f, "/usr/bin/tavlo-gv", Sample); }),
               "tavlo-gv (Tavlo suite) " SUITE_VERSION "\n");
@@ -163,14 +167,10 @@ Outcome runProgram(const QString &program, const QStringList &args, const QStrin
     return r;
 }
 
-QStringList builtPrograms()
-{
-    return QString::fromLatin1(SUITE_PROGRAMS).split(QLatin1Char(','), Qt::SkipEmptyParts);
-}
+QStringList builtPrograms() { return QString::fromLatin1(SUITE_PROGRAMS).split(QLatin1Char(','), Qt::SkipEmptyParts); }
 
 class Program : public ::testing::TestWithParam<QString>
-{
-};
+{};
 
 // No window is opened and nothing is done: a window program that made its application object
 // here would end on the missing display, and the folder stays empty.
@@ -239,7 +239,10 @@ public:
         }
     }
     bool found() const { return process_.program().size() > 0; }
-    QString display() const { return display_.isEmpty() ? QString() : QStringLiteral(":") + QString::fromLatin1(display_); }
+    QString display() const
+    {
+        return display_.isEmpty() ? QString() : QStringLiteral(":") + QString::fromLatin1(display_);
+    }
 
 private:
     QProcess process_;
@@ -275,7 +278,8 @@ TEST(PlatformChoice, AWindowProgramRunsOnX11UnderAWaylandSession)
 
     QProcess linkctl;
     linkctl.setProcessEnvironment(env);
-    linkctl.start(QStringLiteral(SUITE_BIN_DIR "/linkctl"), {"--open-wait", "15000", "VARVO|VARVO", "request", "Text2"});
+    linkctl.start(QStringLiteral(SUITE_BIN_DIR "/linkctl"),
+                  {"--open-wait", "15000", "VARVO|VARVO", "request", "Text2"});
     ASSERT_TRUE(linkctl.waitForFinished(30000));
     varvo.terminate();
     if (!varvo.waitForFinished(5000)) {

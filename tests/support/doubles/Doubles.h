@@ -32,9 +32,9 @@ public:
     QString outputFile() const override { return QString(); }
 
     std::vector<Drawing> drawings;
-    int page = 1;                  // of the document being drawn
-    int documents = 0;             // ended documents
-    QString failWith;              // when set, every call fails with this text
+    int page = 1;      // of the document being drawn
+    int documents = 0; // ended documents
+    QString failWith;  // when set, every call fails with this text
 
 private:
     float w_, h_;
