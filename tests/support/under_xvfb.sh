@@ -24,7 +24,7 @@ wait_for() {
 # it never did:  got=$(wait_until_equal 10 3 count) || fail "3 expected, $got seen"
 wait_until_equal() {
   local t=$1 want=$2 got=; shift 2
-  for _ in $(seq 1 $((t * 5))); do got=$("$@" 2>/dev/null) && [ "$got" = "$want" ] && return 0; sleep 0.2; done
+  for _ in $(seq 1 $((t * 5))); do got=$("$@" 2>/dev/null); [ "$got" = "$want" ] && return 0; sleep 0.2; done
   echo "$got"
   return 1
 }
