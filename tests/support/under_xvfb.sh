@@ -76,6 +76,7 @@ measure_rows() {
   done | awk 'NR == 1 { s = $1; e = $1 } NR > 1 && $1 == e + 1 { e = $1 } END { if (NR) print s, e - s + 1 }')
   [ -n "$band" ] || return 1
   read -r ROW_TOP ROW_H <<<"$band"
+  [ "$ROW_H" -ge 8 ] && [ "$ROW_H" -le 40 ] || { echo "a selected band of $ROW_H pixels is no row" >&2; return 1; }
 }
 
 # ---- a drag with the mouse ----
