@@ -118,10 +118,9 @@ trap cleanup EXIT
 # ---- Kesto's window ----
 # Its controls as its form code (kesto/Form1.cpp) places them, in twips below its menu bar:
 # left, top, width, height.
-kesto_File1=(120 390 2535 1170)
-kesto_Label2=(1335 2280 2175 615)
-kesto_Label3=(3735 2295 2175 630)
-kesto_List1=(135 2985 5775 1500)
+# shellcheck disable=SC2034 # read by name in the functions below
+kesto_File1=(120 390 2535 1170) kesto_Label2=(1335 2280 2175 615) \
+  kesto_Label3=(3735 2295 2175 630) kesto_List1=(135 2985 5775 1500)
 # The menu bar's height: the window's height less the client area of the design (4650 twips),
 # read off window $1 while it still has the size it opened with.
 kesto_menu() { window_at "$1"; KESTO_MENU=$((HEIGHT - $(px 4650))); }
@@ -131,14 +130,14 @@ kesto_middle() {
   window_at "$1"
   CX=$((X + $(px $((c[0] + c[2] / 2))))) CY=$((Y + KESTO_MENU + $(px $((c[1] + c[3] / 2)))))
 }
-# Sets CX, CY to row $3 of list $2 (List1 or File1) of Kesto window $1, on the right of the
-# names, where only a selection colours the row (the list grows with the window: 100 twips
-# short of its right edge).
+# Sets CX, CY to row $3 of list $2 (List1 or File1) of Kesto window $1, 30 pixels in from the
+# list's right edge: past the names and clear of a scroll bar, where only a selection colours
+# the row. List1 grows with the window and ends 100 twips short of its right edge.
 kesto_row() {
   local -n c=kesto_$2
+  local right
   window_at "$1"
-  local right=$WIDTH
-  [ "$2" = List1 ] && right=$((WIDTH - $(px 100))) || right=$(px $((c[0] + c[2])))
+  if [ "$2" = List1 ]; then right=$((WIDTH - $(px 100))); else right=$(px $((c[0] + c[2]))); fi
   CX=$((X + right - 30)) CY=$((Y + KESTO_MENU + $(px "${c[1]}") + ROW_TOP + ROW_H * $3 + ROW_H / 2))
 }
 # Measures the rows on List1 of Kesto window $1 (see measure_rows): selects its first row.
