@@ -4,7 +4,7 @@
 # the first one's list onto the second one's list moves them over, and a file dragged from the
 # first one's file list onto its own list joins it. Driven with xdotool, checked over Link.
 #   x_drag_test.sh BIN-DIR            (starts its own Xvfb)
-# Exits 77 (skipped) without xvfb-run or xdotool.
+# Exits 77 (skipped) without xvfb-run, xdotool or import.
 set -uo pipefail
 bin=$1
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"

@@ -9,7 +9,7 @@
 #  4. names dragged onto the conversion area of another Kesto: only those converted leave.
 # Driven with xdotool, checked over Link with linkctl.
 #   x_no_loss_test.sh BIN-DIR            (starts its own Xvfb)
-# Exits 77 (skipped) without xvfb-run or xdotool.
+# Exits 77 (skipped) without xvfb-run, xdotool or import.
 set -uo pipefail
 bin=$1
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"

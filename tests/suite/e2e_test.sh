@@ -10,7 +10,7 @@
 # area and converted by GV into bitmaps under Convert; last, a real drag across processes: an
 # icon of the board in file-name drag mode dropped on Kesto's list.
 #   e2e_test.sh BIN-DIR SAMPLES-DIR [SCREENSHOT-DIR]   (starts its own Xvfb)
-# Exits 77 (skipped) without xvfb-run or xdotool.
+# Exits 77 (skipped) without xvfb-run, xdotool or import.
 set -uo pipefail
 bin=$1 samples=$2 shots=${3:-}
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"

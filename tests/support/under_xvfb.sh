@@ -1,14 +1,15 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Sourced by the test scripts that drive real windows: runs the calling script again under a
 # private Xvfb (1280 x 1024, not reset when its last client goes, so that the next program can
-# connect at once) with xdotool at hand, or exits 77 (skipped) without them. Inside,
-# the window programs use the X server, and a sanitizer build keeps the strict string checks
-# away from the X keyboard library, whose own string reads trip them. It gives the test a scratch
+# connect at once) with xdotool and ImageMagick's import at hand, or exits 77 (skipped) without
+# them. Inside, the window programs use the X server, and a sanitizer build keeps the strict
+# string checks away from the X keyboard library, whose own string reads trip them. It gives the test a scratch
 # folder $work, a list $pids of the programs to end, waits for commands, windows and selections,
 # finds controls from their windows, and drags.
 #   source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
 if [ -z "${SUITE_UNDER_XVFB:-}" ]; then
-  command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "no xvfb-run or xdotool"; exit 77; }
+  command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && command -v import >/dev/null ||
+    { echo "no xvfb-run, xdotool or import (ImageMagick)"; exit 77; }
   SUITE_UNDER_XVFB=1 exec xvfb-run -a -s '-screen 0 1280x1024x24 -noreset' "$0" "$@"
 fi
 unset QT_QPA_PLATFORM

@@ -5,7 +5,7 @@
 # refused while the pointer is over the window, so Kesto keeps every name; names Tavlo takes
 # leave Kesto once they have arrived. Driven with xdotool, Kesto's list read over Link.
 #   x_kesto_drop_test.sh BIN-DIR SAMPLES-DIR [SCREENSHOT-DIR]   (starts its own Xvfb)
-# Exits 77 (skipped) without xvfb-run or xdotool.
+# Exits 77 (skipped) without xvfb-run, xdotool or import.
 set -uo pipefail
 bin=$1 samples=$2 shots=${3:-}
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
