@@ -4,7 +4,7 @@
 # the first one's list onto the second one's list moves them over, and a file dragged from the
 # first one's file list onto its own list joins it. Driven with xdotool, checked over Link.
 #   x_drag_test.sh BIN-DIR            (starts its own Xvfb)
-# Exits 77 (skipped) without xvfb-run or xdotool.
+# Exits 77 (skipped) without xvfb-run, xdotool or import.
 set -uo pipefail
 bin=$1
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
@@ -17,6 +17,7 @@ for n in alpha beta gamma; do : > "$work/a/pics/$n.jpg"; done
 # The first window at 20,20; the second at 600,20 (without a window manager both open at 0,0).
 (cd "$work/a/pics" && SUITE_LINK_DIR=$work/sa exec "$bin/kesto") & pids+=($!)
 wa=$(wait_window "${pids[0]}" '^KESTO$') || fail "the first Kesto shows no window"
+kesto_menu "$wa"
 xdotool windowmove --sync "$wa" 20 20
 (cd "$work/b" && SUITE_LINK_DIR=$work/sb exec "$bin/kesto") & pids+=($!)
 wb=$(wait_window "${pids[1]}" '^KESTO$') || fail "the second Kesto shows no window"
@@ -24,32 +25,23 @@ xdotool windowmove --sync "$wb" 600 20
 count() { SUITE_LINK_DIR=$work/$1 "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' request Label1; }
 SUITE_LINK_DIR=$work/sa "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' \
   execute /p/one.jpg execute /p/two.jpg execute /p/three.jpg execute /p/four.jpg >/dev/null || fail "no Link to the first Kesto"
-sleep 0.5
+kesto_measure "$wa" || fail "no row of the first Kesto's list shows as selected"
 
-# The list sits 217 pixels below the window's top (the menu bar and 2985 twips), rows 13 apart.
-list_y=$((20 + 217))
-row() { echo $((list_y + 6 + 13 * $1)); }
-xdotool mousemove 80 "$(row 1)" click 1
-sleep 0.3
-xdotool keydown shift mousemove 80 "$(row 2)" click 1 keyup shift
-sleep 0.3
-xdotool mousemove 80 "$(row 1)" mousedown 3
-for s in $(seq 1 20); do xdotool mousemove $((80 + s * 30)) $(($(row 1) + s * 3)); sleep 0.05; done
-xdotool mouseup 3
-sleep 1
-a=$(count sa) b=$(count sb)
-[ "$a" = 2 ] || fail "the first list holds $a items after the drag, not 2"
-[ "$b" = 2 ] || fail "the second list holds $b items after the drag, not 2"
+# The second and third names, dragged with the right button onto the second window's list.
+kesto_click "$wa" List1 1 || fail "a click does not select the second row"
+kesto_click "$wa" List1 2 shift || fail "a shift-click does not select the third row"
+kesto_row "$wa" List1 1
+from_x=$CX from_y=$CY
+kesto_middle "$wb" List1
+drag "${pids[0]}" 3 "$from_x" "$from_y" "$CX" "$CY" || fail "the drag between the windows"
+a=$(wait_until_equal 10 2 count sa) || fail "the first list holds $a items after the drag, not 2"
+b=$(wait_until_equal 10 2 count sb) || fail "the second list holds $b items after the drag, not 2"
 
 # beta.jpg, the second file of the first window's file list, onto its own collector list.
-file_y=$((20 + 18 + 26 + 6 + 13))
-xdotool mousemove 60 "$file_y" click 1
-sleep 0.3
-xdotool mousedown 3
-for s in $(seq 1 20); do xdotool mousemove 60 $((file_y + s * 9)); sleep 0.05; done
-xdotool mouseup 3
-sleep 1
-a=$(count sa)
-[ "$a" = 3 ] || fail "the first list holds $a items after the file drag, not 3"
+kesto_click "$wa" File1 1 || fail "a click does not select beta.jpg"
+from_x=$CX from_y=$CY
+kesto_middle "$wa" List1
+drag "${pids[0]}" 3 "$from_x" "$from_y" "$from_x" "$CY" || fail "the drag from the file list"
+a=$(wait_until_equal 10 3 count sa) || fail "the first list holds $a items after the file drag, not 3"
 echo "two windows: 2 items moved over; one file from the browser joined the list"
 exit 0

@@ -10,7 +10,7 @@
 # area and converted by GV into bitmaps under Convert; last, a real drag across processes: an
 # icon of the board in file-name drag mode dropped on Kesto's list.
 #   e2e_test.sh BIN-DIR SAMPLES-DIR [SCREENSHOT-DIR]   (starts its own Xvfb)
-# Exits 77 (skipped) without xvfb-run or xdotool.
+# Exits 77 (skipped) without xvfb-run, xdotool or import.
 set -uo pipefail
 bin=$1 samples=$2 shots=${3:-}
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
@@ -29,8 +29,18 @@ kesto_list() { linkctl 'KESTO|KESTO' request List1 | tr -d '\r' | sed '/^$/d'; }
 kesto_count() { linkctl 'KESTO|KESTO' request Label1; }
 count_is() { test "$(kesto_count)" = "$1"; }
 bitmaps_are() { test "$(ls "$work/k/Convert" 2>/dev/null | grep -c '\.bmp$')" = "$1"; }
-# Without a window manager nothing moves the focus: give it to the window, then type.
-key() { xdotool windowfocus --sync "$1" 2>/dev/null; xdotool key --window "$1" "$2"; sleep 0.6; }
+# Without a window manager nothing moves the focus: give it to the window, then type. The window
+# takes its keys in order, before any later key or click: what they did is checked where it shows.
+key() { xdotool windowfocus --sync "$1" 2>/dev/null; xdotool key --window "$1" "$2"; }
+title() { xdotool getwindowname "$1"; }
+# Tavlo lets events run inside its handlers, so a key that comes while one runs is taken inside
+# it: the next key waits until the last one is done. Showing a picture ends by fitting the
+# window to it (its geometry holds still); a copy onto the hidden board, the arrangement and the
+# drag mode show nothing, and get the time they take instead.
+settled() { local g; g=$(xdotool getwindowgeometry "$1"); sleep 0.2; [ "$g" = "$(xdotool getwindowgeometry "$1")" ]; }
+unseen_key() { key "$1" "$2"; sleep 0.6; }
+# The GV stand-in started for this test (the slide show's, or Kesto's).
+gv_runs() { pgrep -f -- "--log $work/gv.log" >/dev/null; }
 
 # Three pictures of three shapes, listed wide, square-ish, tall.
 cp "$samples/wide.jpg" "$samples/photo.jpg" "$samples/tall.jpg" "$work/pics/"
@@ -58,22 +68,23 @@ done
 [ -n "$kpid" ] || fail "no Kesto process"
 pids+=("$kpid")
 kw=$(wait_window "$kpid" '^KESTO$') || fail "no Kesto window"
+kesto_menu "$kw"
 xdotool windowmove --sync "$kw" 700 20
 
 say "next, copy: three times"
 for expect in "$wide" "$photo" "$tall"; do
   key "$f1" KP_Add
-  [ "$(xdotool getwindowname "$f1")" = "$expect" ] || fail "the main window shows $(xdotool getwindowname "$f1"), not $expect"
-  key "$f1" c
+  got=$(wait_until_equal 10 "$expect" title "$f1") || fail "the main window shows $got, not $expect"
+  wait_for 10 settled "$f1" || fail "the main window does not settle"
+  unseen_key "$f1" c
 done
 key "$f1" Escape
 board=$(wait_window "$tavlo" '^Form2-0$') || fail "Esc shows no board"
 xdotool windowmove --sync "$board" 340 400
 xdotool windowraise "$board"
-sleep 0.5
 
 say "縦横比順配置 (Ctrl+T), then the slide show (Show Me By GV)"
-key "$board" ctrl+t
+unseen_key "$board" ctrl+t
 key "$board" alt+g
 wait_for 40 grep -q 'execute: ExitGV()' "$work/gv.log" || fail "the slide show never ended GV"
 shown=$(grep '^execute: ' "$work/gv.log" | sed 's/^execute: //')
@@ -83,7 +94,7 @@ $shown"
 [ -n "$shots" ] && import -window root "$shots/e2e-tavlo-board.png"
 
 say "Kestoへ全て転送する: every icon to Kesto, in position order"
-sleep 1
+wait_for 10 not gv_runs || fail "GV still runs after the slide show"
 key "$board" alt+a
 wait_for 10 count_is 3 || fail "Kesto holds $(kesto_count) names, not 3"
 got=$(kesto_list)
@@ -93,19 +104,12 @@ $got"
 
 say "in Kesto: the three names dragged onto the conversion area"
 : > "$work/gv.log"
-# Kesto at 700,20: its list 217 pixels below the window's top, rows 13 apart; the conversion
-# area around 161,190 of the window.
-list_y=$((20 + 217))
-row() { echo $((list_y + 6 + 13 * $1)); }
-xdotool mousemove 780 "$(row 0)" click 1
-sleep 0.3
-xdotool keydown shift mousemove 780 "$(row 2)" click 1 keyup shift
-sleep 0.3
-xdotool mousemove 780 "$(row 0)" mousedown 3
-for s in $(seq 1 20); do xdotool mousemove $((780 + s * 4)) $(($(row 0) - s * 2)); sleep 0.05; done
-xdotool mousemove 861 210
-sleep 0.2
-xdotool mouseup 3
+kesto_measure "$kw" || fail "no row of Kesto's list shows as selected"
+kesto_click "$kw" List1 2 shift || fail "a shift-click does not select Kesto's third row"
+kesto_row "$kw" List1 0
+from_x=$CX from_y=$CY
+kesto_middle "$kw" Label2
+drag "$kpid" 3 "$from_x" "$from_y" "$CX" "$CY" || fail "the drag onto the conversion area"
 wait_for 40 bitmaps_are 3 || fail "Convert holds: $(ls "$work/k/Convert" 2>/dev/null)"
 wait_for 10 count_is 0 || fail "the converted names stay in Kesto's list ($(kesto_count))"
 for n in wide photo tall; do
@@ -115,21 +119,19 @@ done
 grep -q "execute: \[FileSaveEx(\"$work/k/Convert/tall.bmp\",ON,ON)\]" "$work/gv.log" || fail "GV was not asked to save tall.bmp"
 
 say "a real drag across processes: a board icon in file-name drag mode onto Kesto's list"
-key "$board" d
-eval "$(xdotool getwindowgeometry --shell "$board")"
-bx=$X by=$Y
-xdotool mousemove $((bx + 10)) $((by + 40)) mousedown 1
-for s in $(seq 1 25); do xdotool mousemove $((bx + 10 + s * 30)) $((by + 40 - s * 8)); sleep 0.05; done
-xdotool mousemove 780 "$(row 3)"
-sleep 0.3
-xdotool mouseup 1
+unseen_key "$board" d
+# The first icon of the arrangement, at the top left of the board's container (Picture1, at 0,0
+# of the board's client area below its menu bar: tavlo/Form2.cpp): 150, 330 twips into it.
+window_at "$board"
+icon_x=$((X + $(px 150))) icon_y=$((Y + HEIGHT - $(px 6000) + $(px 330)))
+kesto_row "$kw" List1 3
+drag "$tavlo" 1 "$icon_x" "$icon_y" "$CX" "$CY" || fail "the drag of a board icon"
 wait_for 10 count_is 1 || fail "Kesto holds $(kesto_count) names after the drag, not 1"
 [ "$(kesto_list)" = "$tall" ] || fail "the drag brought: $(kesto_list)"
 [ -n "$shots" ] && import -window root "$shots/e2e-after-drag.png"
 
 say "全終了 (Ctrl+Q) ends Tavlo"
 key "$f1" ctrl+q 2>/dev/null # the window is gone before the key's release reaches it
-for _ in $(seq 1 50); do kill -0 "$tavlo" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$tavlo" 2>/dev/null && fail "Tavlo still runs after 全終了"
+wait_for 10 ended "$tavlo" || fail "Tavlo still runs after 全終了"
 echo "end to end: slide show, transfer, conversion and a drag across processes all arrived"
 exit 0

@@ -5,7 +5,7 @@
 # refused while the pointer is over the window, so Kesto keeps every name; names Tavlo takes
 # leave Kesto once they have arrived. Driven with xdotool, Kesto's list read over Link.
 #   x_kesto_drop_test.sh BIN-DIR SAMPLES-DIR [SCREENSHOT-DIR]   (starts its own Xvfb)
-# Exits 77 (skipped) without xvfb-run or xdotool.
+# Exits 77 (skipped) without xvfb-run, xdotool or import.
 set -uo pipefail
 bin=$1 samples=$2 shots=${3:-}
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
@@ -31,29 +31,24 @@ xdotool windowmove --sync "$f1" 20 20
 (cd "$work/k" && exec "$bin/kesto") & pids+=($!)
 kesto=${pids[1]}
 kw=$(wait_window "$kesto" '^KESTO$') || fail "no Kesto window"
+kesto_menu "$kw"
 xdotool windowmove --sync "$kw" 700 20
 wait_for 10 linkctl 'KESTO|KESTO' request Label1 || fail "Kesto does not answer over Link"
 
 # Where to drop: the middle of Tavlo's window, below its buttons.
-eval "$(xdotool getwindowgeometry --shell "$f1")"
+window_at "$f1"
 drop_x=$((X + WIDTH / 2)) drop_y=$((Y + HEIGHT * 2 / 3))
-# Kesto's list sits 217 pixels below its window's top, rows 13 apart.
-row0=$((20 + 217 + 6))
+# Every name of Kesto's list: the first row clicked, then shift+End. Once the second row shows
+# as selected too, the keys have come through.
 select_all() {
-  xdotool mousemove 780 "$row0" click 1
-  sleep 0.3
+  kesto_click "$kw" List1 0 || fail "a click does not select Kesto's first row"
   xdotool key --window "$kw" shift+End
-  sleep 0.3
+  kesto_row "$kw" List1 1
+  wait_for 10 selected_at "$CX" "$CY" || fail "shift+End selects nothing more"
 }
 drag_to_tavlo() {
-  xdotool mousemove 780 "$row0" mousedown 3
-  for s in $(seq 1 20); do xdotool mousemove $((780 - s * 10)) $((row0 + s * 3)); sleep 0.05; done
-  xdotool mousemove "$drop_x" "$drop_y"
-  sleep 0.3
-  xdotool mousemove $((drop_x + 5)) "$drop_y"
-  sleep 0.3
-  xdotool mouseup 3
-  sleep 1
+  kesto_row "$kw" List1 0
+  drag "$kesto" 3 "$CX" "$CY" "$drop_x" "$drop_y" || fail "the drag onto Tavlo"
 }
 
 # 1213 names of 30 characters: more text than Tavlo can count.
@@ -61,11 +56,12 @@ names=()
 for i in $(seq -w 1 1213); do names+=(execute "/tmp/x/pictures/name-$i.jpg"); done
 linkctl 'KESTO|KESTO' "${names[@]}" >/dev/null || fail "could not fill Kesto"
 wait_for 10 count_is 1213 || fail "Kesto holds $(kesto_count) names, not 1213"
+kesto_measure "$kw" || fail "no row of Kesto's list shows as selected"
 select_all
 drag_to_tavlo
 alive "$tavlo" || fail "Tavlo is gone"
 alive "$kesto" || fail "Kesto is gone"
-[ "$(kesto_count)" = 1213 ] || fail "Kesto holds $(kesto_count) names after a refused drop, not 1213"
+n=$(stays_equal 1 1213 kesto_count) || fail "Kesto holds $n names after a refused drop, not 1213"
 
 # Two pictures Tavlo takes: they leave Kesto once they are in Tavlo's list.
 xdotool key --window "$kw" Delete
