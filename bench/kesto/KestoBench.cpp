@@ -12,6 +12,7 @@
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/Interaction.h"
 #include "platform/forms/KeyCodes.h"
+#include "platform/forms/Program.h"
 #include "platform/shell/fs.h"
 #include "tests/support/doubles/Doubles.h"
 
@@ -107,6 +108,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    forms::Program program;
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     QTemporaryDir dir, sockets;
     qputenv("SUITE_LINK_DIR", QFile::encodeName(sockets.path()));

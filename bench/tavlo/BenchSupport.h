@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QStringList>
 
 #include <algorithm>
 #include <functional>
@@ -23,6 +24,15 @@ inline double elapsedMs(const std::function<void()> &work)
     clock.start();
     work();
     return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// The measures named on the command line, or all of them.
+inline QStringList chosen(int argc, char **argv, const QStringList &all)
+{
+    QStringList what;
+    for (int i = 1; i < argc; ++i)
+        what << QString::fromLocal8Bit(argv[i]);
+    return what.isEmpty() ? all : what;
 }
 
 // Smooth gradients with fine detail, so that the codecs work for real.

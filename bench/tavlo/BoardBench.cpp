@@ -8,6 +8,7 @@
 #include "bench/tavlo/BenchSupport.h"
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Program.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Form2.h"
 #include "tavlo/Tavlo.h"
@@ -159,14 +160,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    forms::Program program;
     forms::setEndHook([] {});
     QTemporaryDir dir;
-    QStringList what;
-    for (int i = 1; i < argc; ++i)
-        what << argv[i];
-    if (what.isEmpty())
-        what = QStringList{"relocate", "copyall", "repaint", "memory"};
-    for (const QString &w : what) {
+    for (const QString &w : chosen(argc, argv, {"relocate", "copyall", "repaint", "memory"})) {
         if (w == "relocate")
             relocate();
         else if (w == "copyall")

@@ -6,6 +6,7 @@
 //   bench_photos [show|copyall|memory ...]   (all three by default)
 #include "bench/tavlo/BenchSupport.h"
 #include "platform/forms/EventLoop.h"
+#include "platform/forms/Program.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Tavlo.h"
 #include "tests/support/doubles/Doubles.h"
@@ -116,14 +117,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    forms::Program program;
     forms::setEndHook([] {});
     QTemporaryDir dir;
-    QStringList what;
-    for (int i = 1; i < argc; ++i)
-        what << argv[i];
-    if (what.isEmpty())
-        what = QStringList{"show", "copyall", "memory"};
-    for (const QString &w : what) {
+    for (const QString &w : chosen(argc, argv, {"show", "copyall", "memory"})) {
         if (w == "show") {
             show(dir.path());
         } else if (w == "copyall") {

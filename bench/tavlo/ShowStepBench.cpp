@@ -3,6 +3,7 @@
 //   bench_showstep [runs]
 // Prints, per file, the median of the runs for both and their ratio.
 #include "bench/tavlo/BenchSupport.h"
+#include "platform/forms/Program.h"
 #include "tavlo/Form1.h"
 #include "tavlo/Tavlo.h"
 #include "tests/support/doubles/Doubles.h"
@@ -29,6 +30,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    forms::Program program;
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
 
     QTemporaryDir dir;

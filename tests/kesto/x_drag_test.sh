@@ -8,7 +8,6 @@
 set -uo pipefail
 bin=$1
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
-fail() { echo "FAIL: $*"; exit 1; }
 
 mkdir -p "$work/a/pics" "$work/b" "$work/sa" "$work/sb"
 chmod 700 "$work/sa" "$work/sb"
@@ -22,8 +21,8 @@ xdotool windowmove --sync "$wa" 20 20
 (cd "$work/b" && SUITE_LINK_DIR=$work/sb exec "$bin/kesto") & pids+=($!)
 wb=$(wait_window "${pids[1]}" '^KESTO$') || fail "the second Kesto shows no window"
 xdotool windowmove --sync "$wb" 600 20
-count() { SUITE_LINK_DIR=$work/$1 "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' request Label1; }
-SUITE_LINK_DIR=$work/sa "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' \
+count() { SUITE_LINK_DIR=$work/$1 linkctl 'KESTO|KESTO' request Label1; }
+SUITE_LINK_DIR=$work/sa linkctl 'KESTO|KESTO' \
   execute /p/one.jpg execute /p/two.jpg execute /p/three.jpg execute /p/four.jpg >/dev/null || fail "no Link to the first Kesto"
 kesto_measure "$wa" || fail "no row of the first Kesto's list shows as selected"
 

@@ -13,7 +13,6 @@
 set -uo pipefail
 bin=$1
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
-fail() { echo "FAIL: $*"; exit 1; }
 
 # Starts a Kesto in folder $1 with sockets in $2, its window at $3,$4, and the arguments after
 # them; sets $win.
@@ -25,7 +24,7 @@ start_kesto() {
   kesto_menu "$win"
   xdotool windowmove --sync "$win" "$3" "$4"
 }
-link() { local s=$1; shift; SUITE_LINK_DIR=$s "$bin/linkctl" --open-wait 5000 'KESTO|KESTO' "$@"; }
+link() { local s=$1; shift; SUITE_LINK_DIR=$s linkctl 'KESTO|KESTO' "$@"; }
 count() { link "$1" request Label1; }
 # Sends names over Link, a few thousand per conversation.
 feed() {

@@ -14,20 +14,12 @@
 set -uo pipefail
 bin=$1 samples=$2 shots=${3:-}
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
-export SUITE_LINK_DIR=$work/link
-mkdir -p "$SUITE_LINK_DIR" "$work/pics" "$work/k"
-chmod 700 "$SUITE_LINK_DIR"
-fail() {
-  echo "FAIL: $*"
-  [ -n "$shots" ] && import -window root "$shots/e2e-failure.png" 2>/dev/null
-  [ -f "$work/gv.log" ] && sed 's/^/  gv: /' "$work/gv.log"
-  exit 1
-}
+own_link_dir
+mkdir -p "$work/pics" "$work/k"
+shot_name=e2e
+on_failure() { [ -f "$work/gv.log" ] && sed 's/^/  gv: /' "$work/gv.log"; }
 say() { echo "-- $*"; }
-linkctl() { "$bin/linkctl" --open-wait 5000 "$@"; }
 kesto_list() { linkctl 'KESTO|KESTO' request List1 | tr -d '\r' | sed '/^$/d'; }
-kesto_count() { linkctl 'KESTO|KESTO' request Label1; }
-count_is() { test "$(kesto_count)" = "$1"; }
 bitmaps_are() { test "$(ls "$work/k/Convert" 2>/dev/null | grep -c '\.bmp$')" = "$1"; }
 # Without a window manager nothing moves the focus: give it to the window, then type. The window
 # takes its keys in order, before any later key or click: what they did is checked where it shows.

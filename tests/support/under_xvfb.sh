@@ -53,6 +53,28 @@ wait_window() {
 ended() { ! kill -0 "$1" 2>/dev/null; }
 not() { ! "$@"; }
 
+# Ends the test as failed, saying why. A test that keeps screenshots ($shots) also gets one of
+# the failure, named $shot_name-failure.png; a test may print more in its own on_failure.
+fail() {
+  echo "FAIL: $*"
+  [ -n "${shots:-}" ] && import -window root "$shots/${shot_name:-x}-failure.png" 2>/dev/null
+  declare -F on_failure >/dev/null && on_failure
+  exit 1
+}
+
+# ---- Link ----
+# Gives the programs the test starts, and linkctl, a Link folder of their own.
+own_link_dir() {
+  export SUITE_LINK_DIR=$work/link
+  mkdir -p "$SUITE_LINK_DIR"
+  chmod 700 "$SUITE_LINK_DIR"
+}
+# linkctl of the build under test ($bin), waiting up to 5 s for the server.
+linkctl() { "$bin/linkctl" --open-wait 5000 "$@"; }
+# How many names the Kesto of the test's Link folder holds, and whether that is $1.
+kesto_count() { linkctl 'KESTO|KESTO' request Label1; }
+count_is() { test "$(kesto_count)" = "$1"; }
+
 # ---- what the screen shows ----
 # Sets X, Y, WIDTH and HEIGHT to where window $1 is (its client area: there is no window manager).
 window_at() { eval "$(xdotool getwindowgeometry --shell "$1")"; }

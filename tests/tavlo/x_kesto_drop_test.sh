@@ -9,17 +9,9 @@
 set -uo pipefail
 bin=$1 samples=$2 shots=${3:-}
 source "$(dirname "$0")/../support/under_xvfb.sh" "$@"
-export SUITE_LINK_DIR=$work/link
-mkdir -p "$SUITE_LINK_DIR" "$work/pics" "$work/k"
-chmod 700 "$SUITE_LINK_DIR"
-fail() {
-  echo "FAIL: $*"
-  [ -n "$shots" ] && import -window root "$shots/x-kesto-drop-failure.png" 2>/dev/null
-  exit 1
-}
-linkctl() { "$bin/linkctl" --open-wait 5000 "$@"; }
-kesto_count() { linkctl 'KESTO|KESTO' request Label1; }
-count_is() { test "$(kesto_count)" = "$1"; }
+own_link_dir
+mkdir -p "$work/pics" "$work/k"
+shot_name=x-kesto-drop
 alive() { kill -0 "$1" 2>/dev/null; }
 
 cp "$samples/wide.jpg" "$samples/photo.jpg" "$samples/tall.jpg" "$work/pics/"

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tools/fileformats/ByteWriter.h"
+#include "tools/mksamples/DrawingValues.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -12,25 +13,10 @@
 #include <QString>
 #include <QVector>
 
-class EmfWriter
+class EmfWriter : public DrawingValues
 {
 public:
-    enum PenStyle { PenSolid = 0, PenDash = 1, PenNull = 5 };
     enum { PenGeometric = 0x00010000 };
-    enum BrushStyle { BrushSolid = 0, BrushNull = 1, BrushHatched = 2 };
-    enum { Transparent = 1, Opaque = 2 };
-    enum { MapText = 1, MapAnisotropic = 8 };
-    // Text alignment flags, one set: vertical and horizontal alignments are or-ed together.
-    enum TextAlign { AlignTop = 0, AlignBaseline = 24, TextAlignCenter = 6, TextAlignRight = 2 };
-    enum { CharsetAnsi = 0, CharsetSymbol = 2, CharsetShiftJis = 128 };
-    enum HatchStyle {
-        HatchHorizontal = 0,
-        HatchVertical = 1,
-        HatchForwardDiagonal = 2,
-        HatchBackwardDiagonal = 3,
-        HatchCross = 4,
-        HatchDiagonalCross = 5
-    };
     enum { TextOpaque = 0x0002, TextClipped = 0x0004 };
     // Compression of a bitmap that carries a whole JPEG or PNG file.
     enum { BitmapJpeg = 4, BitmapPng = 5 };

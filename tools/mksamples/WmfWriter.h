@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tools/fileformats/ByteWriter.h"
+#include "tools/mksamples/DrawingValues.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -11,24 +12,9 @@
 #include <QRect>
 #include <QVector>
 
-class WmfWriter
+class WmfWriter : public DrawingValues
 {
 public:
-    enum PenStyle { PenSolid = 0, PenDash = 1, PenNull = 5 };
-    enum BrushStyle { BrushSolid = 0, BrushNull = 1, BrushHatched = 2 };
-    enum { Transparent = 1, Opaque = 2 };
-    enum { MapText = 1, MapAnisotropic = 8 };
-    enum { AlignTop = 0, AlignBaseline = 24 };
-    enum { CharsetAnsi = 0, CharsetSymbol = 2, CharsetShiftJis = 128 };
-    enum HatchStyle {
-        HatchHorizontal = 0,
-        HatchVertical = 1,
-        HatchForwardDiagonal = 2,
-        HatchBackwardDiagonal = 3,
-        HatchCross = 4,
-        HatchDiagonalCross = 5
-    };
-
     void setMapMode(int mode);
     void setWindowOrg(int x, int y);
     void setWindowExt(int w, int h);
